@@ -1,0 +1,32 @@
+#pragma once
+// Every message box, Yes/No question and file dialog goes through this interface. The desktop
+// layer shows the real boxes; tests use a scripted double that records each text and answers
+// from a script. Texts are UTF-8.
+
+#include <optional>
+#include <string>
+
+namespace vespian {
+
+enum class PromptIcon { None, Information, Warning, Error, Question };
+
+struct FileDialogRequest {
+    std::string title;           // e.g. "打开谱图文件"
+    std::string filterName;      // e.g. "Vespian2002谱图文件 (*.lne)"
+    std::string filterPattern;   // e.g. "*.lne"
+    std::string initialDirectory;  // e.g. the data folder "SAVE"
+};
+
+class Prompts {
+public:
+    virtual ~Prompts() = default;
+    // A modal message with an OK button.
+    virtual void message(const std::string& caption, const std::string& text, PromptIcon icon) = 0;
+    // A modal Yes/No question; true only for Yes.
+    virtual bool askYesNo(const std::string& caption, const std::string& text, PromptIcon icon) = 0;
+    // File dialogs; no value when cancelled.
+    virtual std::optional<std::string> openFileName(const FileDialogRequest& request) = 0;
+    virtual std::optional<std::string> saveFileName(const FileDialogRequest& request) = 0;
+};
+
+}  // namespace vespian

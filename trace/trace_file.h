@@ -1,0 +1,30 @@
+#pragma once
+// The trace file (.lne): int32 N, then N float32 signal values, then N float32 temperatures,
+// little-endian, no header. Total size 4 + 8 × N bytes.
+
+#include <cstdint>
+#include <string>
+
+namespace vespian {
+
+class Chromatogram;
+
+inline constexpr char kTraceFileExtension[] = ".lne";
+
+struct TraceFileResult {
+    bool ok = false;
+    std::string message;  // for the operator, in the program's language (UTF-8); empty when ok
+};
+
+// Appends ".lne" unless the name ends in exactly ".lne" (case-sensitive).
+std::string withTraceExtension(const std::string& name);
+
+// Writes the points below the pointCount read once at the start. Written to a temporary file
+// in the same folder and renamed over the target, so a failed save never leaves half a file.
+TraceFileResult saveTraceFile(const std::string& path, const Chromatogram& chromatogram);
+
+// Validates (N within 0 .. 9,999,999, size exactly 4 + 8 × N), then replaces the trace. A file
+// that fails leaves the trace exactly as it was.
+TraceFileResult loadTraceFile(const std::string& path, Chromatogram& chromatogram);
+
+}  // namespace vespian
