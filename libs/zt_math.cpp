@@ -1,5 +1,6 @@
-// The numeric library (ZtMath.dll's contract, Part 8.1). Part 4.3 leaves the formulas to the
-// implementer; the physics chosen here is the textbook nitrogen-at-77 K set:
+// The numeric library behind the pore-size report. Nothing in the program fixes its formulas
+// beyond their arguments and results; the physics chosen here is the textbook nitrogen-at-77 K
+// set:
 //
 // - _t: Halsey's thickness equation for N2 at 77 K,
 //       t = 3.54 Å × (5 / −ln(p/p0))^(1/3)

@@ -6,7 +6,7 @@
 
 namespace vespian::ztmath {
 
-// Capacity of each of the pore point tables that _U_mlg is given (Part 4.3).
+// Capacity of each of the pore point tables that _U_mlg is given.
 inline constexpr int32_t kPoreTableSize = 200;
 
 // |value|; INT32_MIN has no positive counterpart and saturates to INT32_MAX.

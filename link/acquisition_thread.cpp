@@ -1,5 +1,3 @@
-// The acquisition thread of Part 2.2.
-
 #include "link/acquisition_thread.h"
 
 #include <chrono>

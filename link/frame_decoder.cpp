@@ -1,5 +1,3 @@
-// Frame decoding of Part 2.2.
-
 #include "link/frame_decoder.h"
 
 #include "link/instrument_readings.h"

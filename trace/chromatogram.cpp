@@ -1,5 +1,3 @@
-// The trace store of Part 3.1.
-//
 // Threads: the acquisition thread calls appendReading only; everything else is the UI thread's.
 // One mutex is held for each append and for each edit that moves data, resets counters or
 // changes the zero offset, so no edit interleaves with an append in progress. pointCount is
@@ -80,6 +78,7 @@ void Chromatogram::reversePolarity() {
     std::lock_guard<std::mutex> lock(mutex_);
     const int32_t shown = std::clamp(shownCount_, 0, pointCount_.load(std::memory_order_relaxed));
     float* signal = signal_.get();
+    ++editGeneration_;
     for (int32_t i = 0; i < shown; ++i) {
         signal[i] = signal[i] * -1.0f;
     }
@@ -89,6 +88,7 @@ void Chromatogram::clearTrace() {
     std::lock_guard<std::mutex> lock(mutex_);
     sampleClock_ = 0.0f;
     shownCount_ = 0;
+    ++editGeneration_;
     pointCount_.store(0, std::memory_order_release);
 }
 
@@ -117,6 +117,7 @@ void Chromatogram::deleteStretch(int32_t a, int32_t b) {
     sampleClock_ = clock;
     const int32_t derived = indexFromClock(clock);
     shownCount_ = derived;
+    ++editGeneration_;
     pointCount_.store(derived, std::memory_order_release);
 }
 
@@ -132,6 +133,7 @@ void Chromatogram::replace(const float* signal, const float* temperature, int32_
     }
     sampleClock_ = static_cast<float>(n) / kIndexFactor;
     shownCount_ = n;
+    ++editGeneration_;
     pointCount_.store(n, std::memory_order_release);
 }
 

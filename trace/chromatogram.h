@@ -50,12 +50,18 @@ public:
     // Sets the counters directly (start-up resets them to 0).
     void resetCounters();
 
+    // Grows with every edit that changes or moves stored points (polarity, clear, delete,
+    // replace), so a display cache of the points knows to rebuild. Appending leaves it alone:
+    // appends only write at or beyond pointCount. UI thread.
+    uint64_t editGeneration() const { return editGeneration_; }
+
 private:
     struct FreeDeleter { void operator()(float* p) const; };
     std::unique_ptr<float[], FreeDeleter> signal_;
     std::unique_ptr<float[], FreeDeleter> temperature_;
     std::atomic<int32_t> pointCount_{0};  // published with release ordering
     int32_t shownCount_ = 0;              // UI thread only
+    uint64_t editGeneration_ = 0;         // UI thread only
     float sampleClock_ = 0.0f;            // guarded by mutex_
     float zeroOffsetMv_ = 0.0f;           // guarded by mutex_
     mutable std::mutex mutex_;

@@ -1,0 +1,158 @@
+// The console recorder: the whole acquisition path without a window. It opens the analyser (a
+// found instrument, a named port, the simulator or a replayed capture), records the trace for
+// the given time with the link watchdog running, writes a trace file and prints the point
+// count and the last temperature.
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/link_options.h"
+#include "link/capturing_driver.h"
+#include "link/instrument_link.h"
+#include "link/link_watchdog.h"
+#include "link/replay_driver.h"
+#include "trace/chromatogram.h"
+#include "trace/trace_file.h"
+
+namespace {
+
+using namespace vespian;
+using Clock = std::chrono::steady_clock;
+
+constexpr auto kTick = std::chrono::milliseconds(100);
+// A silent instrument ends the recording this long after it was due to be complete.
+constexpr double kGraceSeconds = 5.0;
+
+struct RecorderOptions {
+    double seconds = 10.0;
+    std::string out;
+};
+
+void printUsage() {
+    std::printf("用法: vespian-recorder [仪器来源] [--seconds 秒数] [--out 文件.lne]\n"
+                "记录谱图（每秒 5 点），写入谱图文件，并显示点数和最后的温度。\n"
+                "  --seconds 秒数       记录的谱图时长，默认 10 秒\n"
+                "  --out 文件           谱图文件，默认不保存\n%s",
+                linkOptionsUsage().c_str());
+}
+
+bool parseRecorderOptions(const std::vector<std::string>& args, RecorderOptions* options, std::string* error) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        if ((args[i] == "--seconds" || args[i] == "--out") && i + 1 >= args.size()) {
+            *error = "选项" + args[i] + "后面缺少参数";
+            return false;
+        }
+        if (args[i] == "--seconds") {
+            try {
+                size_t used = 0;
+                options->seconds = std::stod(args[++i], &used);
+                if (used != args[i].size() || !(options->seconds > 0.0) || options->seconds > 2.0e6) throw 0;
+            } catch (...) {
+                *error = "时长\"" + args[i] + "\"必须是正数";
+                return false;
+            }
+        } else if (args[i] == "--out") {
+            options->out = withTraceExtension(args[++i]);
+        } else {
+            *error = "不能识别的选项\"" + args[i] + "\"";
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    for (const std::string& arg : args) {
+        if (arg == "--help" || arg == "-h") {
+            printUsage();
+            return 0;
+        }
+    }
+    LinkOptions linkOptions;
+    RecorderOptions options;
+    std::vector<std::string> rest;
+    std::string error;
+    if (!parseLinkOptions(args, &linkOptions, &rest, &error) || !parseRecorderOptions(rest, &options, &error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        printUsage();
+        return 2;
+    }
+    DeviceSources sources;
+    if (!makeDeviceSources(linkOptions, &sources, &error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        return 2;
+    }
+
+    auto chromatogram = std::make_unique<Chromatogram>();
+    InstrumentReadings readings;
+    InstrumentLink link(*sources.driver, *chromatogram, readings);
+    LinkWatchdog watchdog;
+    if (link.open()) {
+        link.start();
+    } else {
+        std::fprintf(stderr, "未找到仪器 TRV-8800，每 2.1 秒重试一次\n");
+    }
+
+    const int32_t wantedPoints = static_cast<int32_t>(options.seconds * kPointsPerSecond);
+    const bool unpaced = linkOptions.speed <= 0.0;
+    const double pace = unpaced ? 1.0 : linkOptions.speed;
+    const auto started = Clock::now();
+    const auto giveUp = started + std::chrono::duration<double>(options.seconds / pace + kGraceSeconds);
+    int32_t lastCount = 0;
+    auto lastProgress = started;
+    while (chromatogram->pointCount() < wantedPoints && (unpaced || Clock::now() < giveUp)) {
+        std::this_thread::sleep_for(kTick);
+        bool arrived = false;
+        while (chromatogram->takeOverPoint()) arrived = true;
+        if (arrived) {
+            watchdog.pointsArrived();
+            lastProgress = Clock::now();
+        } else if (watchdog.tick()) {
+            link.reconnect();
+        }
+        // Unpaced sources end when they run dry: the replay is over, or nothing came for a while.
+        if (unpaced && !arrived && Clock::now() - lastProgress > std::chrono::duration<double>(kGraceSeconds)) break;
+        if (sources.replay != nullptr && sources.replay->finished() && chromatogram->pointCount() == lastCount &&
+            !arrived) {
+            break;
+        }
+        lastCount = chromatogram->pointCount();
+    }
+    link.close();
+    // An unpaced source overshoots within one tick: keep exactly the time asked for.
+    if (chromatogram->pointCount() > wantedPoints) {
+        chromatogram->replace(chromatogram->signalMv(), chromatogram->temperatureC(), wantedPoints);
+    }
+
+    int status = 0;
+    if (sources.capture != nullptr && !sources.capture->close()) {
+        std::fprintf(stderr, "数据记录文件写入失败: %s\n", linkOptions.capturePath.c_str());
+        status = 1;
+    }
+    const int32_t count = chromatogram->pointCount();
+    if (!options.out.empty()) {
+        std::error_code ignored;
+        const std::filesystem::path folder = std::filesystem::path(options.out).parent_path();
+        if (!folder.empty()) std::filesystem::create_directories(folder, ignored);
+        TraceFileResult saved = saveTraceFile(options.out, *chromatogram);
+        if (!saved.ok) {
+            std::fprintf(stderr, "%s\n", saved.message.c_str());
+            status = 1;
+        }
+    }
+    const float lastTemperature = count > 0 ? chromatogram->temperatureC()[count - 1] : readings.temperatureC.load();
+    std::printf("点数: %d\n温度: %.1f ℃\n", count, static_cast<double>(lastTemperature));
+    if (!options.out.empty() && status == 0) std::printf("谱图文件: %s\n", options.out.c_str());
+    if (count == 0) {
+        std::fprintf(stderr, "未收到数据\n");
+        if (status == 0) status = 3;
+    }
+    return status;
+}

@@ -1,0 +1,68 @@
+#include "platform/desktop/qt_prompts.h"
+
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace vespian {
+
+namespace {
+
+QMessageBox::Icon iconOf(PromptIcon icon) {
+    switch (icon) {
+    case PromptIcon::Information: return QMessageBox::Information;
+    case PromptIcon::Warning: return QMessageBox::Warning;
+    case PromptIcon::Error: return QMessageBox::Critical;
+    case PromptIcon::Question: return QMessageBox::Question;
+    case PromptIcon::None: break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+QString fromUtf8(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+QString filterOf(const FileDialogRequest& request) {
+    // Qt reads the pattern from the parentheses of the filter name itself.
+    QString filter = fromUtf8(request.filterName);
+    if (!filter.contains('(')) filter += " (" + fromUtf8(request.filterPattern) + ")";
+    return filter;
+}
+
+std::optional<std::string> chosen(const QString& path) {
+    if (path.isEmpty()) return std::nullopt;
+    return path.toStdString();
+}
+
+}  // namespace
+
+void QtPrompts::message(const std::string& caption, const std::string& text, PromptIcon icon) {
+    QMessageBox box(iconOf(icon), fromUtf8(caption), fromUtf8(text), QMessageBox::NoButton, owner_);
+    box.addButton("确定", QMessageBox::AcceptRole);
+    box.exec();
+}
+
+bool QtPrompts::askYesNo(const std::string& caption, const std::string& text, PromptIcon icon) {
+    QMessageBox box(iconOf(icon), fromUtf8(caption), fromUtf8(text), QMessageBox::NoButton, owner_);
+    QPushButton* yes = box.addButton("是(&Y)", QMessageBox::YesRole);
+    QPushButton* no = box.addButton("否(&N)", QMessageBox::NoRole);
+    box.setDefaultButton(no);
+    box.setEscapeButton(no);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+std::optional<std::string> QtPrompts::openFileName(const FileDialogRequest& request) {
+    QDir().mkpath(fromUtf8(request.initialDirectory));
+    return chosen(QFileDialog::getOpenFileName(owner_, fromUtf8(request.title), fromUtf8(request.initialDirectory),
+                                               filterOf(request)));
+}
+
+std::optional<std::string> QtPrompts::saveFileName(const FileDialogRequest& request) {
+    QDir().mkpath(fromUtf8(request.initialDirectory));
+    // The program asks about replacing an existing file itself, with its own wording.
+    return chosen(QFileDialog::getSaveFileName(owner_, fromUtf8(request.title), fromUtf8(request.initialDirectory),
+                                               filterOf(request), nullptr, QFileDialog::DontConfirmOverwrite));
+}
+
+}  // namespace vespian

@@ -1,0 +1,52 @@
+#include "support/scripted_prompts.h"
+
+namespace vespian::testing {
+
+void ScriptedPrompts::message(const std::string& caption, const std::string& text, PromptIcon icon) {
+    records_.push_back({PromptRecord::Kind::Message, caption, text, icon, {}});
+}
+
+bool ScriptedPrompts::askYesNo(const std::string& caption, const std::string& text, PromptIcon icon) {
+    records_.push_back({PromptRecord::Kind::Question, caption, text, icon, {}});
+    if (answers_.empty()) {
+        ++unscripted_;
+        return false;
+    }
+    const bool yes = answers_.front();
+    answers_.pop_front();
+    return yes;
+}
+
+std::optional<std::string> ScriptedPrompts::openFileName(const FileDialogRequest& request) {
+    records_.push_back({PromptRecord::Kind::OpenFile, request.title, request.filterName, PromptIcon::None,
+                        request.initialDirectory});
+    if (files_.empty()) {
+        ++unscripted_;
+        return std::nullopt;
+    }
+    auto file = files_.front();
+    files_.pop_front();
+    return file;
+}
+
+std::optional<std::string> ScriptedPrompts::saveFileName(const FileDialogRequest& request) {
+    records_.push_back({PromptRecord::Kind::SaveFile, request.title, request.filterName, PromptIcon::None,
+                        request.initialDirectory});
+    if (files_.empty()) {
+        ++unscripted_;
+        return std::nullopt;
+    }
+    auto file = files_.front();
+    files_.pop_front();
+    return file;
+}
+
+std::vector<std::string> ScriptedPrompts::texts() const {
+    std::vector<std::string> texts;
+    for (const PromptRecord& r : records_) {
+        if (r.kind == PromptRecord::Kind::Message || r.kind == PromptRecord::Kind::Question) texts.push_back(r.text);
+    }
+    return texts;
+}
+
+}  // namespace vespian::testing

@@ -1,0 +1,50 @@
+#pragma once
+// The prompt test double: records every message, question and file dialog with its caption,
+// text and icon, and answers from a script (Yes/No answers and file names, in order). A
+// question or dialog with no scripted answer is answered No / cancelled, and noted as
+// unscripted so a test can fail on it.
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/prompts.h"
+
+namespace vespian::testing {
+
+struct PromptRecord {
+    enum class Kind { Message, Question, OpenFile, SaveFile } kind;
+    std::string caption;  // the dialog title for file dialogs
+    std::string text;     // the filter name for file dialogs
+    PromptIcon icon = PromptIcon::None;
+    std::string initialDirectory;  // file dialogs only
+};
+
+class ScriptedPrompts final : public Prompts {
+public:
+    void answerYes() { answers_.push_back(true); }
+    void answerNo() { answers_.push_back(false); }
+    void chooseFile(std::string path) { files_.push_back(std::move(path)); }
+    void cancelFile() { files_.push_back(std::nullopt); }
+
+    void message(const std::string& caption, const std::string& text, PromptIcon icon) override;
+    bool askYesNo(const std::string& caption, const std::string& text, PromptIcon icon) override;
+    std::optional<std::string> openFileName(const FileDialogRequest& request) override;
+    std::optional<std::string> saveFileName(const FileDialogRequest& request) override;
+
+    const std::vector<PromptRecord>& records() const { return records_; }
+    // The texts of the messages and questions, in order.
+    std::vector<std::string> texts() const;
+    int unscripted() const { return unscripted_; }
+    bool scriptUsedUp() const { return answers_.empty() && files_.empty(); }
+    void clear() { records_.clear(); }
+
+private:
+    std::vector<PromptRecord> records_;
+    std::deque<bool> answers_;
+    std::deque<std::optional<std::string>> files_;
+    int unscripted_ = 0;
+};
+
+}  // namespace vespian::testing
