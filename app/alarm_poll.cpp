@@ -1,0 +1,27 @@
+#include "app/alarm_poll.h"
+
+#include "link/instrument_readings.h"
+
+namespace vespian {
+
+std::optional<AlarmMessage> alarmMessageFor(int32_t alarmCode, bool programRunning) {
+    switch (alarmCode) {
+    case kAlarmSensorFault:
+        return AlarmMessage{kAlarmCaption,
+                            programRunning ? "温度传感器故障!!!!程序升温已停止!!请检查!!" : "温度传感器故障!!!!请检查!!",
+                            true};
+    case kAlarmSensorNotInFurnace:
+        return AlarmMessage{kAlarmCaption, "温度传感器未置于炉中!!!!程序升温已停止!!请检查!!", true};
+    case kAlarmGasLeak:
+        return AlarmMessage{kAlarmCaption, "检测到可燃气体泄漏!!请立即关闭仪器电源!!检查气路!!", false};
+    default:
+        return std::nullopt;
+    }
+}
+
+ForcedStop forcedStopFor(bool programRunning) {
+    if (!programRunning) return {};
+    return {true, ProgramStopFrame()};
+}
+
+}  // namespace vespian
