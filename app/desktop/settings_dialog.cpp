@@ -1,0 +1,284 @@
+#include "app/desktop/settings_dialog.h"
+
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabWidget>
+
+#include <cmath>
+
+#include "app/colour_palette.h"
+#include "app/desktop/artwork.h"
+
+namespace vespian {
+
+namespace {
+
+constexpr int kDialogWidth = 475;
+constexpr int kDialogHeight = 500;
+constexpr int kPageWidth = 400;
+constexpr int kPageHeight = 370;
+
+int s_rememberedTab = SettingsDialog::kColourTab;
+
+QColor qColour(StoredColour colour) { return QColor::fromRgb(pixelFromStored(colour)); }
+
+QString rangeMessage(const char* what, int32_t low, int32_t high, const char* unit) {
+    return QString("输入的%1已经超过范围(%2-%3%4)!!请重新输入!!").arg(what).arg(low).arg(high).arg(unit);
+}
+
+// The swatches, laid out in the colour page's coordinates from kPaletteRect on.
+class PaletteView : public QWidget {
+public:
+    PaletteView(QWidget* parent, std::function<void(StoredColour)> picked) : QWidget(parent), picked_(std::move(picked)) {
+        setObjectName("palette");
+        setGeometry(kPaletteRect.left, kPaletteRect.top, kPaletteRect.right - kPaletteRect.left,
+                    kPaletteRect.bottom - kPaletteRect.top);
+        setCursor(Qt::CrossCursor);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        for (int column = 0; column < kPaletteColumns; ++column) {
+            for (int row = 0; row < kPaletteRows; ++row) {
+                const PixelRect r = swatchRect(column, row);
+                p.fillRect(QRect(r.left - kPaletteRect.left, r.top - kPaletteRect.top, r.right - r.left, r.bottom - r.top),
+                           qColour(paletteColour(column, row)));
+            }
+        }
+    }
+
+    void mousePressEvent(QMouseEvent* event) override {
+        if (event->button() != Qt::LeftButton) return;
+        const QPoint at = event->position().toPoint();
+        if (const auto colour = swatchAt(at.x() + kPaletteRect.left, at.y() + kPaletteRect.top)) picked_(*colour);
+    }
+
+private:
+    std::function<void(StoredColour)> picked_;
+};
+
+}  // namespace
+
+// ---- colour page ----------------------------------------------------------------------------
+
+class SettingsColourPage : public QWidget {
+public:
+    static constexpr QPoint kBackgroundSwatch{150, 20};
+    static constexpr QPoint kLineSwatch{150, 50};
+
+    SettingsColourPage(QWidget* parent, StoredColour background, StoredColour line)
+        : QWidget(parent), background_(background), line_(line) {
+        setObjectName("colourPage");
+        setGeometry(28, 8, kPageWidth, kPageHeight);
+        backgroundRadio_ = new QRadioButton("背景", this);
+        backgroundRadio_->setObjectName("backgroundRadio");
+        backgroundRadio_->setGeometry(60, 14, 80, 22);
+        backgroundRadio_->setChecked(true);
+        lineRadio_ = new QRadioButton("谱线", this);
+        lineRadio_->setObjectName("lineRadio");
+        lineRadio_->setGeometry(60, 44, 80, 22);
+        auto* hint = new QLabel("单击色块, 为选中的项目选择颜色:", this);
+        hint->setGeometry(60, 84, 300, 20);
+        new PaletteView(this, [this](StoredColour colour) { assign(colour); });
+        auto* defaults = new QPushButton("默认值", this);
+        defaults->setObjectName("defaultButton");
+        defaults->setGeometry(160, 326, 80, 28);
+        connect(defaults, &QPushButton::clicked, this, [this] {
+            background_ = kDefaultBackgroundColour;
+            line_ = kDefaultLineColour;
+            update();
+        });
+    }
+
+    StoredColour background() const { return background_; }
+    StoredColour line() const { return line_; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        drawSwatch(p, kBackgroundSwatch, background_);
+        drawSwatch(p, kLineSwatch, line_);
+        drawPreview(p, QRect(200, 12, 160, 56));
+    }
+
+private:
+    void assign(StoredColour colour) {
+        if (lineRadio_->isChecked()) line_ = colour;
+        else background_ = colour;
+        update();
+    }
+
+    static void drawSwatch(QPainter& p, QPoint at, StoredColour colour) {
+        p.setPen(QColor(90, 90, 90));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRect(at - QPoint(1, 1), QSize(kSwatchWidth + 1, kSwatchHeight + 1)));
+        p.fillRect(QRect(at, QSize(kSwatchWidth, kSwatchHeight)), qColour(colour));
+    }
+
+    // How the trace will look: a few peaks in the line colour on the background colour.
+    void drawPreview(QPainter& p, const QRect& box) const {
+        p.fillRect(box, qColour(background_));
+        p.setPen(QColor(90, 90, 90));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(box.adjusted(0, 0, -1, -1));
+        QPainterPath trace;
+        const double base = box.bottom() - 8;
+        for (int x = box.left() + 4; x <= box.right() - 4; ++x) {
+            const double u1 = (x - box.left() - 50) / 9.0;
+            const double u2 = (x - box.left() - 105) / 12.0;
+            const double y = base - 30 * std::exp(-0.5 * u1 * u1) - 18 * std::exp(-0.5 * u2 * u2);
+            if (x == box.left() + 4) trace.moveTo(x, y);
+            else trace.lineTo(x, y);
+        }
+        p.save();
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(qColour(line_), 1.5));
+        p.drawPath(trace);
+        p.restore();
+    }
+
+    StoredColour background_;
+    StoredColour line_;
+    QRadioButton* backgroundRadio_;
+    QRadioButton* lineRadio_;
+};
+
+// ---- window page ----------------------------------------------------------------------------
+
+class SettingsWindowPage : public QWidget {
+public:
+    SettingsWindowPage(QWidget* parent, int32_t timeRangeS, int32_t voltRangeUv) : QWidget(parent) {
+        setObjectName("windowPage");
+        setGeometry(28, 8, kPageWidth, kPageHeight);
+        auto* timeLabel = new QLabel("时间量程(秒):", this);
+        timeLabel->setGeometry(60, 50, 120, 26);
+        time_ = new QLineEdit(QString::number(timeRangeS), this);
+        time_->setObjectName("timeRangeEdit");
+        time_->setGeometry(190, 50, 150, 26);
+        auto* voltLabel = new QLabel("电压量程(uV):", this);
+        voltLabel->setGeometry(60, 92, 120, 26);
+        volt_ = new QLineEdit(QString::number(voltRangeUv), this);
+        volt_->setObjectName("voltRangeEdit");
+        volt_->setGeometry(190, 92, 150, 26);
+        auto* note = new QLabel(QString("时间量程: %1 - %2 秒\n电压量程: %3 - %4 uV")
+                                    .arg(kMinTimeRangeS)
+                                    .arg(kMaxTimeRangeS)
+                                    .arg(kMinVoltRangeUv)
+                                    .arg(kMaxVoltRangeUv),
+                                this);
+        note->setGeometry(60, 140, 300, 44);
+        note->setStyleSheet("color: #5a6470;");
+    }
+
+    int32_t timeRangeS() const { return readSignedField(time_->text()); }
+    int32_t voltRangeUv() const { return readSignedField(volt_->text()); }
+    QLineEdit* timeEdit() const { return time_; }
+    QLineEdit* voltEdit() const { return volt_; }
+
+private:
+    QLineEdit* time_;
+    QLineEdit* volt_;
+};
+
+// ---- dialog ---------------------------------------------------------------------------------
+
+int32_t readSignedField(const QString& text) {
+    bool ok = false;
+    const int value = text.trimmed().toInt(&ok, 10);
+    return ok ? static_cast<int32_t>(value) : 0;
+}
+
+SettingsDialog::SettingsDialog(QWidget* parent, const DisplaySettings& current, Prompts& prompts,
+                               ColoursCallback applyColours, RangesCallback applyRanges)
+    : QDialog(parent), current_(current), prompts_(prompts), applyColours_(std::move(applyColours)),
+      applyRanges_(std::move(applyRanges)) {
+    setObjectName("settingsDialog");
+    setWindowTitle("设置");
+    setFont(programFont(13));
+    setFixedSize(kDialogWidth, kDialogHeight);
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        const QRect area = screen->geometry();
+        move(area.left() + (area.width() - kDialogWidth) / 2, area.top() + (area.height() - kDialogHeight) / 2);
+    }
+
+    tabs_ = new QTabWidget(this);
+    tabs_->setObjectName("settingsTabs");
+    tabs_->setGeometry(5, 0, 460, 430);
+    for (int tab : {kColourTab, kWindowTab}) containers_[tab] = new QWidget();
+    tabs_->addTab(containers_[kColourTab], "颜色选择");
+    tabs_->addTab(containers_[kWindowTab], "窗口参数");
+
+    auto* ok = new QPushButton("确定", this);
+    ok->setObjectName("okButton");
+    ok->setGeometry(270, 448, 88, 30);
+    ok->setDefault(true);
+    auto* cancel = new QPushButton("取消", this);
+    cancel->setObjectName("cancelButton");
+    cancel->setGeometry(370, 448, 88, 30);
+    connect(ok, &QPushButton::clicked, this, &SettingsDialog::onOk);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    // A page comes into being when its tab is first shown, beginning with the remembered one.
+    tabs_->setCurrentIndex(s_rememberedTab);
+    ensurePage(tabs_->currentIndex());
+    connect(tabs_, &QTabWidget::currentChanged, this, &SettingsDialog::ensurePage);
+}
+
+int SettingsDialog::currentTab() const { return tabs_->currentIndex(); }
+
+bool SettingsDialog::pageCreated(int tab) const {
+    if (tab == kColourTab) return colourPage_ != nullptr;
+    if (tab == kWindowTab) return windowPage_ != nullptr;
+    return false;
+}
+
+int SettingsDialog::rememberedTab() { return s_rememberedTab; }
+
+void SettingsDialog::forgetRememberedTab() { s_rememberedTab = kColourTab; }
+
+void SettingsDialog::ensurePage(int tab) {
+    if (tab == kColourTab && !colourPage_) {
+        colourPage_ = new SettingsColourPage(containers_[kColourTab], current_.background, current_.line);
+        colourPage_->show();
+    } else if (tab == kWindowTab && !windowPage_) {
+        windowPage_ = new SettingsWindowPage(containers_[kWindowTab], current_.timeRangeS, current_.voltRangeUv);
+        windowPage_->show();
+    }
+}
+
+bool SettingsDialog::rangesUsable(int32_t timeRangeS, int32_t voltRangeUv) {
+    QLineEdit* wrong = nullptr;
+    QString message;
+    if (timeRangeS < kMinTimeRangeS || timeRangeS > kMaxTimeRangeS) {
+        wrong = windowPage_->timeEdit();
+        message = rangeMessage("时间量程", kMinTimeRangeS, kMaxTimeRangeS, "秒");
+    } else if (voltRangeUv < kMinVoltRangeUv || voltRangeUv > kMaxVoltRangeUv) {
+        wrong = windowPage_->voltEdit();
+        message = rangeMessage("电压量程", kMinVoltRangeUv, kMaxVoltRangeUv, "uV");
+    }
+    if (!wrong) return true;
+    tabs_->setCurrentIndex(kWindowTab);
+    prompts_.message("警告", message.toStdString(), PromptIcon::Warning);
+    wrong->setFocus();
+    wrong->selectAll();
+    return false;
+}
+
+void SettingsDialog::onOk() {
+    // Check everything before applying anything, so a refused entry leaves all settings as they were.
+    if (windowPage_ && !rangesUsable(windowPage_->timeRangeS(), windowPage_->voltRangeUv())) return;
+    if (colourPage_ && applyColours_) applyColours_(colourPage_->background(), colourPage_->line());
+    if (windowPage_ && applyRanges_) applyRanges_(windowPage_->timeRangeS(), windowPage_->voltRangeUv());
+    s_rememberedTab = currentTab();
+    accept();
+}
+
+}  // namespace vespian

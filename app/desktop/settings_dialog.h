@@ -1,0 +1,80 @@
+#pragma once
+// The settings dialog "设置": the colours of the trace view (background and line, picked from a
+// palette) and its time and voltage ranges. A page exists only once the operator has looked at
+// it, and OK applies only the pages that exist, so settings on a page never shown stay exactly as
+// they were. The dialog reopens on the tab that was showing at the last OK of this run.
+
+#include <QDialog>
+
+#include <cstdint>
+#include <functional>
+
+#include "platform/pixel_surface.h"
+#include "platform/prompts.h"
+
+class QTabWidget;
+
+namespace vespian {
+
+class SettingsColourPage;
+class SettingsWindowPage;
+
+struct DisplaySettings {
+    StoredColour background;
+    StoredColour line;
+    int32_t timeRangeS;
+    int32_t voltRangeUv;
+};
+
+// Ranges the trace view can draw: at least one second and one whole millivolt of ±range (500 µV);
+// at most the whole trace (10,000,000 points at 5 per second) and 10 V.
+inline constexpr int32_t kMinTimeRangeS = 1;
+inline constexpr int32_t kMaxTimeRangeS = 2'000'000;
+inline constexpr int32_t kMinVoltRangeUv = 500;
+inline constexpr int32_t kMaxVoltRangeUv = 10'000'000;
+
+// The operator's entry in a range field: a signed whole number, 0 when it is anything else.
+int32_t readSignedField(const QString& text);
+
+class SettingsDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr int kColourTab = 0;
+    static constexpr int kWindowTab = 1;
+
+    using ColoursCallback = std::function<void(StoredColour background, StoredColour line)>;
+    using RangesCallback = std::function<void(int32_t timeRangeS, int32_t voltRangeUv)>;
+
+    // Messages about unusable ranges go through prompts (caption "警告").
+    SettingsDialog(QWidget* parent, const DisplaySettings& current, Prompts& prompts, ColoursCallback applyColours,
+                   RangesCallback applyRanges);
+
+    int currentTab() const;
+    bool pageCreated(int tab) const;
+
+    // The tab the next opening shows: the one showing at the last OK of this run.
+    static int rememberedTab();
+    // Back to a fresh run's state (the colour tab).
+    static void forgetRememberedTab();
+
+    // Page widgets, found by objectName: "colourPage" (radio buttons "backgroundRadio" and
+    // "lineRadio", "palette", "defaultButton"), "windowPage" ("timeRangeEdit", "voltRangeEdit"),
+    // and the dialog's "settingsTabs", "okButton", "cancelButton".
+
+private:
+    void ensurePage(int tab);
+    void onOk();
+    bool rangesUsable(int32_t timeRangeS, int32_t voltRangeUv);
+
+    DisplaySettings current_;
+    Prompts& prompts_;
+    ColoursCallback applyColours_;
+    RangesCallback applyRanges_;
+    QTabWidget* tabs_;
+    QWidget* containers_[2];
+    SettingsColourPage* colourPage_ = nullptr;
+    SettingsWindowPage* windowPage_ = nullptr;
+};
+
+}  // namespace vespian
