@@ -9,25 +9,9 @@
 
 #include <algorithm>
 
+#include "libs/wide_arithmetic.h"
+
 namespace vespian {
-
-namespace {
-
-__extension__ typedef __int128 Wide;
-
-Wide floorDiv(Wide a, Wide b) {  // b > 0
-    Wide q = a / b;
-    if ((a % b) != 0 && a < 0) --q;
-    return q;
-}
-
-Wide ceilDiv(Wide a, Wide b) {  // b > 0
-    Wide q = a / b;
-    if ((a % b) != 0 && a > 0) ++q;
-    return q;
-}
-
-}  // namespace
 
 void Line(PixelSurface& surface, int32_t x1, int32_t y1, int32_t x2, int32_t y2, StoredColour colour) {
     if (surface.pixels == nullptr || surface.width <= 0 || surface.height <= 0) {

@@ -38,6 +38,7 @@
 #include <cmath>
 
 #include "libs/line.h"
+#include "libs/wide_arithmetic.h"
 
 namespace vespian {
 
@@ -56,19 +57,6 @@ PixelRect clipToSurface(const PixelRect& r, const PixelSurface& s) {
 
 bool emptyRect(const PixelRect& r) { return r.left >= r.right || r.top >= r.bottom; }
 
-__extension__ typedef __int128 Wide;
-
-Wide floorDiv(Wide a, Wide b) {  // b > 0
-    Wide q = a / b;
-    if ((a % b) != 0 && a < 0) --q;
-    return q;
-}
-
-Wide ceilDiv(Wide a, Wide b) {  // b > 0
-    Wide q = a / b;
-    if ((a % b) != 0 && a > 0) ++q;
-    return q;
-}
 
 void fillRect(PixelSurface& s, int64_t left, int64_t top, int64_t width, int64_t height, uint32_t pixel) {
     const int64_t x0 = std::max<int64_t>(left, 0);

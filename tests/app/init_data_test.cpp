@@ -12,20 +12,15 @@
 #include <string>
 
 #include "platform/gbk_text.h"
+#include "support/test_files.h"
 
 namespace vespian {
 namespace {
 
+using testing::readBytes;
+using testing::writeBytes;
+
 namespace fs = std::filesystem;
-
-std::string readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void writeBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 template <typename T>
 T valueAt(const std::string& bytes, size_t offset) {

@@ -1,4 +1,5 @@
 #include "app/zevid_file.h"
+#include "support/test_files.h"
 
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -13,16 +14,10 @@
 namespace vespian {
 namespace {
 
+using testing::readBytes;
+using testing::writeBytes;
+
 namespace fs = std::filesystem;
-
-std::string readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void writeBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 // The sample file holds display[i] = 10i + 1, columns[i] = 1000 + i and the calibration values
 // 2.5, 20.0, 99.5, 104.25.

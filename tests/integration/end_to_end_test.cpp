@@ -18,11 +18,14 @@
 #include "link/serial_driver.h"
 #include "sim/simulator_driver.h"
 #include "sim/simulator_endpoint.h"
+#include "support/test_files.h"
 #include "support/pty_pair.h"
 #include "trace/chromatogram.h"
 
 namespace vespian {
 namespace {
+
+using testing::readBytes;
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -114,11 +117,6 @@ std::string run(const std::string& arguments) {
         output += "exit " + std::to_string(WEXITSTATUS(pclose(pipe)));
     }
     return output;
-}
-
-std::string readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // A run recorded with a capture and the capture replayed give the same trace file.

@@ -12,22 +12,19 @@
 #include "link/capturing_driver.h"
 #include "link/instrument_link.h"
 #include "link/replay_driver.h"
+#include "support/test_files.h"
 #include "support/fake_link_driver.h"
 #include "trace/chromatogram.h"
 
 namespace vespian {
 namespace {
 
+using testing::readBytes;
+using testing::writeBytes;
+
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 using Clock = std::chrono::steady_clock;
-
-std::string readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void writeBytes(const fs::path& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
 std::string le32(uint32_t value) {
     std::string bytes(4, '\0');
@@ -41,20 +38,14 @@ std::string chunk(uint32_t ms, const std::string& bytes) { return le32(ms) + le3
 
 class CaptureFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() /
-                 ("capture_test_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-    }
-    void TearDown() override { fs::remove_all(folder); }
 
     CaptureLoadResult load(const std::string& bytes, CaptureRecording* recording) {
         writeBytes(folder / "c.cap", bytes);
         return loadCapture((folder / "c.cap").string(), recording);
     }
 
-    fs::path folder;
+    testing::TestFolder scratch{"capture_test"};
+    const fs::path folder = scratch.path();
 };
 
 TEST_F(CaptureFileTest, WriterGathersBytesIntoTimedChunks) {

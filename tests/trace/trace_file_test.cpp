@@ -11,20 +11,15 @@
 #include <vector>
 
 #include "trace/chromatogram.h"
+#include "support/test_files.h"
 
 namespace vespian {
 namespace {
 
+using testing::readBytes;
+using testing::writeBytes;
+
 namespace fs = std::filesystem;
-
-std::string readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void writeBytes(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
 
 std::string int32Bytes(int32_t value) {
     std::string bytes(4, '\0');
@@ -34,13 +29,6 @@ std::string int32Bytes(int32_t value) {
 
 class TraceFileTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        folder = fs::temp_directory_path() /
-                 ("trace_file_test_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-        fs::remove_all(folder);
-        fs::create_directories(folder);
-    }
-    void TearDown() override { fs::remove_all(folder); }
 
     // A trace of n points whose signal is i / 10 and temperature 100 + i.
     void fill(Chromatogram& c, int32_t n) {
@@ -70,7 +58,8 @@ protected:
         return result.message;
     }
 
-    fs::path folder;
+    testing::TestFolder scratch{"trace_file_test"};
+    const fs::path folder = scratch.path();
 };
 
 TEST_F(TraceFileTest, GoldenFileRoundTripsByteForByte) {

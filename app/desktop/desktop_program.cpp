@@ -1,0 +1,125 @@
+#include "app/desktop/desktop_program.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEvent>
+#include <QScreen>
+#include <array>
+#include <cstdio>
+
+#include "app/desktop/artwork.h"
+#include "app/desktop/main_window.h"
+#include "app/desktop/view_area.h"
+#include "app/desktop/splash_window.h"
+#include "app/splash_progress.h"
+#include "platform/desktop/qt_prompts.h"
+
+namespace vespian {
+
+namespace {
+
+QSize screenSize() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    return screen != nullptr ? screen->geometry().size() : QSize(1280, 1024);
+}
+
+// Reports the time from the process start to the first paint of the view area (asked for with
+// the environment variable VESPIAN_STARTUP_TIME), for measuring the start-up.
+class FirstPaintClock : public QObject {
+public:
+    explicit FirstPaintClock(const QElapsedTimer& clock) : clock_(clock) {}
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint && !reported_) {
+            reported_ = true;
+            std::fprintf(stderr, "start-up to the first painted main window: %lld ms\n",
+                         static_cast<long long>(clock_.elapsed()));
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    const QElapsedTimer& clock_;
+    bool reported_ = false;
+};
+
+}  // namespace
+
+DesktopProgram::DesktopProgram(std::string workingFolder, Prompts& prompts)
+    : state_(std::make_unique<ProgramState>(std::move(workingFolder))), prompts_(prompts) {}
+
+DesktopProgram::~DesktopProgram() { finish(); }
+
+bool DesktopProgram::start(const LinkOptions& options, bool showSplash) {
+    QDir().mkpath(QString::fromStdString(state_->dataFolder));
+    std::string error;
+    if (!connectDeviceSources(*state_, options, &error)) {
+        prompts_.message("错误", error, PromptIcon::Error);
+        return false;
+    }
+    loadStartupSettings(*state_, prompts_);
+
+    const QSize screen = screenSize();
+    std::unique_ptr<SplashWindow> splash;
+    if (showSplash) {
+        splash = std::make_unique<SplashWindow>();
+        splash->show();
+        QApplication::processEvents();
+        // No database is open at start, so its five record counts are zeros.
+        splash->setTotal(splashProgressTotal(screen.height(), std::array<uint16_t, 5>{}));
+    }
+
+    window_ = std::make_unique<MainWindow>(*state_, prompts_, options.source == LinkOptions::Source::Simulator);
+    // The trace background is painted while the splash shows its progress.
+    const int listWidth = state_->zevid.columns[0];
+    window_->viewArea()->paintBackground(screen, listWidth, [&] {
+        if (splash) splash->step();
+    });
+    window_->showMaximized();
+    window_->create();
+    if (splash) splash->close();
+    return true;
+}
+
+void DesktopProgram::finish() {
+    if (finished_ || !window_) return;
+    finished_ = true;
+    window_->hide();
+    shutDown(*state_, prompts_);
+}
+
+int runDesktopProgram(int argc, char** argv) {
+    QElapsedTimer startUp;
+    startUp.start();
+    QApplication application(argc, argv);
+    QApplication::setApplicationName(kProgramTitle);
+    QApplication::setWindowIcon(applicationIcon());
+    QApplication::setFont(programFont(12));
+    QtPrompts prompts;
+
+    std::vector<std::string> args(argv + 1, argv + argc);
+    LinkOptions options;
+    std::vector<std::string> rest;
+    std::string error;
+    if (!parseLinkOptions(args, &options, &rest, &error)) {
+        prompts.message("错误", error, PromptIcon::Error);
+        return 2;
+    }
+    if (!rest.empty()) {
+        const std::string usage = "不能识别的选项\"" + rest.front() + "\"\n\n" + linkOptionsUsage();
+        std::fprintf(stderr, "%s", usage.c_str());
+        prompts.message("错误", usage, PromptIcon::Error);
+        return 2;
+    }
+
+    DesktopProgram program(QDir::currentPath().toStdString(), prompts);
+    if (!program.start(options)) return 2;
+    prompts.setOwner(program.window());
+    FirstPaintClock firstPaint(startUp);
+    if (qEnvironmentVariableIsSet("VESPIAN_STARTUP_TIME")) program.window()->viewArea()->installEventFilter(&firstPaint);
+    const int code = QApplication::exec();
+    program.finish();
+    return code;
+}
+
+}  // namespace vespian

@@ -1,0 +1,43 @@
+#pragma once
+// The program from start to end: settings files, the splash with the background painter driving
+// its progress bar, the main window and its creation sequence, the event loop, and the ordered
+// shutdown (link closed, then the settings files written).
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "app/link_options.h"
+#include "app/program_state.h"
+
+namespace vespian {
+
+class MainWindow;
+class Prompts;
+class SplashWindow;
+
+class DesktopProgram {
+public:
+    DesktopProgram(std::string workingFolder, Prompts& prompts);
+    ~DesktopProgram();
+
+    // Start-up up to the running main window. False (with a message shown) when the analyser
+    // sources cannot be set up.
+    bool start(const LinkOptions& options, bool showSplash = true);
+    // Shutdown after the window has closed: link, then settings files.
+    void finish();
+
+    ProgramState& state() { return *state_; }
+    MainWindow* window() const { return window_.get(); }
+
+private:
+    std::unique_ptr<ProgramState> state_;
+    Prompts& prompts_;
+    std::unique_ptr<MainWindow> window_;
+    bool finished_ = false;
+};
+
+// The process: parses the command line, runs the program, returns the exit code.
+int runDesktopProgram(int argc, char** argv);
+
+}  // namespace vespian

@@ -1,0 +1,139 @@
+#pragma once
+// The main window's client area, drawn as the program has always drawn it: the toolbars at the
+// top, the view tabs, the active view (the trace view, the report view or the BET list view)
+// with its strip of drawn view buttons at the bottom. Everything is painted into one off-screen
+// canvas of the client's size; the paint event only copies the canvas. The trace view's frame,
+// axes and trace are drawn by the core into the same pixels; only texts go through QPainter.
+
+#include <QImage>
+#include <QPoint>
+#include <QString>
+#include <QWidget>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "app/program_state.h"
+#include "app/view_buttons.h"
+#include "trace/trace_axes.h"
+
+class QScrollBar;
+class QToolBar;
+
+namespace vespian {
+
+class Banner;
+class TraceRenderer;
+
+class ViewArea : public QWidget {
+    Q_OBJECT
+
+public:
+    // The view area reaches down to this many pixels above the client's bottom edge; the
+    // button strip's bottom is 2 pixels above it.
+    static constexpr int kStripBottomMargin = 2;
+
+    ViewArea(ProgramState& state, QWidget* parent = nullptr);
+    ~ViewArea() override;
+
+    // The toolbars sit at the top of the client area, as the window's own children.
+    void setToolbars(QToolBar* a, QToolBar* b, QToolBar* c);
+    void showToolbarOfView();
+
+    // Paints the trace view's background picture (screen-sized, at least as wide as the widest
+    // list) in the background colour, one pixel row at a time, calling afterRow after each row:
+    // the splash and the settings' progress window count these rows.
+    void paintBackground(QSize screen, int minimumWidth, const std::function<void()>& afterRow);
+    const QImage& background() const { return background_; }
+
+    // Full redraw of the tab strip, the active view and its buttons.
+    void redraw();
+    // The trace view's plot and axes only (after a scroll).
+    void redrawTrace();
+    // Draws the newly taken-over point n of the trace; true when it lies right of the plot.
+    bool drawNewPoint(int32_t n);
+    // Draws one view button pressed (a click on it is being handled).
+    void pressViewButton(int index);
+    // Destroys the trace scroll bars; they are created anew at the next layout.
+    void dropTraceScrollBars();
+
+    // The banner at the top right, advanced by one tick.
+    void bannerTick();
+    // The hover tick: shows the help of the view button under a mouse that has rested.
+    void hoverTick();
+
+    const QImage& canvas() const { return canvas_; }
+    const ViewButtonStrip& buttons() const { return buttons_; }
+    QScrollBar* horizontalTraceBar() const { return hBar_; }
+    QScrollBar* verticalTraceBar() const { return vBar_; }
+    // The client point at the top-left of view area pixel (0, 0) is the widget's own origin.
+    int stripBottom() const { return height() - kStripBottomMargin; }
+
+    // Test hooks: what a click, a move, a wheel turn or a right click at a client point does.
+    void clickAt(QPoint point);
+    void moveTo(QPoint point);
+    void wheelAt(QPoint point, int delta, Qt::MouseButtons buttons);
+    void rightClickAt(QPoint point);
+
+signals:
+    void viewButtonPressed(int index);          // the private message 5020
+    void tabSelected(int view);                 // a click on another tab
+    void statusText(int part, const QString& text);
+    void horizontalUserScroll();                // starts the 3 s auto-scroll resume timer
+    void notYetAvailable(const QString& what);  // a tool whose work comes later was used
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    void ensureCanvas();
+    void layoutTrace();
+    void drawTabs();
+    void drawTraceView();
+    void drawPlainView(const char* notice);
+    void drawButtonStrip();
+    void drawBevel(int index, Bevel bevel);
+    void drawTexts(const std::vector<AxisLabel>& labels);
+    void updateScrollBars();
+    void onHorizontalAction(int action);
+    void onVerticalAction(int action);
+    void setToolCursor(QPoint point);
+    void drawCursorLine(int x);
+    void eraseCursorLine();
+    void leftPress(QPoint point);
+    void traceClick(QPoint point);
+    void applyBevels(const std::vector<BevelChange>& changes);
+    int tabAt(QPoint point) const;
+
+    ProgramState& state_;
+    QImage canvas_;
+    QImage background_;  // the view's background picture, copied into the frame
+    std::unique_ptr<TraceRenderer> renderer_;
+    std::unique_ptr<Banner> banner_;
+    long long bannerTicks_ = 0;
+    QToolBar* toolbars_[3] = {nullptr, nullptr, nullptr};
+    QScrollBar* hBar_ = nullptr;
+    QScrollBar* vBar_ = nullptr;
+    ViewButtonStrip buttons_;
+    QRect tabRects_[3];
+
+    // The vertical cursor line of the tools, and the pixel column it covers.
+    int cursorX_ = -1;
+    std::vector<uint32_t> savedColumn_;
+
+    // Hover help over the view buttons.
+    QPoint mouse_;
+    bool mouseMoving_ = false;
+    bool hoverShown_ = false;
+    QRect hoverRect_;
+    QString hoverText_;
+    bool peakNoticeShown_ = false;
+};
+
+}  // namespace vespian

@@ -1,0 +1,90 @@
+#pragma once
+// Everything the program keeps for the whole run, in one place: the settings files' contents,
+// the trace and the test report, the instrument link and its readings, the trace view, the
+// measurement state and the instrument-control state. The desktop layer shows it and asks the
+// operator; the rules that change it live in the core files named by each member.
+
+#include <memory>
+#include <string>
+
+#include "app/auto_desorption.h"
+#include "app/init_data.h"
+#include "app/link_options.h"
+#include "app/measurement_state.h"
+#include "app/trace_tools.h"
+#include "app/zevid_file.h"
+#include "control/gas_table.h"
+#include "files/test_report.h"
+#include "link/instrument_link.h"
+#include "link/instrument_readings.h"
+#include "link/link_watchdog.h"
+#include "trace/chromatogram.h"
+#include "trace/trace_view.h"
+
+namespace vespian {
+
+class Prompts;
+
+inline constexpr char kProgramTitle[] = "Vespian2002 v2.9.10.12";
+inline constexpr char kWindowClassName[] = "TRV-6400";
+inline constexpr char kDataFolderName[] = "SAVE";
+inline constexpr char kDefaultReportName[] = "新文件.care";
+
+struct ProgramState {
+    // The settings files live in the working folder; the data folder "SAVE" below it.
+    explicit ProgramState(std::string workingFolder = ".");
+
+    std::string workingFolder;
+    std::string dataFolder;      // workingFolder/SAVE/
+    std::string databaseTitle;   // empty until a database is opened or created
+    std::string databasePath;    // dataFolder + databaseTitle
+    std::string reportPath;      // dataFolder + "新文件.care" until a report dialog sets it
+
+    Settings settings;
+    ZEvidRecord zevid{};
+    std::unique_ptr<TestReport> report;
+    float quantVolumeMl = 0.0f;  // the working volume of the quantitative peak
+
+    std::unique_ptr<Chromatogram> chromatogram;
+    InstrumentReadings readings;
+    DeviceSources sources;
+    std::unique_ptr<InstrumentLink> link;
+    LinkWatchdog watchdog;
+    int32_t linkStatus = 0;  // 1 when the acquisition thread's last read succeeded
+
+    TraceView view;
+    TraceTools tools;
+    MeasurementState measurement;
+    AutoDesorption autoDesorption;
+    FlowChannels flows{};
+    bool programmeRunning = false;  // the furnace temperature programme
+
+    int32_t listKind = 1;      // comparison samples
+    int32_t betDetail = 0;
+    int32_t selectedRow = -1;
+
+    std::string settingsPath(const char* fileName) const;
+};
+
+// The instrument side: which device sources take part, then the link over them (not opened).
+// False with a message when the sources cannot be set up (a bad replay file, say).
+bool connectDeviceSources(ProgramState& state, const LinkOptions& options, std::string* error);
+
+// Start-up before any window: InitData.Set (the warning "无法正确的设置参数!!!" when it cannot be
+// read), the run-time values, ZEvid.ini with the list columns reset, NewData.ini seeding the
+// test report, the database and report paths, and the trace view from the settings.
+void loadStartupSettings(ProgramState& state, Prompts& prompts);
+
+// The main window's creation: the instrument-control state reset, the link opened and, when
+// that worked, acquisition started. True when the link streams.
+bool openInstrument(ProgramState& state);
+
+// Shutdown after the window is gone: the link closed (thread ended, 'H', device closed), then
+// InitData.Set and ZEvid.ini written, each failure reported with its message.
+void shutDown(ProgramState& state, Prompts& prompts);
+
+// The trace view's persisted values to and from the settings.
+void applyViewSettings(const Settings& settings, TraceView& view);
+void storeViewSettings(const TraceView& view, Settings& settings);
+
+}  // namespace vespian
