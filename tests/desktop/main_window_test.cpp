@@ -330,13 +330,16 @@ TEST_F(MainWindowTest, UnpluggedAnalyserIsPickedUpAgainByTheWatchdog) {
 
 TEST_F(MainWindowTest, UnwritableZEvidIsReportedAtExit) {
     start(0.0001);
-    fs::create_directories(folder / "ZEvid.ini" / "blocked");  // a folder where the file should go
+    // A read-only ZEvid.ini, as an operator's write-protected copy would be.
+    testing::writeBytes(folder / "ZEvid.ini", std::string(216, '\0'));
+    fs::permissions(folder / "ZEvid.ini", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     prompts.clear();
     program->finish();
     ASSERT_EQ(prompts.records().size(), 1u);
     EXPECT_EQ(prompts.records()[0].text, "无法保存参数到ZEvid.ini文件");
     EXPECT_EQ(prompts.records()[0].caption, "错误");
     EXPECT_EQ(fs::file_size(folder / "InitData.Set"), 277u);  // the other file is still written
+    EXPECT_EQ(readBytes(folder / "ZEvid.ini"), std::string(216, '\0'));  // and this one untouched
 }
 
 }  // namespace
