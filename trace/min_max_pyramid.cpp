@@ -126,6 +126,26 @@ void MinMaxPyramid::buildRange(int32_t from, int32_t to) {
     }
 }
 
+// Visits a .. b as few values and nodes as cover it exactly: loose values at both ends up to a
+// block boundary, then whole blocks level by level.
+template <class TakeValue, class TakeNode>
+void MinMaxPyramid::cover(int64_t a, int64_t b, TakeValue takeValue, TakeNode takeNode) const {
+    constexpr int64_t mask = kBranch - 1;
+    int64_t first = a, last = b;
+    while (first <= last && (first & mask) != 0) takeValue(first++);
+    while (first <= last && ((last + 1) & mask) != 0) takeValue(last--);
+    for (int level = 1; first <= last; ++level) {
+        first >>= kBranchBits;
+        last = ((last + 1) >> kBranchBits) - 1;
+        if (level == levels_) {
+            while (first <= last) takeNode(level, first++);
+            break;
+        }
+        while (first <= last && (first & mask) != 0) takeNode(level, first++);
+        while (first <= last && ((last + 1) & mask) != 0) takeNode(level, last--);
+    }
+}
+
 MinMaxPyramid::Range MinMaxPyramid::range(Series series, int32_t a, int32_t b) const {
     Range r{kInf, -kInf};
     if (a < 0) a = 0;
@@ -142,20 +162,7 @@ MinMaxPyramid::Range MinMaxPyramid::range(Series series, int32_t a, int32_t b) c
         r.min = std::min(r.min, lo(n, series));
         r.max = std::max(r.max, hi(n, series));
     };
-    constexpr int64_t mask = kBranch - 1;
-    int64_t first = a, last = b;
-    while (first <= last && (first & mask) != 0) takeValue(first++);
-    while (first <= last && ((last + 1) & mask) != 0) takeValue(last--);
-    for (int level = 1; first <= last; ++level) {
-        first >>= kBranchBits;
-        last = ((last + 1) >> kBranchBits) - 1;
-        if (level == levels_) {
-            while (first <= last) takeNode(level, first++);
-            break;
-        }
-        while (first <= last && (first & mask) != 0) takeNode(level, first++);
-        while (first <= last && ((last + 1) & mask) != 0) takeNode(level, last--);
-    }
+    cover(a, b, takeValue, takeNode);
     return r;
 }
 
@@ -179,20 +186,7 @@ MinMaxPyramid::BothRanges MinMaxPyramid::ranges(int32_t a, int32_t b) const {
         r.temperature.min = std::min(r.temperature.min, n.temperatureMin);
         r.temperature.max = std::max(r.temperature.max, n.temperatureMax);
     };
-    constexpr int64_t mask = kBranch - 1;
-    int64_t first = a, last = b;
-    while (first <= last && (first & mask) != 0) takeValue(first++);
-    while (first <= last && ((last + 1) & mask) != 0) takeValue(last--);
-    for (int level = 1; first <= last; ++level) {
-        first >>= kBranchBits;
-        last = ((last + 1) >> kBranchBits) - 1;
-        if (level == levels_) {
-            while (first <= last) takeNode(level, first++);
-            break;
-        }
-        while (first <= last && (first & mask) != 0) takeNode(level, first++);
-        while (first <= last && ((last + 1) & mask) != 0) takeNode(level, last--);
-    }
+    cover(a, b, takeValue, takeNode);
     return r;
 }
 

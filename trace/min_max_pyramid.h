@@ -96,6 +96,9 @@ public:
     }
 
 private:
+    template <class TakeValue, class TakeNode>
+    void cover(int64_t a, int64_t b, TakeValue takeValue, TakeNode takeNode) const;
+
     struct Node {
         float signalMin, signalMax, temperatureMin, temperatureMax;
     };

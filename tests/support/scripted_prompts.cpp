@@ -17,9 +17,8 @@ bool ScriptedPrompts::askYesNo(const std::string& caption, const std::string& te
     return yes;
 }
 
-std::optional<std::string> ScriptedPrompts::openFileName(const FileDialogRequest& request) {
-    records_.push_back({PromptRecord::Kind::OpenFile, request.title, request.filterName, PromptIcon::None,
-                        request.initialDirectory});
+std::optional<std::string> ScriptedPrompts::nextFile(PromptRecord::Kind kind, const FileDialogRequest& request) {
+    records_.push_back({kind, request.title, request.filterName, PromptIcon::None, request.initialDirectory});
     if (files_.empty()) {
         ++unscripted_;
         return std::nullopt;
@@ -29,16 +28,12 @@ std::optional<std::string> ScriptedPrompts::openFileName(const FileDialogRequest
     return file;
 }
 
+std::optional<std::string> ScriptedPrompts::openFileName(const FileDialogRequest& request) {
+    return nextFile(PromptRecord::Kind::OpenFile, request);
+}
+
 std::optional<std::string> ScriptedPrompts::saveFileName(const FileDialogRequest& request) {
-    records_.push_back({PromptRecord::Kind::SaveFile, request.title, request.filterName, PromptIcon::None,
-                        request.initialDirectory});
-    if (files_.empty()) {
-        ++unscripted_;
-        return std::nullopt;
-    }
-    auto file = files_.front();
-    files_.pop_front();
-    return file;
+    return nextFile(PromptRecord::Kind::SaveFile, request);
 }
 
 std::vector<std::string> ScriptedPrompts::texts() const {

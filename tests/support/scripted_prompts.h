@@ -41,6 +41,8 @@ public:
     void clear() { records_.clear(); }
 
 private:
+    std::optional<std::string> nextFile(PromptRecord::Kind kind, const FileDialogRequest& request);
+
     std::vector<PromptRecord> records_;
     std::deque<bool> answers_;
     std::deque<std::optional<std::string>> files_;

@@ -9,22 +9,14 @@
 #include <vector>
 
 #include "trace/trace_view.h"
+#include "support/trace_views.h"
 
 namespace vespian {
 namespace {
 
 constexpr StoredColour kBlue = 0x00C85000u;  // RGB(0, 80, 200)
 
-TraceView viewWithPlot(int32_t width, int32_t height, int32_t timeRangeS, int32_t voltRangeUv) {
-    TraceView v;
-    v.timeRangeS = timeRangeS;
-    v.voltRangeUv = voltRangeUv;
-    v.backgroundColour = 0x00FFFFFFu;
-    v.traceColour = 0x007800FFu;
-    setViewArea(v, 30 + 115 + width + 50, 105 + 60 + height + 15);
-    layoutTraceView(v);
-    return v;
-}
+using testing::viewWithPlot;
 
 // The classic loops, literally: s one by one, no early stop.
 AxisLayout literalAxes(const TraceView& v) {

@@ -1,4 +1,5 @@
 #include "trace/trace_drawing.h"
+#include "support/trace_views.h"
 
 #include <gtest/gtest.h>
 
@@ -113,16 +114,7 @@ void referenceTrace(PixelSurface& s, const TraceView& v, const Chromatogram& tra
     }
 }
 
-TraceView viewWithPlot(int32_t width, int32_t height, int32_t timeRangeS, int32_t voltRangeUv) {
-    TraceView v;
-    v.timeRangeS = timeRangeS;
-    v.voltRangeUv = voltRangeUv;
-    v.backgroundColour = 0x00FFFFFFu;
-    v.traceColour = 0x007800FFu;
-    setViewArea(v, 30 + 115 + width + 50, 105 + 60 + height + 15);
-    layoutTraceView(v);
-    return v;
-}
+using testing::viewWithPlot;
 
 // ---- The pixel line routine -----------------------------------------------------------------
 

@@ -7,20 +7,14 @@
 #include <vector>
 
 #include "trace/chromatogram.h"
+#include "support/trace_views.h"
 
 namespace vespian {
 namespace {
 
 // A view whose plot is `width` × `height` pixels (visibleWidth × visibleHeight): X0 = 30,
 // X1 = X0 + 115 + width; Y0 = 105, Y1 = Y0 + 60 + height.
-TraceView viewWithPlot(int32_t width, int32_t height, int32_t timeRangeS = 600, int32_t voltRangeUv = 5000) {
-    TraceView v;
-    v.timeRangeS = timeRangeS;
-    v.voltRangeUv = voltRangeUv;
-    setViewArea(v, 30 + 115 + width + 50, 105 + 60 + height + 15);
-    layoutTraceView(v);
-    return v;
-}
+using testing::viewWithPlot;
 
 TEST(TraceViewLayout, FrameFieldsFromTheArea) {
     TraceView v;
