@@ -1,10 +1,9 @@
+#include "platform/desktop/screen.h"
 #include "app/desktop/about_box.h"
 
-#include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QScreen>
 #include <QShowEvent>
 #include <QTimer>
 
@@ -31,10 +30,7 @@ AboutBox::AboutBox(QWidget* parent)
     setWindowTitle("关于Vespian");
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFixedSize(kAboutWidth, kAboutHeight);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(area.left() + (area.width() - kAboutWidth) / 2, area.top() + (area.height() - kAboutHeight) / 2);
-    }
+    centreOnScreen(this, QSize(kAboutWidth, kAboutHeight));
     scrollTimer_ = new QTimer(this);
     scrollTimer_->setInterval(kScrollIntervalMs);
     connect(scrollTimer_, &QTimer::timeout, this, &AboutBox::scrollTick);

@@ -4,7 +4,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEvent>
-#include <QScreen>
 #include <array>
 #include <cstdio>
 
@@ -14,15 +13,11 @@
 #include "app/desktop/splash_window.h"
 #include "app/splash_progress.h"
 #include "platform/desktop/qt_prompts.h"
+#include "platform/desktop/screen.h"
 
 namespace vespian {
 
 namespace {
-
-QSize screenSize() {
-    const QScreen* screen = QGuiApplication::primaryScreen();
-    return screen != nullptr ? screen->geometry().size() : QSize(1280, 1024);
-}
 
 // Reports the time from the process start to the first paint of the view area (asked for with
 // the environment variable VESPIAN_STARTUP_TIME), for measuring the start-up.

@@ -6,7 +6,6 @@
 #include <QCloseEvent>
 #include <QKeySequence>
 #include <QMenuBar>
-#include <QScreen>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QToolBar>
@@ -19,6 +18,7 @@
 #include "app/desktop/settings_dialog.h"
 #include "app/desktop/view_area.h"
 #include "app/status_texts.h"
+#include "platform/desktop/screen.h"
 #include "platform/prompts.h"
 #include "trace/trace_file_commands.h"
 
@@ -431,9 +431,9 @@ void MainWindow::openSettings() {
         state_.view.backgroundColour = background;
         state_.view.traceColour = line;
         // The trace background is painted anew row by row, as at start-up, with its progress.
-        const QSize screenSize = screen() != nullptr ? screen()->geometry().size() : QSize(1280, 1024);
-        ProgressWindow progress(this, "保存设置", "正在保存设置参数,请稍候...", screenSize.height());
-        viewArea_->paintBackground(screenSize, state_.zevid.columns[0], [&] { progress.step(); });
+        const QSize screen = screenSize();
+        ProgressWindow progress(this, "保存设置", "正在保存设置参数,请稍候...", screen.height());
+        viewArea_->paintBackground(screen, state_.zevid.columns[0], [&] { progress.step(); });
         progress.finish();
     };
     auto applyRanges = [this](int32_t timeRangeS, int32_t voltRangeUv) {

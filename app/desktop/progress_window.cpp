@@ -1,9 +1,8 @@
+#include "platform/desktop/screen.h"
 #include "app/desktop/progress_window.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QProgressBar>
-#include <QScreen>
 
 #include <algorithm>
 
@@ -35,10 +34,7 @@ ProgressWindow::ProgressWindow(QWidget* parent, const QString& caption, const QS
     bar_->setRange(0, std::max(total_, 1));
     bar_->setValue(0);
     bar_->setTextVisible(false);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(area.left() + (area.width() - kWidth) / 2, area.top() + (area.height() - kHeight) / 2);
-    }
+    centreOnScreen(this, QSize(kWidth, kHeight));
     show();
     repaint();
     sinceRepaint_.start();

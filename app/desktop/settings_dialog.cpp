@@ -1,6 +1,7 @@
+#include "platform/desktop/canvas.h"
+#include "platform/desktop/screen.h"
 #include "app/desktop/settings_dialog.h"
 
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -8,7 +9,6 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QTabWidget>
 
 #include <cmath>
@@ -27,7 +27,6 @@ constexpr int kPageHeight = 370;
 
 int s_rememberedTab = SettingsDialog::kColourTab;
 
-QColor qColour(StoredColour colour) { return QColor::fromRgb(pixelFromStored(colour)); }
 
 QString rangeMessage(const char* what, int32_t low, int32_t high, const char* unit) {
     return QString("输入的%1已经超过范围(%2-%3%4)!!请重新输入!!").arg(what).arg(low).arg(high).arg(unit);
@@ -204,10 +203,7 @@ SettingsDialog::SettingsDialog(QWidget* parent, const DisplaySettings& current, 
     setWindowTitle("设置");
     setFont(programFont(13));
     setFixedSize(kDialogWidth, kDialogHeight);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(area.left() + (area.width() - kDialogWidth) / 2, area.top() + (area.height() - kDialogHeight) / 2);
-    }
+    centreOnScreen(this, QSize(kDialogWidth, kDialogHeight));
 
     tabs_ = new QTabWidget(this);
     tabs_->setObjectName("settingsTabs");

@@ -1,9 +1,9 @@
+#include "platform/desktop/canvas.h"
+#include "platform/desktop/screen.h"
 #include "app/desktop/splash_window.h"
 
-#include <QGuiApplication>
 #include <QPaintEvent>
 #include <QPainter>
-#include <QScreen>
 
 #include "app/desktop/artwork.h"
 
@@ -23,10 +23,7 @@ SplashWindow::SplashWindow(QWidget* parent)
     setObjectName("splashWindow");
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFixedSize(kSplashWidth, kSplashHeight);
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->geometry();
-        move(area.left() + (area.width() - kSplashWidth) / 2, area.top() + (area.height() - kSplashHeight) / 2);
-    }
+    centreOnScreen(this, QSize(kSplashWidth, kSplashHeight));
     drawEmptyBar();
     sinceRepaint_.start();
 }
@@ -39,8 +36,7 @@ void SplashWindow::setTotal(int total) {
 
 void SplashWindow::step() {
     if (const auto block = progress_.step()) {
-        PixelSurface surface{reinterpret_cast<uint32_t*>(canvas_.bits()), canvas_.width(), canvas_.height(),
-                             static_cast<int32_t>(canvas_.bytesPerLine() / 4)};
+        PixelSurface surface = surfaceOf(canvas_);
         paintProgressBlock(surface, *block);
         unpainted_ |= qtRect(*block);
         update(qtRect(*block));  // in case no repaint follows before the event loop runs

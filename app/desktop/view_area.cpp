@@ -11,6 +11,7 @@
 #include "app/desktop/artwork.h"
 #include "app/desktop/banner.h"
 #include "libs/line.h"
+#include "platform/desktop/canvas.h"
 #include "trace/trace_drawing.h"
 
 namespace vespian {
@@ -30,13 +31,6 @@ constexpr int kBannerTop = 5;
 constexpr int kHoverOffset = 16;
 
 const char* const kTabTitles[3] = {"谱图窗口", "报告窗口", "BET列表"};
-
-PixelSurface surfaceOf(QImage& image) {
-    return PixelSurface{reinterpret_cast<uint32_t*>(image.bits()), image.width(), image.height(),
-                        static_cast<int32_t>(image.bytesPerLine() / 4)};
-}
-
-QColor colourOf(StoredColour c) { return QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF); }
 
 }  // namespace
 
@@ -105,7 +99,7 @@ void ViewArea::paintEvent(QPaintEvent* event) {
 void ViewArea::paintBackground(QSize screen, int minimumWidth, const std::function<void()>& afterRow) {
     const QSize size(std::max(screen.width(), minimumWidth), std::max(screen.height(), 1));
     if (background_.size() != size) background_ = QImage(size, QImage::Format_RGB32);
-    const QRgb pixel = colourOf(state_.view.backgroundColour).rgb();
+    const QRgb pixel = qColour(state_.view.backgroundColour).rgb();
     for (int y = 0; y < size.height(); ++y) {
         auto* row = reinterpret_cast<QRgb*>(background_.scanLine(y));
         std::fill(row, row + size.width(), pixel);
@@ -213,7 +207,7 @@ void ViewArea::drawTexts(const std::vector<AxisLabel>& labels) {
         if (label.align == LabelAlign::RightAligned) x -= w;
         int y = label.y;
         if (label.valign == LabelVAlign::Centred) y -= metrics.height() / 2;
-        painter.setPen(colourOf(label.colour));
+        painter.setPen(qColour(label.colour));
         painter.drawText(QRect(x, y, w + 1, metrics.height()), Qt::AlignLeft | Qt::AlignTop, text);
     }
 }
