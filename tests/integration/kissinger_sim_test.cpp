@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "analysis/baseline.h"
+#include "analysis/gaussian_fit.h"
 #include "analysis/kissinger.h"
 #include "analysis/peak_maxima.h"
 #include "link/command_set.h"
@@ -32,6 +33,8 @@ constexpr int kSites = static_cast<int>(kAdsorptionSites.size());
 struct TpdRun {
     TmProposals proposals;
     int32_t points = 0;
+    std::vector<float> corrected;  // baseline-corrected signal
+    std::vector<float> temperature;
 };
 
 // One TPD from room temperature to kTargetC at `rateCPerMin`, recorded from the start command
@@ -51,9 +54,10 @@ TpdRun runTpd(int rateCPerMin, uint64_t seed) {
     const std::span<const float> signal(reader->chromatogram.signalMv(), static_cast<size_t>(run.points));
     const std::span<const float> temperature(reader->chromatogram.temperatureC(), static_cast<size_t>(run.points));
     // Below 80 ℃ and above 600 ℃ nothing desorbs: the flat ends carry the baseline.
-    std::vector<float> corrected(signal.size());
-    subtractBaseline(signal, baselineFromFlatEnds(signal, 0.05), corrected);
-    run.proposals = proposeTmValues(corrected, temperature, suggestedProminenceMv(corrected));
+    run.corrected.resize(signal.size());
+    subtractBaseline(signal, baselineFromFlatEnds(signal, 0.05), run.corrected);
+    run.temperature.assign(temperature.begin(), temperature.end());
+    run.proposals = proposeTmValues(run.corrected, temperature, suggestedProminenceMv(run.corrected));
     return run;
 }
 
@@ -86,6 +90,28 @@ TEST(KissingerOnTheSimulator, FourHeatingRatesGiveBackEachSiteEnergyWithinThreeP
         std::printf("site %d: E = %.2f ± %.2f kJ/mol (true %.1f), r² = %.6f, Tm = %.1f %.1f %.1f %.1f ℃\n", s,
                     fit.energyKJPerMol, fit.energyStandardErrorKJPerMol, trueKJ, fit.rSquared, tm[s][0], tm[s][1],
                     tm[s][2], tm[s][3]);
+    }
+}
+
+// The sites' peaks deconvolved from the Tm proposals: each component holds its site's gas. The
+// detector area of a full site is its capacity (mV·s) × 5 points a second, less the readings
+// the trace's fast clock overwrites.
+TEST(KissingerOnTheSimulator, DeconvolutionOfOneRunGivesEachSiteItsCapacity) {
+    const TpdRun run = runTpd(10, 7);
+    ASSERT_EQ(run.proposals.count, kSites);
+    std::array<int32_t, kSites> starts{};
+    for (int s = 0; s < kSites; ++s) starts[s] = run.proposals.proposals[s].index;
+    FitOptions options;
+    options.shape = PeakShape::AsymmetricGaussian;
+    const DeconvolutionResult fit = fitPeakComponents(run.corrected, run.temperature, starts, options);
+    ASSERT_TRUE(fit.converged());
+    for (int s = 0; s < kSites; ++s) {
+        const double expected = kAdsorptionSites[s].capacityMvS * kPointsPerSecond * kIndexFactor;
+        EXPECT_NEAR(fit.components[s].area, expected, 0.04 * expected) << "site " << s;
+        // Two half-Gaussians only approximate the first-order shape: the top moves by a few ℃.
+        EXPECT_NEAR(fit.components[s].maximumTemperatureC, run.proposals.proposals[s].temperatureC, 5.0);
+        // First-order peaks rise slowly and fall fast.
+        EXPECT_GT(fit.components[s].risingWidth, fit.components[s].fallingWidth) << "site " << s;
     }
 }
 
