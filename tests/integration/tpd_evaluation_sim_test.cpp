@@ -1,9 +1,11 @@
-// Activation energies from temperature-programmed desorption on the simulated analyser: the
+// Evaluation of temperature-programmed desorption on the simulated analyser. Activation energies:
+// the
 // furnace programme goes out as the program's frames, the instrument's frames come back through
 // the frame decoder into a trace, and each run's Tm values come from the automatic proposals on
 // the baseline-corrected trace. Kissinger's line through the four heating rates must give back
 // the energy of each of the simulator's first-order sites within 3 %. Instrument time runs as
-// fast as the frames can be decoded; nothing sleeps.
+// fast as the frames can be decoded; nothing sleeps. Beside it: the sites' areas from a
+// deconvolution, and the plain baseline, which must propose no Tm at all.
 
 #include <gtest/gtest.h>
 
@@ -61,7 +63,7 @@ TpdRun runTpd(int rateCPerMin, uint64_t seed) {
     return run;
 }
 
-TEST(KissingerOnTheSimulator, FourHeatingRatesGiveBackEachSiteEnergyWithinThreePercent) {
+TEST(TpdEvaluationOnTheSimulator, FourHeatingRatesGiveBackEachSiteEnergyWithinThreePercent) {
     constexpr std::array<int, 4> kRates = {5, 10, 20, 30};
     std::array<std::vector<double>, kSites> tm;
     std::vector<double> rates;
@@ -93,10 +95,26 @@ TEST(KissingerOnTheSimulator, FourHeatingRatesGiveBackEachSiteEnergyWithinThreeP
     }
 }
 
+// An hour of the detector's baseline with the furnace cold: drift and noise, no peak.
+TEST(TpdEvaluationOnTheSimulator, TheBaselineAloneProposesNoTm) {
+    sim::SimulatedAnalyser analyser(3);
+    auto reader = std::make_unique<StreamReader>();
+    const Command start = StartStream();
+    analyser.receive(start.bytes.data(), start.length);
+    sim::testing::run(analyser, sim::testing::periodsFor(3600.0), reader.get());
+    const std::span<const float> signal(reader->chromatogram.signalMv(), static_cast<size_t>(reader->points()));
+    const std::span<const float> temperature(reader->chromatogram.temperatureC(), signal.size());
+    std::vector<float> corrected(signal.size());
+    subtractBaseline(signal, baselineFromFlatEnds(signal), corrected);
+    const TmProposals found = proposeTmValues(corrected, temperature, suggestedProminenceMv(corrected));
+    EXPECT_EQ(found.status, TmProposalStatus::Ok);
+    EXPECT_EQ(found.count, 0);
+}
+
 // The sites' peaks deconvolved from the Tm proposals: each component holds its site's gas. The
 // detector area of a full site is its capacity (mV·s) × 5 points a second, less the readings
 // the trace's fast clock overwrites.
-TEST(KissingerOnTheSimulator, DeconvolutionOfOneRunGivesEachSiteItsCapacity) {
+TEST(TpdEvaluationOnTheSimulator, DeconvolutionOfOneRunGivesEachSiteItsCapacity) {
     const TpdRun run = runTpd(10, 7);
     ASSERT_EQ(run.proposals.count, kSites);
     std::array<int32_t, kSites> starts{};
