@@ -9,14 +9,6 @@ namespace {
 constexpr double kGasConstant = 8.314462618;  // J/(mol·K)
 constexpr double kZeroCelsiusK = 273.15;
 
-// Weak, medium and strong sites; the energies place the peaks at a few hundred ℃ at usual
-// ramp rates, the capacities make them some tens of mV high at 10 ℃/min.
-constexpr std::array<AdsorptionSite, DesorptionSites::kSites> kSiteKinds = {{
-    {118.0e3, 1.0e13, 3000.0},
-    {155.0e3, 1.0e13, 5000.0},
-    {205.0e3, 1.0e13, 3500.0},
-}};
-
 }  // namespace
 
 DesorptionSites::DesorptionSites() { refill(); }
@@ -28,7 +20,7 @@ double DesorptionSites::advance(double temperatureC, double seconds) {
     const double kelvin = temperatureC + kZeroCelsiusK;
     double area = 0.0;
     for (int i = 0; i < kSites; ++i) {
-        const AdsorptionSite& site = kSiteKinds[i];
+        const AdsorptionSite& site = kAdsorptionSites[i];
         const double rate = site.frequencyPerS * std::exp(-site.energyJPerMol / (kGasConstant * kelvin));
         const double remaining = coverage_[i] * std::exp(-rate * seconds);
         area += site.capacityMvS * (coverage_[i] - remaining);

@@ -14,9 +14,17 @@ struct AdsorptionSite {
     double capacityMvS;    // detector peak area when the full coverage desorbs
 };
 
+// Weak, medium and strong sites; the energies place the peaks at a few hundred ℃ at usual
+// ramp rates, the capacities make them some tens of mV high at 10 ℃/min.
+inline constexpr std::array<AdsorptionSite, 3> kAdsorptionSites = {{
+    {118.0e3, 1.0e13, 3000.0},
+    {155.0e3, 1.0e13, 5000.0},
+    {205.0e3, 1.0e13, 3500.0},
+}};
+
 class DesorptionSites {
 public:
-    static constexpr int kSites = 3;
+    static constexpr int kSites = static_cast<int>(kAdsorptionSites.size());
 
     DesorptionSites();  // every site full, as a freshly pre-treated sample
     // Desorbs for `seconds` at `temperatureC`; returns the mean detector signal (mV) of the

@@ -1,0 +1,79 @@
+#pragma once
+// Deconvolution of overlapping peaks of a temperature-programmed stretch: the (baseline-
+// corrected) signal is fitted as a sum of Gaussian components, each optionally asymmetric
+// (a different width on the rising and the falling side, as desorption peaks tail), by a
+// Levenberg–Marquardt least-squares fit started from the operator's accepted Tm points.
+// Positions and widths are in point indices of the stretch; a component's maximum temperature
+// is the recorded temperature interpolated at its centre. A fit that cannot start reports why
+// with no components; one that does not converge says so beside its last components. Never NaN.
+
+#include <array>
+#include <cstdint>
+#include <span>
+
+namespace vespian {
+
+inline constexpr int32_t kMaxFitComponents = 8;
+
+enum class PeakShape : uint8_t {
+    Gaussian,           // h·exp(−(x − c)² / 2σ²)
+    AsymmetricGaussian  // σ on the rising side (x < c), another on the falling side
+};
+
+enum class FitStatus : uint8_t {
+    Converged,
+    NotConverged,       // the iteration limit was reached still improving, or no step helped
+    NoComponents,
+    TooManyComponents,  // more than kMaxFitComponents starting points
+    StartOutside,       // a starting point lies outside the stretch
+    StartsTooClose,     // two starting points on the same point: the fit cannot tell them apart
+    TooFewPoints,       // fewer points than parameters to fit
+    NonFiniteSignal,    // a sample of the stretch is not a number
+    NoSignal            // the stretch is flat zero: nothing to fit
+};
+
+struct FitComponent {
+    double centreIndex = 0.0;       // point index of the maximum (fractional)
+    double heightMv = 0.0;
+    double risingWidth = 0.0;       // σ on the rising side, in points
+    double fallingWidth = 0.0;      // σ on the falling side, equal to risingWidth for a Gaussian
+    double area = 0.0;              // mV × points, the unit of the report's peak areas
+    double areaShare = 0.0;         // of the sum of the components' areas, 0 .. 1
+    float maximumTemperatureC = 0.0f;  // 0 when no temperature was given
+};
+
+struct FitOptions {
+    PeakShape shape = PeakShape::Gaussian;
+    int32_t maxIterations = 200;
+};
+
+struct DeconvolutionResult {
+    FitStatus status = FitStatus::NoComponents;
+    PeakShape shape = PeakShape::Gaussian;
+    int32_t componentCount = 0;
+    std::array<FitComponent, kMaxFitComponents> components{};  // in the order of the starts
+    int32_t iterations = 0;        // accepted and rejected steps
+    double rmsResidualMv = 0.0;    // √(Σ residual² / points)
+    double relativeResidual = 0.0; // √(Σ residual² / Σ signal²)
+
+    bool converged() const { return status == FitStatus::Converged; }
+    std::span<const FitComponent> list() const {
+        return {components.data(), static_cast<size_t>(componentCount)};
+    }
+};
+
+// Fits components started at the given point indices (any order; the result keeps it).
+// temperatureC may be empty; otherwise it is the stretch's temperature, the signal's length.
+DeconvolutionResult fitPeakComponents(std::span<const float> signalMv, std::span<const float> temperatureC,
+                                      std::span<const int32_t> startIndices, const FitOptions& options = {});
+
+// One component's value at a (fractional) point index, and the sum of all components: what the
+// report window draws over the signal.
+double componentValueAt(const FitComponent& component, double index);
+double fittedValueAt(const DeconvolutionResult& result, double index);
+
+// The recorded temperature linearly interpolated at a fractional point index (clamped to the
+// stretch); 0 for an empty series.
+float temperatureAtIndex(std::span<const float> temperatureC, double index);
+
+}  // namespace vespian
