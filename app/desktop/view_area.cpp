@@ -266,9 +266,10 @@ void ViewArea::updateScrollBars() {
     const QSignalBlocker blockH(hBar_);
     const QSignalBlocker blockV(vBar_);
     hBar_->setGeometry(v.X0, v.Y1 + 1, v.X1 - v.X0, 12);
-    hBar_->setRange(0, std::max(0, v.hMax));
-    hBar_->setPageStep(std::max(1, v.visibleWidth / 2));
-    hBar_->setValue(std::clamp(v.hScroll, 0, std::max(0, v.hMax)));
+    hScale_ = scrollBarScale(v.hMax);
+    hBar_->setRange(0, hScale_.barMax);
+    hBar_->setPageStep(static_cast<int>(std::max<int64_t>(1, v.visibleWidth / 2 / hScale_.unit)));
+    hBar_->setValue(hScale_.barPosition(v.hScroll));
     hBar_->setEnabled(v.hMax != 0);
     vBar_->setGeometry(v.X1 + 2, v.Y0, 12, v.Y1 - v.Y0);
     vBar_->setRange(0, std::max(0, v.vMax));
@@ -297,8 +298,8 @@ std::optional<ScrollAction> scrollActionOf(int action) {
 void ViewArea::onHorizontalAction(int action) {
     std::optional<ScrollAction> mapped = scrollActionOf(action);
     if (!mapped) return;
-    const ScrollResult result = scrollHorizontal(state_.view, *mapped, hBar_->sliderPosition());
-    hBar_->setSliderPosition(state_.view.hScroll);  // the bar shows the position the view took
+    const ScrollResult result = scrollHorizontal(state_.view, *mapped, hScale_.positionOf(hBar_->sliderPosition()));
+    hBar_->setSliderPosition(hScale_.barPosition(state_.view.hScroll));  // the bar shows the position the view took
     if (result.startAutoScrollTimer) emit horizontalUserScroll();
     if (result.changed) redrawTrace();
 }

@@ -119,6 +119,7 @@ private:
     long long bannerTicks_ = 0;
     QToolBar* toolbars_[3] = {nullptr, nullptr, nullptr};
     QScrollBar* hBar_ = nullptr;
+    ScrollBarScale hScale_;
     QScrollBar* vBar_ = nullptr;
     ViewButtonStrip buttons_;
     QRect tabRects_[3];
