@@ -17,6 +17,7 @@
 #include "link/instrument_link.h"
 #include "link/link_watchdog.h"
 #include "link/replay_driver.h"
+#include "link/serial_driver.h"
 #include "trace/chromatogram.h"
 #include "trace/recovery_journal.h"
 #include "trace/trace_file.h"
@@ -118,6 +119,11 @@ int main(int argc, char** argv) {
     LinkWatchdog watchdog;
     if (link.open()) {
         link.start();
+    } else if (linkOptions.source == LinkOptions::Source::Port) {
+        // The operator named the port: say which and why it does not open.
+        std::string reason = SerialDriver::openFailure(linkOptions.port);
+        if (reason.empty()) reason = "无法设置串口参数";
+        std::fprintf(stderr, "无法打开串口 %s：%s，每 2.1 秒重试一次\n", linkOptions.port.c_str(), reason.c_str());
     } else {
         std::fprintf(stderr, "未找到仪器 TRV-8800，每 2.1 秒重试一次\n");
     }
