@@ -9,7 +9,6 @@ namespace vespian {
 namespace {
 
 constexpr int32_t kHoverBelow = 16;
-constexpr int32_t kHoverAboveGap = 4;
 
 bool inPlot(const TraceView& view, int32_t x, int32_t y) { return plotRect(view).contains(x, y); }
 
@@ -171,7 +170,7 @@ PixelRect placeHoverBox(int32_t mouseX, int32_t mouseY, int32_t width, int32_t h
                         int32_t areaHeight) {
     int32_t left = mouseX;
     int32_t top = mouseY + kHoverBelow;
-    if (top + height > areaHeight) top = mouseY - kHoverAboveGap - height;
+    if (top + height > areaHeight) top = mouseY - kHoverBelow - height;
     if (left + width > areaWidth) left = areaWidth - width;
     left = std::max(left, 0);
     top = std::max(top, 0);

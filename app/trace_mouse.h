@@ -102,7 +102,7 @@ private:
     bool shown_ = false;
 };
 
-// Where the help box of `width` × `height` goes: 16 pixels below the mouse, or above it where
+// Where the help box of `width` × `height` goes: 16 pixels below the mouse, or 16 above it where
 // below would leave the area (whose bottom is the top of the status bar), and moved left where
 // it would leave the area on the right, so the whole box is always seen.
 PixelRect placeHoverBox(int32_t mouseX, int32_t mouseY, int32_t width, int32_t height, int32_t areaWidth,

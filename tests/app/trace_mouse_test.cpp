@@ -233,7 +233,7 @@ TEST(HoverHelp, TheBoxStaysWholeInsideTheArea) {
     EXPECT_EQ(free.top, 316);
     EXPECT_EQ(free.bottom, 336);
     const PixelRect nearBottom = placeHoverBox(20, 690, 80, 20, 1000, 700);
-    EXPECT_EQ(nearBottom.top, 690 - 4 - 20);
+    EXPECT_EQ(nearBottom.top, 690 - 16 - 20);
     EXPECT_LE(nearBottom.bottom, 700);
     const PixelRect nearRight = placeHoverBox(990, 100, 80, 20, 1000, 700);
     EXPECT_EQ(nearRight.right, 1000);
