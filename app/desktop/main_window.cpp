@@ -58,6 +58,9 @@ MainWindow::MainWindow(ProgramState& state, Prompts& prompts, bool simulated, QW
     buildToolbars();
     buildStatusBar(simulated);
     installHandlers();
+    // The marks of the stored analysis method from the first paint on (the restore question
+    // may come before the creation sequence).
+    applyEffects(state_.measurement.startupEffects());
 
     connect(viewArea_, &ViewArea::viewButtonPressed, this, &MainWindow::viewButtonPressed);
     connect(viewArea_, &ViewArea::tabSelected, this, [this](int view) { switchView(static_cast<ViewMode>(view)); });

@@ -1,6 +1,7 @@
 #include "app/desktop/view_area.h"
 
 #include <QEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -42,6 +43,13 @@ ViewArea::ViewArea(ProgramState& state, QWidget* parent)
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(400, 300);
+    hoverLabel_ = new QLabel(this);
+    hoverLabel_->setObjectName("hoverHelp");
+    hoverLabel_->setFont(programFont(13));
+    hoverLabel_->setStyleSheet("QLabel { background: rgb(255, 255, 220); color: black; border: 1px solid black; "
+                               "padding: 2px; }");
+    hoverLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    hoverLabel_->hide();
 }
 
 ViewArea::~ViewArea() = default;
@@ -97,13 +105,6 @@ void ViewArea::paintOverlay(QPainter& painter, const QRect& area) const {
         const PixelRect plot = plotRect(state_.view);
         const QRect line(cursorX_, plot.top, 1, plot.bottom - plot.top);
         if (line.intersects(area)) painter.fillRect(line, qColour(cursorColour(state_.view.backgroundColour)));
-    }
-    if (hoverShown_) {
-        painter.setPen(Qt::black);
-        painter.setBrush(QColor(255, 255, 220));
-        painter.drawRect(hoverRect_.adjusted(0, 0, -1, -1));
-        painter.setFont(programFont(13));
-        painter.drawText(hoverRect_.adjusted(3, 3, -3, -3), Qt::AlignLeft | Qt::AlignTop, hoverText_);
     }
 }
 
@@ -401,13 +402,16 @@ void ViewArea::hoverTick() {
                                         metrics.height() + 6, width(), height());
     hoverRect_ = QRect(box.left, box.top, box.right - box.left, box.bottom - box.top);
     hoverShown_ = true;
-    update(hoverRect_);
+    hoverLabel_->setText(hoverText_);
+    hoverLabel_->setGeometry(hoverRect_);
+    hoverLabel_->raise();
+    hoverLabel_->show();
 }
 
 void ViewArea::hideHover() {
     if (!hoverShown_) return;
     hoverShown_ = false;
-    update(hoverRect_);
+    hoverLabel_->hide();
 }
 
 // ---- Banner --------------------------------------------------------------------------------

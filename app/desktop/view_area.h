@@ -18,6 +18,7 @@
 #include "app/view_buttons.h"
 #include "trace/trace_axes.h"
 
+class QLabel;
 class QPainter;
 class QScrollBar;
 class QToolBar;
@@ -79,11 +80,11 @@ public:
     void wheelAt(QPoint point, int delta, Qt::MouseButtons buttons);
     void rightClickAt(QPoint point);
 
-    // The tools' cursor line (−1: none) and the hover help box, drawn over the canvas.
+    // The tools' cursor line (−1: none), drawn over the canvas, and the hover help box.
     int cursorLineX() const { return cursorX_; }
     bool hoverShown() const { return hoverShown_; }
     QRect hoverRect() const { return hoverRect_; }
-    // The canvas with the cursor line and hover help over it: what the screen shows.
+    // The canvas with the cursor line over it: what the screen shows of the view.
     QImage screenImage() const;
 
 signals:
@@ -146,6 +147,8 @@ private:
     bool hoverShown_ = false;
     QRect hoverRect_;
     QString hoverText_;
+    // The help box is a child of its own, raised over the scroll bars and the other children.
+    QLabel* hoverLabel_ = nullptr;
 };
 
 }  // namespace vespian

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScrollBar>
@@ -151,6 +152,12 @@ TEST_F(LiveRunTest, HoverHelpShowsWholeInsideTheWindow) {
         const QRect box = area->hoverRect();
         EXPECT_TRUE(area->rect().contains(box)) << index;  // not cut off by the status bar
         EXPECT_LT(box.bottom(), mouse.y()) << index;       // above the mouse, which it does not hide
+        // Over the scroll bar it lies on top: it is the topmost child of the view area.
+        auto* label = area->findChild<QLabel*>("hoverHelp");
+        ASSERT_NE(label, nullptr);
+        EXPECT_TRUE(label->isVisible());
+        EXPECT_EQ(label->geometry(), box);
+        EXPECT_EQ(area->children().last(), label);
         area->moveTo(QPoint(300, 300));
         EXPECT_FALSE(area->hoverShown());
     }
