@@ -48,8 +48,9 @@ MainWindow::MainWindow(ProgramState& state, Prompts& prompts, bool simulated, QW
     setWindowIcon(applicationIcon());
     // Not maximised (restored, or on a desktop without a window manager) the window still has
     // room for its toolbar, its status bar and a plot.
-    setMinimumSize(kMinimumWindowWidth, kMinimumWindowHeight);
     const QSize screen = screenSize();
+    setMinimumSize(std::min(kMinimumWindowWidth, std::max(screen.width(), 640)),
+                   std::min(kMinimumWindowHeight, std::max(screen.height(), 480)));
     resize(std::min(kDefaultWindowWidth, std::max(screen.width() - 40, kMinimumWindowWidth)),
            std::min(kDefaultWindowHeight, std::max(screen.height() - 80, kMinimumWindowHeight)));
     viewArea_ = new ViewArea(state_, this);
