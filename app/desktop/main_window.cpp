@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "app/close_rules.h"
 #include "app/command_ids.h"
 #include "app/desktop/about_box.h"
 #include "app/desktop/artwork.h"
@@ -30,8 +31,6 @@ namespace {
 QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 constexpr char kNotYetAvailableCaption[] = "提示";
-constexpr char kUnsavedTraceQuestion[] = "谱图尚未保存，退出前是否保存谱图？";
-constexpr char kProgrammeRunningText[] = "程序升温正在运行中，请将程序升温停止后，再关闭软件!!";
 
 // The status bar's six parts, by their right edges.
 int partWidth(int part) {
@@ -532,15 +531,18 @@ void MainWindow::exitProgram() {
 
 bool MainWindow::settleUnsavedTrace() {
     Chromatogram& trace = *state_.chromatogram;
-    if (!journal_.unsaved(trace)) return true;
-    if (!prompts_.askYesNo("提示", kUnsavedTraceQuestion, PromptIcon::Question)) {
-        journal_.retire();  // the operator chose to let it go
-        return true;
+    const bool yes =
+        prompts_.askYesNo(std::string(kUnsavedTraceCaption), std::string(kUnsavedTraceQuestion), PromptIcon::Question);
+    TraceFileResult saved;
+    if (yes) {
+        saved = saveTraceWithDialog(prompts_, trace, state_.dataFolder);
+        if (saved.ok) {
+            journal_.markSaved(trace, saved.points);
+            journal_.flush(trace);
+        }
     }
-    const TraceFileResult saved = saveTraceWithDialog(prompts_, trace, state_.dataFolder);
-    if (!saved.ok) return false;  // cancelled or failed: the window stays, nothing is lost
-    journal_.markSaved(trace, saved.points);
-    journal_.flush(trace);
+    if (!closesAfterQuestion(yes, saved.ok)) return false;  // nothing is lost: the window stays
+    if (!yes) journal_.retire();                              // the operator chose to let it go
     return true;
 }
 
@@ -549,14 +551,18 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    if (!exitRequested_ && state_.programmeRunning) {
-        prompts_.message("警告", kProgrammeRunningText, PromptIcon::Warning);
+    switch (closeStep(exitRequested_, state_.programmeRunning, journal_.unsaved(*state_.chromatogram))) {
+    case CloseStep::RefuseProgrammeRunning:
+        prompts_.message(std::string(kProgrammeRunningCaption), std::string(kProgrammeRunningText), PromptIcon::Warning);
         event->ignore();
         return;
-    }
-    if (!settleUnsavedTrace()) {
-        event->ignore();
-        return;
+    case CloseStep::AskToSaveTrace:
+        if (!settleUnsavedTrace()) {
+            event->ignore();
+            return;
+        }
+        break;
+    case CloseStep::Close: break;
     }
     closing_ = true;
     for (auto& [id, timer] : timers_) timer->stop();

@@ -115,7 +115,7 @@ private:
     void saveTrace();
     void switchView(ViewMode view);
     void showDispatchNotice(int commandId);
-    // True when the window may close: an unsaved trace was saved, or the operator chose not to.
+    // Asks about an unsaved trace; true when the window may close (saved, or let go).
     bool settleUnsavedTrace();
     QTimer* makeTimer(int timerId, int periodMs, bool singleShot, void (MainWindow::*tick)());
     void restartTimer(int timerId, int periodMs);
