@@ -1,5 +1,6 @@
 #include "app/alarm_poll.h"
 
+#include "link/instrument_link.h"
 #include "link/instrument_readings.h"
 
 namespace vespian {
@@ -22,6 +23,30 @@ std::optional<AlarmMessage> alarmMessageFor(int32_t alarmCode, bool programRunni
 ForcedStop forcedStopFor(bool programRunning) {
     if (!programRunning) return {};
     return {true, ProgramStopFrame()};
+}
+
+std::optional<AlarmMessage> AlarmPoll::tick(int32_t alarmCode, bool programRunning) {
+    if (showing_) return std::nullopt;
+    std::optional<AlarmMessage> alarm = alarmMessageFor(alarmCode, programRunning);
+    showing_ = alarm.has_value();
+    forcedStopPending_ = alarm && alarm->startsForcedStop;
+    return alarm;
+}
+
+AlarmPoll::AfterTick AlarmPoll::acknowledged() {
+    AfterTick after;
+    after.startForcedStopTimer = forcedStopPending_;
+    showing_ = false;
+    forcedStopPending_ = false;
+    return after;
+}
+
+bool performForcedStop(bool& programmeRunning, InstrumentLink* link) {
+    const ForcedStop stop = forcedStopFor(programmeRunning);
+    if (!stop.stopsProgram) return false;
+    programmeRunning = false;
+    if (link != nullptr) link->send(stop.frame);
+    return true;
 }
 
 }  // namespace vespian

@@ -9,6 +9,7 @@
 #include "link/replay_driver.h"
 #include "link/serial_driver.h"
 #include "sim/simulator_driver.h"
+#include "sim/simulator_options.h"
 
 namespace vespian {
 
@@ -62,8 +63,9 @@ bool parseLinkOptions(const std::vector<std::string>& args, LinkOptions* options
                 return false;
             }
         } else if (arg == "--speed") {
-            if (!parseNumber(args[++i], &options->speed) || options->speed <= 0.0) {
-                *error = "速度\"" + args[i] + "\"必须是正数";
+            if (!parseNumber(args[++i], &options->speed) || options->speed < sim::kMinSpeed ||
+                options->speed > sim::kMaxSpeed) {
+                *error = "速度\"" + args[i] + "\"超出范围(0.0001-1000)";
                 return false;
             }
             speedGiven = true;

@@ -77,9 +77,9 @@ bool MeasurementState::handles(int32_t commandId) {
 std::vector<WindowEffect> MeasurementState::startupEffects() const {
     Effects e;
     if (method_ == AnalysisMethod::Bet) {
-        e.check(kCmdBetMethod).uncheck(kCmdComparisonMethod).showButtons({kCmdCalibration});
+        e.check(kCmdBetMethod).uncheck(kCmdComparisonMethod).showButtons({kCmdCalibration}).enableItems({kCmdCalibration});
     } else {
-        e.check(kCmdComparisonMethod).uncheck(kCmdBetMethod).hideButtons({kCmdCalibration});
+        e.check(kCmdComparisonMethod).uncheck(kCmdBetMethod).hideButtons({kCmdCalibration}).grayItems({kCmdCalibration});
     }
     return e.take();
 }
@@ -92,7 +92,11 @@ std::vector<WindowEffect> MeasurementState::apply(int32_t commandId) {
     case kCmdRestoreSignal: return restoreSignal();
     case kCmdStartMeasurement: return startMeasurement();
     case kCmdStopMeasurement: return stopMeasurement();
-    case kCmdCalibration: return toggleCalibration();
+    case kCmdCalibration:
+        // The comparison method has no adsorbed-amount calibration: with its button hidden and
+        // its menu item grayed, a stray command (a shortcut, say) must not send "AB" either.
+        if (method_ != AnalysisMethod::Bet) return {};
+        return toggleCalibration();
     case kCmdTraceView: return showView(ViewMode::Trace);
     case kCmdReportView: return showView(ViewMode::Report);
     default: return {};
@@ -104,7 +108,7 @@ std::vector<WindowEffect> MeasurementState::apply(int32_t commandId) {
 std::vector<WindowEffect> MeasurementState::selectComparison() {
     Effects e;
     e.check(kCmdComparisonMethod).uncheck(kCmdBetMethod);
-    e.grayItems({kCmdDeleteStretch}).hideButtons({kCmdCalibration});
+    e.grayItems({kCmdDeleteStretch}).hideButtons({kCmdCalibration}).grayItems({kCmdCalibration});
     // The calibration mark would otherwise stay set while idle and show again with BET.
     if (mode_ == MeasureMode::Calibrating) e.uncheck(kCmdCalibration);
     e.grayItems({kCmdInjector});
@@ -115,7 +119,7 @@ std::vector<WindowEffect> MeasurementState::selectComparison() {
 
 std::vector<WindowEffect> MeasurementState::selectBet() {
     Effects e;
-    e.check(kCmdBetMethod).uncheck(kCmdComparisonMethod).showButtons({kCmdCalibration});
+    e.check(kCmdBetMethod).uncheck(kCmdComparisonMethod).showButtons({kCmdCalibration}).enableItems({kCmdCalibration});
     method_ = AnalysisMethod::Bet;
     return e.take();
 }

@@ -1,7 +1,8 @@
 // The console recorder: the whole acquisition path without a window. It opens the analyser (a
 // found instrument, a named port, the simulator or a replayed capture), records the trace for
 // the given time with the link watchdog running, writes a trace file and prints the point
-// count and the last temperature.
+// count and the last temperature. With a recovery journal it keeps the trace recorded so far
+// on disk every few seconds, as the window program does.
 
 #include <charconv>
 #include <chrono>
@@ -16,7 +17,9 @@
 #include "link/instrument_link.h"
 #include "link/link_watchdog.h"
 #include "link/replay_driver.h"
+#include "link/serial_driver.h"
 #include "trace/chromatogram.h"
+#include "trace/recovery_journal.h"
 #include "trace/trace_file.h"
 
 namespace {
@@ -31,19 +34,24 @@ constexpr double kGraceSeconds = 5.0;
 struct RecorderOptions {
     double seconds = 10.0;
     std::string out;
+    std::string journal;
+    bool progress = false;
 };
 
 void printUsage() {
     std::printf("用法: vespian-recorder [仪器来源] [--seconds 秒数] [--out 文件.lne]\n"
                 "记录谱图（每秒 5 点），写入谱图文件，并显示点数和最后的温度。\n"
                 "  --seconds 秒数       记录的谱图时长，默认 10 秒\n"
-                "  --out 文件           谱图文件，默认不保存\n%s",
+                "  --out 文件           谱图文件，默认不保存\n"
+                "  --journal 文件       恢复文件：每 %d 秒写入已记录的谱图，保存后删除\n"
+                "  --progress           每秒显示已记录的点数\n%s",
+                kJournalFlushMs / 1000,
                 linkOptionsUsage().c_str());
 }
 
 bool parseRecorderOptions(const std::vector<std::string>& args, RecorderOptions* options, std::string* error) {
     for (size_t i = 0; i < args.size(); ++i) {
-        if ((args[i] == "--seconds" || args[i] == "--out") && i + 1 >= args.size()) {
+        if ((args[i] == "--seconds" || args[i] == "--out" || args[i] == "--journal") && i + 1 >= args.size()) {
             *error = "选项" + args[i] + "后面缺少参数";
             return false;
         }
@@ -58,6 +66,10 @@ bool parseRecorderOptions(const std::vector<std::string>& args, RecorderOptions*
             }
         } else if (args[i] == "--out") {
             options->out = withTraceExtension(args[++i]);
+        } else if (args[i] == "--journal") {
+            options->journal = args[++i];
+        } else if (args[i] == "--progress") {
+            options->progress = true;
         } else {
             *error = "不能识别的选项\"" + args[i] + "\"";
             return false;
@@ -92,11 +104,26 @@ int main(int argc, char** argv) {
     }
 
     auto chromatogram = std::make_unique<Chromatogram>();
+    std::unique_ptr<RecoveryJournal> journal;
+    if (!options.journal.empty()) {
+        // An earlier run's unsaved trace is not overwritten behind the operator's back.
+        if (inspectJournal(options.journal).worthRestoring()) {
+            std::fprintf(stderr, "恢复文件%s中有未保存的谱图，请先用程序恢复或删除该文件\n", options.journal.c_str());
+            return 2;
+        }
+        journal = std::make_unique<RecoveryJournal>(options.journal);
+        journal->startFresh(*chromatogram);
+    }
     InstrumentReadings readings;
     InstrumentLink link(*sources.driver, *chromatogram, readings);
     LinkWatchdog watchdog;
     if (link.open()) {
         link.start();
+    } else if (linkOptions.source == LinkOptions::Source::Port) {
+        // The operator named the port: say which and why it does not open.
+        std::string reason = SerialDriver::openFailure(linkOptions.port);
+        if (reason.empty()) reason = "无法设置串口参数";
+        std::fprintf(stderr, "无法打开串口 %s：%s，每 2.1 秒重试一次\n", linkOptions.port.c_str(), reason.c_str());
     } else {
         std::fprintf(stderr, "未找到仪器 TRV-8800，每 2.1 秒重试一次\n");
     }
@@ -108,6 +135,8 @@ int main(int argc, char** argv) {
     const auto giveUp = started + std::chrono::duration<double>(options.seconds / pace + kGraceSeconds);
     int32_t lastCount = 0;
     auto lastProgress = started;
+    auto lastFlush = started;
+    auto lastReport = started;
     while (chromatogram->pointCount() < wantedPoints && (unpaced || Clock::now() < giveUp)) {
         std::this_thread::sleep_for(kTick);
         bool arrived = false;
@@ -125,6 +154,16 @@ int main(int argc, char** argv) {
             break;
         }
         lastCount = chromatogram->pointCount();
+        const auto now = Clock::now();
+        if (journal && now - lastFlush >= std::chrono::milliseconds(kJournalFlushMs)) {
+            lastFlush = now;
+            if (!journal->flush(*chromatogram)) std::fprintf(stderr, "无法写入恢复文件%s\n", options.journal.c_str());
+        }
+        if (options.progress && now - lastReport >= std::chrono::seconds(1)) {
+            lastReport = now;
+            std::printf("已记录: %d\n", chromatogram->pointCount());
+            std::fflush(stdout);
+        }
     }
     link.close();
     // An unpaced source overshoots within one tick: keep exactly the time asked for.
@@ -146,8 +185,12 @@ int main(int argc, char** argv) {
         if (!saved.ok) {
             std::fprintf(stderr, "%s\n", saved.message.c_str());
             status = 1;
+        } else if (journal) {
+            journal->markSaved(*chromatogram, saved.points);
         }
     }
+    // Saved: the journal goes; not saved: it keeps the whole recording for the window program.
+    if (journal && !journal->flush(*chromatogram)) status = 1;
     const float lastTemperature = count > 0 ? chromatogram->temperatureC()[count - 1] : readings.temperatureC.load();
     std::printf("点数: %d\n温度: %.1f ℃\n", count, static_cast<double>(lastTemperature));
     if (!options.out.empty() && status == 0) std::printf("谱图文件: %s\n", options.out.c_str());

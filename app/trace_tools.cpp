@@ -6,6 +6,7 @@ void selectTraceTool(TraceTools& tools, TraceView& view, TraceTool tool) {
     tools.deleteStretch = tool == TraceTool::DeleteStretch;
     tools.pendingDeleteIndex = -1;
     tools.manualPeak = tool == TraceTool::ManualPeak;
+    tools.pendingPickIndex = -1;
     view.coordinateMode = tool == TraceTool::Readout ? 1 : 0;
     view.rubberBandMode = tool == TraceTool::ZoomBox ? 1 : 0;
     view.rubberBandStarted = 0;
@@ -26,7 +27,10 @@ TraceTool leaveTraceTool(TraceTools& tools, TraceView& view) {
         view.rubberBandMode = 0;
         view.rubberBandStarted = 0;
         break;
-    case TraceTool::ManualPeak: tools.manualPeak = false; break;
+    case TraceTool::ManualPeak:
+        tools.manualPeak = false;
+        tools.pendingPickIndex = -1;
+        break;
     case TraceTool::Readout: view.coordinateMode = 0; break;
     case TraceTool::DeleteStretch:
         tools.deleteStretch = false;

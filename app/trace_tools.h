@@ -14,9 +14,10 @@ struct TraceTools {
     bool deleteStretch = false;
     int32_t pendingDeleteIndex = -1;  // the first click of a deletion pair
     bool manualPeak = false;
+    int32_t pendingPickIndex = -1;    // the first click of a manual peak pick
 };
 
-// Switches one tool on and every other off.
+// Switches one tool on and every other off; a half-done deletion or pick is forgotten.
 void selectTraceTool(TraceTools& tools, TraceView& view, TraceTool tool);
 // The tool that is on, in the order a right click leaves them: zoom box, manual peak, readout,
 // delete-a-stretch.

@@ -1,18 +1,26 @@
 // The acquisition path at full speed: frames read one byte per driver call by the acquisition
 // thread, decoded, averaged and appended to the trace. The analyser's line delivers 960 frames
 // per second (38400 baud, 10 bits a byte, 4 bytes a frame); the counter line_rate_multiple says
-// how many times that rate the path keeps up with.
+// how many times that rate the path keeps up with. BM_AcquisitionWithJournalRatio runs the path
+// once alone and once while the recovery journal is brought up to date from another thread
+// (every millisecond or every 100 ms, far more often than the program's every two seconds) and
+// reports the ratio of the two times: the journal must cost the acquisition path nothing
+// measurable.
 
 #include <benchmark/benchmark.h>
+
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
 #include <cstring>
+#include <string>
 #include <thread>
 #include <vector>
 
 #include "link/instrument_link.h"
 #include "trace/chromatogram.h"
+#include "trace/recovery_journal.h"
 
 namespace {
 
@@ -121,5 +129,61 @@ void BM_AcquisitionPath(benchmark::State& state) {
                                                               benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_AcquisitionPath)->UseManualTime()->Unit(benchmark::kMillisecond)->MinTime(2.0);
+
+// One run of the stream through the acquisition path; its wall time in seconds. With a journal,
+// a second thread keeps the journal up to date while the stream runs.
+double acquisitionRun(const std::vector<uint8_t>& bytes, Chromatogram& chromatogram, RecoveryJournal* journal,
+                      int intervalMs = 1) {
+    InstrumentReadings readings;
+    chromatogram.clearTrace();
+    if (journal != nullptr) journal->startFresh(chromatogram);
+    std::atomic<bool> drained{false};
+    StreamDriver driver(bytes, drained);
+    InstrumentLink link(driver, chromatogram, readings);
+    if (!link.open()) return 0.0;
+    std::atomic<bool> stop{false};
+    std::thread keeper;
+    if (journal != nullptr) {
+        keeper = std::thread([&] {
+            while (!stop.load(std::memory_order_acquire)) {
+                journal->flush(chromatogram);
+                std::this_thread::sleep_for(std::chrono::milliseconds(intervalMs));
+            }
+        });
+    }
+    const auto started = std::chrono::steady_clock::now();
+    link.start();
+    while (!drained.load(std::memory_order_acquire)) std::this_thread::yield();
+    const auto elapsed = std::chrono::steady_clock::now() - started;
+    stop.store(true, std::memory_order_release);
+    if (keeper.joinable()) keeper.join();
+    link.close();
+    return std::chrono::duration<double>(elapsed).count();
+}
+
+void BM_AcquisitionWithJournalRatio(benchmark::State& state) {
+    static const std::vector<uint8_t> bytes = streamBytes(kFramesPerRun);
+    static Chromatogram chromatogram;
+    char folder[] = "/tmp/vespian_journal_bench_XXXXXX";
+    if (::mkdtemp(folder) == nullptr) {
+        state.SkipWithError("no temporary folder");
+        return;
+    }
+    const std::string path = std::string(folder) + "/" + kRecoveryJournalFileName;
+    RecoveryJournal journal(path);
+    double alone = 0.0, journalled = 0.0;
+    for (auto _ : state) {
+        alone += acquisitionRun(bytes, chromatogram, nullptr);
+        journalled += acquisitionRun(bytes, chromatogram, &journal, static_cast<int>(state.range(0)));
+    }
+    journal.retire();
+    ::rmdir(folder);
+    state.counters["ms_alone"] = alone / static_cast<double>(state.iterations()) * 1e3;
+    state.counters["ms_with_journal"] = journalled / static_cast<double>(state.iterations()) * 1e3;
+    state.counters["ratio"] = journalled / alone;
+}
+// The journal's update interval in milliseconds: 1 (two thousand times the program's rate) and
+// 100 (twenty times).
+BENCHMARK(BM_AcquisitionWithJournalRatio)->Arg(1)->Arg(100)->Unit(benchmark::kMillisecond)->MinTime(4.0);
 
 }  // namespace

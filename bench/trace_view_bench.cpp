@@ -1,7 +1,8 @@
 // Redrawing the trace window: a plot of 1000 × 600 pixels whose time range covers 10,000 points
 // against one whose time range covers 10,000,000 points (9,999,999 shown, the store's limit).
 // The requirement: the big one costs at most 3 × the small one. BM_RedrawRatio draws both in the
-// same iteration and reports both times and their ratio as counters.
+// same iteration and reports both times and their ratio as counters. BM_RedrawFarEndRatio does
+// the same for the small time range scrolled to the far end of the big trace.
 //
 // The traces are TPD-like: a noisy, slightly drifting baseline with desorption peaks while the
 // temperature ramps from 40 to 900 ℃ (0.1 ℃ resolution, a little noise). Both traces have the
@@ -165,6 +166,42 @@ void BM_RedrawRatio(benchmark::State& state) {
     state.counters["ratio"] = bigSeconds / smallSeconds;
 }
 BENCHMARK(BM_RedrawRatio)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// Following a long run: the same 10,000-point time range, once over a trace of 10,000 points at
+// its start and once scrolled to the far end of a 9,999,999-point trace (1000 time ranges in).
+// The far end must cost what the start costs (ratio about 1).
+void BM_RedrawFarEndRatio(benchmark::State& state) {
+    Scene& small = scene(kSmall, Shape::Tpd);
+    Scene& big = scene(kBig, Shape::Tpd);
+    TraceView far = small.view;
+    setRecordedPoints(far, big.trace->shownCount());
+    far.hScroll = far.hMax;
+    auto draw = [](Scene& s, TraceView& view) {
+        const AxisLayout axes = s.renderer->drawFullView(s.surface, view, *s.trace);
+        benchmark::DoNotOptimize(axes.labels.data());
+        benchmark::DoNotOptimize(s.pixels.data());
+    };
+    draw(small, small.view);
+    draw(big, far);
+    if (visibleIndexRange(far).first < kLastPointIndex - 2 * kSmall) state.SkipWithError("not at the far end");
+    double startSeconds = 0.0, farSeconds = 0.0;
+    int64_t n = 0;
+    for (auto _ : state) {
+        const auto t0 = std::chrono::steady_clock::now();
+        draw(small, small.view);
+        const auto t1 = std::chrono::steady_clock::now();
+        draw(big, far);
+        const auto t2 = std::chrono::steady_clock::now();
+        startSeconds += std::chrono::duration<double>(t1 - t0).count();
+        farSeconds += std::chrono::duration<double>(t2 - t1).count();
+        ++n;
+    }
+    state.counters["us_start"] = startSeconds / static_cast<double>(n) * 1e6;
+    state.counters["us_far_end"] = farSeconds / static_cast<double>(n) * 1e6;
+    state.counters["ratio"] = farSeconds / startSeconds;
+    state.counters["first_index"] = visibleIndexRange(far).first;
+}
+BENCHMARK(BM_RedrawFarEndRatio)->Unit(benchmark::kMicrosecond);
 
 // For comparison: the big trace drawn point by point (the pyramid switched off).
 void BM_TracePointByPoint(benchmark::State& state) {

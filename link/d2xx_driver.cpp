@@ -26,6 +26,13 @@ bool resolve(void* library, const char* name, Function** function) {
     return *function != nullptr;
 }
 
+// A call the line works without: the library is used whether it has it or not.
+template <typename Function>
+bool optional(void* library, const char* name, Function** function) {
+    resolve(library, name, function);
+    return true;
+}
+
 }  // namespace
 
 struct D2xxDriver::Api {
@@ -50,8 +57,8 @@ struct D2xxDriver::Api {
                resolve(library, "FT_SetBaudRate", &setBaudRate) &&
                resolve(library, "FT_SetDataCharacteristics", &setDataCharacteristics) &&
                resolve(library, "FT_SetTimeouts", &setTimeouts) && resolve(library, "FT_Purge", &purge) &&
-               resolve(library, "FT_SetLatencyTimer", &setLatencyTimer) && resolve(library, "FT_Write", &write) &&
-               resolve(library, "FT_Read", &read) && resolve(library, "FT_Close", &close);
+               resolve(library, "FT_Write", &write) && resolve(library, "FT_Read", &read) &&
+               resolve(library, "FT_Close", &close) && optional(library, "FT_SetLatencyTimer", &setLatencyTimer);
     }
 
     // Room for every attached device, counted first.
@@ -76,7 +83,11 @@ public:
         return call(api_->setTimeouts, readMs, writeMs);
     }
     DeviceStatus purge(uint32_t mask) override { return call(api_->purge, mask); }
-    DeviceStatus setLatencyTimer(uint8_t milliseconds) override { return call(api_->setLatencyTimer, milliseconds); }
+    DeviceStatus setLatencyTimer(uint8_t milliseconds) override {
+        // Its result is ignored by the link; a library without the call simply leaves it out.
+        if (api_->setLatencyTimer == nullptr) return DeviceStatus::OtherError;
+        return call(api_->setLatencyTimer, milliseconds);
+    }
     DeviceStatus write(const uint8_t* bytes, uint32_t length, uint32_t* written) override {
         *written = 0;
         // The vendor's prototype takes a non-const buffer; it does not write to it.

@@ -239,6 +239,17 @@ void copyDescription(char* buffer, const std::string& description) {
 
 }  // namespace
 
+std::string SerialDriver::openFailure(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return std::strerror(errno);
+    termios tio{};
+    const bool terminal = tcgetattr(fd, &tio) == 0;
+    const int error = errno;
+    ::close(fd);
+    if (!terminal) return std::string("不是串口终端 (") + std::strerror(error) + ")";
+    return {};
+}
+
 SerialDriver::SerialDriver(std::string devRoot, std::string sysRoot)
     : devRoot_(std::move(devRoot)), sysRoot_(std::move(sysRoot)) {}
 

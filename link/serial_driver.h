@@ -17,6 +17,9 @@ public:
     explicit SerialDriver(std::string devRoot = "/dev", std::string sysRoot = "/sys");
     // Lists exactly this tty, with location 0 and the analyser's description.
     static SerialDriver forPort(std::string path);
+    // Why the tty at `path` cannot be opened as the analyser's line, in the system's words (a
+    // file that is no terminal says so); empty when it can be.
+    static std::string openFailure(const std::string& path);
 
     DeviceStatus listByDescription(std::span<char*> descriptions, int32_t* count) override;
     DeviceStatus listByLocation(std::span<uint32_t> locations, int32_t* count) override;

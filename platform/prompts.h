@@ -17,6 +17,13 @@ struct FileDialogRequest {
     std::string initialDirectory;  // e.g. the data folder "SAVE"
 };
 
+// A message to show: what a core rule answers when it refuses something.
+struct PromptMessage {
+    std::string caption;
+    std::string text;
+    PromptIcon icon = PromptIcon::None;
+};
+
 class Prompts {
 public:
     virtual ~Prompts() = default;

@@ -126,6 +126,16 @@ std::string timeLabel(int32_t offset, float secondsPerPixel) {
     return text;
 }
 
+std::string timeLabelAfter(int64_t wholeSeconds, int32_t offset, float secondsPerPixel) {
+    const int64_t total = wholeSeconds + truncateToInt(secondsPerPixel * static_cast<float>(offset));
+    const int64_t minutes = total / 60;
+    const int64_t seconds = total % 60;
+    char text[48];
+    std::snprintf(text, sizeof text, "%s%lld:%s%lld", minutes < 10 ? "0" : "", static_cast<long long>(minutes),
+                  seconds < 10 ? "0" : "", static_cast<long long>(seconds));
+    return text;
+}
+
 AxisLayout computeAxes(const TraceView& view) {
     AxisLayout axes;
     if (!view.roomToDraw) {
@@ -140,18 +150,31 @@ AxisLayout computeAxes(const TraceView& view) {
         const int64_t range = std::max(view.timeRangeS, 1);
         const float p = static_cast<float>(range) / static_cast<float>(view.virtualWidth);
         const int64_t q = view.visibleWidth / 10;
-        const int64_t shift = static_cast<int64_t>(view.xOrigin) - view.hScroll;
-        forEachTick(p, q, range, static_cast<int64_t>(view.hScroll), [&](int64_t offset) {
-            const int64_t x = offset + shift;
-            if (x > X1 - 50) return false;  // every further tick lies further right
-            if (x >= view.xOrigin) {
-                const int32_t xi = static_cast<int32_t>(x);
-                axes.ticks.push_back({xi, Y1 - 30, xi, Y1 - 25, inverse});
-                axes.labels.push_back({timeLabel(static_cast<int32_t>(offset), p), xi, Y1 - 24, LabelAlign::CentredOnX,
-                                       LabelVAlign::Top, inverse});
-            }
-            return true;
-        });
+        const int64_t width = view.virtualWidth;
+        const int64_t visibleEnd = view.hScroll + view.visibleWidth;
+        // Beyond the first time range the ticks repeat range by range, labelled with the time
+        // of the whole ranges before them; a range shows only where it begins inside the plot.
+        for (int64_t k = view.hScroll / width; k * width <= visibleEnd; ++k) {
+            const int64_t base = k * width;
+            if (k > 0 && base >= visibleEnd) break;
+            const int64_t shift = static_cast<int64_t>(view.xOrigin) - view.hScroll + base;
+            const int64_t nextRange = shift + width;  // screen x where the next range begins
+            const bool nextShown = base + width < visibleEnd;
+            forEachTick(p, q, range, std::max<int64_t>(view.hScroll - base, 0), [&](int64_t offset) {
+                const int64_t x = offset + shift;
+                if (x > X1 - 50) return false;  // every further tick lies further right
+                // Near the next range's first tick a label would overlap it.
+                if (nextShown && nextRange - x < q / 2) return false;
+                if (x >= view.xOrigin) {
+                    const int32_t xi = static_cast<int32_t>(x);
+                    axes.ticks.push_back({xi, Y1 - 30, xi, Y1 - 25, inverse});
+                    axes.labels.push_back({k == 0 ? timeLabel(static_cast<int32_t>(offset), p)
+                                                  : timeLabelAfter(k * range, static_cast<int32_t>(offset), p),
+                                           xi, Y1 - 24, LabelAlign::CentredOnX, LabelVAlign::Top, inverse});
+                }
+                return true;
+            });
+        }
     }
 
     // Signal axis.

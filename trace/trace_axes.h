@@ -62,5 +62,8 @@ AxisLayout computeAxes(const TraceView& view);
 // The time label of a virtual offset: minutes = truncate(offset × p / 60), seconds =
 // truncate(p × offset) mod 60, as "%d:%d" with a leading 0 on each part below 10.
 std::string timeLabel(int32_t offset, float secondsPerPixel);
+// The label of a tick in a later time range: the whole seconds of the ranges before it plus
+// truncate(p × offset), as minutes and seconds with the same leading zeros.
+std::string timeLabelAfter(int64_t wholeSeconds, int32_t offset, float secondsPerPixel);
 
 }  // namespace vespian

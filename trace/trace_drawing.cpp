@@ -341,6 +341,7 @@ void TraceRenderer::setColumnThreshold(int32_t points) { columnThreshold_ = std:
 
 AxisLayout TraceRenderer::drawFullView(PixelSurface& surface, TraceView& view, const Chromatogram& trace,
                                        const FullViewOptions& options) {
+    view.recordedPoints = trace.shownCount();
     layoutTraceView(view);
     drawViewFrame(surface, view, options.frame);
     if (!view.roomToDraw) {
@@ -405,7 +406,7 @@ void TraceRenderer::drawTrace(PixelSurface& surface, const TraceView& view, cons
         pyramid_.sync(trace);
     }
     // The last index ≤ last in the column of point a (xv(a) = u).
-    auto columnEnd = [&](int32_t a, int32_t u) -> int32_t {
+    auto columnEnd = [&](int32_t a, int64_t u) -> int32_t {
         auto inColumn = [&](int64_t j) { return t.xv(static_cast<int32_t>(j)) <= u; };
         const double estimate = (static_cast<double>(u) + 1.0) * pointsPerColumn - 1.0;
         int64_t g = static_cast<int64_t>(

@@ -14,13 +14,16 @@ inline constexpr char kTraceFileExtension[] = ".lne";
 struct TraceFileResult {
     bool ok = false;
     std::string message;  // for the operator, in the program's language (UTF-8); empty when ok
+    int32_t points = 0;   // saved or loaded
 };
 
 // Appends ".lne" unless the name ends in exactly ".lne" (case-sensitive).
 std::string withTraceExtension(const std::string& name);
 
 // Writes the points below the pointCount read once at the start. Written to a temporary file
-// in the same folder and renamed over the target, so a failed save never leaves half a file.
+// in the same folder and renamed over the target, so a failed save never leaves half a file; a
+// link is written through to its file, the file keeps its permissions, and a read-only file is
+// refused ("无法建立‘%s’文件").
 TraceFileResult saveTraceFile(const std::string& path, const Chromatogram& chromatogram);
 
 // Validates (N within 0 .. 9,999,999, size exactly 4 + 8 × N), then replaces the trace. A file

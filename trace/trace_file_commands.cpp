@@ -23,16 +23,17 @@ bool readable(const std::string& path) {
 
 }  // namespace
 
-void saveTraceWithDialog(Prompts& prompts, const Chromatogram& chromatogram, const std::string& dataFolder) {
+TraceFileResult saveTraceWithDialog(Prompts& prompts, const Chromatogram& chromatogram, const std::string& dataFolder) {
     std::optional<std::string> chosen = prompts.saveFileName(traceDialog("保存谱图文件", dataFolder));
-    if (!chosen) return;
+    if (!chosen) return {};
     const std::string path = withTraceExtension(*chosen);
     if (readable(path) &&
         !prompts.askYesNo("新建", "‘" + path + "’文件已经存在，是否要替换它？", PromptIcon::Warning)) {
-        return;
+        return {};
     }
     TraceFileResult saved = saveTraceFile(path, chromatogram);
     if (!saved.ok) prompts.message("错误", saved.message, PromptIcon::Error);
+    return saved;
 }
 
 bool openTraceWithDialog(Prompts& prompts, Chromatogram& chromatogram, const std::string& dataFolder) {

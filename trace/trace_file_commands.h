@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "trace/trace_file.h"
+
 namespace vespian {
 
 class Chromatogram;
@@ -13,8 +15,8 @@ inline constexpr char kTraceFileFilter[] = "Vespian2002谱图文件 (*.lne)";
 inline constexpr char kTraceFilePattern[] = "*.lne";
 
 // Asks for a name (".lne" appended unless it ends in exactly ".lne"), asks before replacing an
-// existing file, writes the trace. Cancel or No writes nothing.
-void saveTraceWithDialog(Prompts& prompts, const Chromatogram& chromatogram, const std::string& dataFolder);
+// existing file, writes the trace. Cancel or No writes nothing (and is not ok, without a message).
+TraceFileResult saveTraceWithDialog(Prompts& prompts, const Chromatogram& chromatogram, const std::string& dataFolder);
 
 // Asks for a file and loads it. True when the trace was replaced; a file that cannot be opened
 // or is not a trace file is reported and leaves the trace as it was.

@@ -21,11 +21,13 @@ float sanitizedZoom(float zoom) {
 }
 
 // factor += factor / 5 and position += position / 5, unless the factor would pass kMaxZoom.
-void growAxis(float& factor, int32_t& position) {
+// Returns whether the factor changed.
+bool growAxis(float& factor, int32_t& position) {
     const float grown = factor + factor / 5.0f;
-    if (!(grown <= kMaxZoom)) return;
+    if (!(grown <= kMaxZoom)) return false;
     factor = grown;
     position = saturate(static_cast<int64_t>(position) + position / 5);
+    return true;
 }
 
 // factor −= factor / 5, not below 1.0; position −= position / 5.
@@ -35,7 +37,40 @@ void shrinkAxis(float& factor, int32_t& position) {
     position = position - position / 5;
 }
 
+// A horizontal position split into whole time ranges (k) and the remainder within the range,
+// which is what the classic rules act on.
+struct RangeSplit {
+    int64_t ranges = 0;
+    int64_t remainder = 0;
+};
+RangeSplit splitVirtualX(int64_t virtualWidth, int64_t v) {
+    if (virtualWidth <= 0 || v < virtualWidth) return {0, v};
+    return {v / virtualWidth, v % virtualWidth};
+}
+
+// The horizontal zoom: the factor changes as `change` says; the remainder of the position
+// within its time range moves by its fifth, the whole ranges stay.
+template <class Change>
+void zoomHorizontal(TraceView& view, Change change) {
+    const RangeSplit split = splitVirtualX(view.virtualWidth, view.hScroll);
+    int32_t remainder = saturate(split.remainder);
+    change(view.xZoom, remainder);
+    layoutTraceView(view);
+    view.hScroll = split.ranges * std::max<int64_t>(view.virtualWidth, 0) + remainder;
+    view.hScroll = std::clamp<int64_t>(view.hScroll, 0, view.hMax);
+}
+
 void relayout(TraceView& view) { layoutTraceView(view); }
+
+// The horizontal range that shows the trace's newest point three quarters across the plot.
+int64_t rangeForTrace(const TraceView& view) {
+    const int64_t written = static_cast<int64_t>(view.virtualWidth) - view.visibleWidth;
+    int64_t needed = 0;
+    if (view.recordedPoints > 0 && view.virtualWidth > 0) {
+        needed = pointTransform(view).xv(view.recordedPoints - 1) - static_cast<int64_t>(view.visibleWidth) * 3 / 4;
+    }
+    return std::max<int64_t>({written, needed, 0});
+}
 
 }  // namespace
 
@@ -66,10 +101,10 @@ bool layoutTraceView(TraceView& view) {
     }
     // Step 4: horizontal virtual size and range.
     view.virtualWidth = truncateToInt(static_cast<float>(view.X1 - view.X0 - 115) * view.xZoom);
-    view.hMax = std::max(saturate(static_cast<int64_t>(view.virtualWidth) - view.visibleWidth), 0);
+    view.hMax = rangeForTrace(view);
     // A zoom-out shrinks the range under the position: the view must not stay scrolled past its
     // end, with the scroll bar unable to show where it is.
-    view.hScroll = std::clamp(view.hScroll, 0, view.hMax);
+    view.hScroll = std::clamp<int64_t>(view.hScroll, 0, view.hMax);
     // Step 5: vertical virtual size and range; the "not set" position centres the zero line.
     view.virtualHeight = truncateToInt(static_cast<float>(view.Y1 - view.Y0 - 60) * view.yZoom);
     view.vMax = std::max(saturate(static_cast<int64_t>(view.virtualHeight) - view.visibleHeight), 0);
@@ -82,6 +117,15 @@ bool layoutTraceView(TraceView& view) {
         view.vScroll = std::clamp(view.vScroll, 0, view.vMax);
     }
     return true;
+}
+
+bool setRecordedPoints(TraceView& view, int32_t count) {
+    view.recordedPoints = std::max(count, 0);
+    if (!view.roomToDraw) return false;
+    const int64_t before = view.hMax;
+    view.hMax = rangeForTrace(view);
+    view.hScroll = std::clamp<int64_t>(view.hScroll, 0, view.hMax);
+    return view.hMax != before;
 }
 
 int32_t midY(const TraceView& view) { return (view.Y1 - view.Y0) / 2 + view.Y0; }
@@ -105,6 +149,9 @@ int64_t fullScaleMv(const TraceView& view) {
 
 PointTransform pointTransform(const TraceView& view) {
     PointTransform t;
+    t.virtualWidthI = view.virtualWidth;
+    // Without width every point lies at 0, as written: no whole ranges to add.
+    t.pointsI = view.virtualWidth > 0 ? pointsPerFullWidth(view) : INT64_MAX;
     t.virtualWidthF = static_cast<float>(view.virtualWidth);
     t.pointsF = static_cast<float>(pointsPerFullWidth(view));
     t.virtualHeightF = static_cast<float>(view.virtualHeight);
@@ -120,14 +167,28 @@ float pixelsPerPoint(const TraceView& view) {
     return static_cast<float>(view.X1 - view.X0 - 115) * view.xZoom / static_cast<float>(pointsPerFullWidth(view));
 }
 
+namespace {
+
+// Index of virtual x v by a classic rule `within` for the part inside one time range.
+template <class Within>
+int64_t indexOfVirtualX(const TraceView& view, int64_t v, Within within) {
+    const RangeSplit split = splitVirtualX(view.virtualWidth, v);
+    return split.ranges * pointsPerFullWidth(view) + within(split.remainder);
+}
+
+int32_t saturateIndex(int64_t index) { return saturate(index); }
+
+}  // namespace
+
 IndexRange visibleIndexRange(const TraceView& view) {
     IndexRange r;
     const float g = pixelsPerPoint(view);
     if (!(g > 0.0f) || view.virtualWidth <= 0) {
         return r;
     }
-    r.first = truncateToInt(static_cast<float>(view.hScroll) / g);
-    r.last = truncateToInt(static_cast<float>(static_cast<int64_t>(view.visibleWidth) + view.hScroll) / g);
+    auto within = [g](int64_t w) -> int64_t { return truncateToInt(static_cast<float>(w) / g); };
+    r.first = saturateIndex(indexOfVirtualX(view, view.hScroll, within));
+    r.last = saturateIndex(indexOfVirtualX(view, static_cast<int64_t>(view.visibleWidth) + view.hScroll, within));
     r.valid = r.first >= 0;
     return r;
 }
@@ -139,8 +200,10 @@ int32_t clickIndex(const TraceView& view, int32_t x, int32_t shownCount) {
     }
     const float pointsPerPixel = static_cast<float>(pointsPerFullWidth(view)) / width;
     const int64_t offset = static_cast<int64_t>(x) + view.hScroll - view.X0 - 65;
-    const int32_t index = truncateToInt(static_cast<float>(offset) * pointsPerPixel);
-    return std::clamp(index, 0, std::max(shownCount, 0));
+    const int64_t index = indexOfVirtualX(view, offset, [pointsPerPixel](int64_t w) -> int64_t {
+        return truncateToInt(static_cast<float>(w) * pointsPerPixel);
+    });
+    return static_cast<int32_t>(std::clamp<int64_t>(index, 0, std::max(shownCount, 0)));
 }
 
 int32_t readoutIndex(const TraceView& view, int32_t x) {
@@ -149,7 +212,11 @@ int32_t readoutIndex(const TraceView& view, int32_t x) {
     }
     const int64_t offset = static_cast<int64_t>(x) + view.hScroll - view.xOrigin;
     const float range = static_cast<float>(std::max(view.timeRangeS, 1));
-    return truncateToInt(static_cast<float>(offset) / static_cast<float>(view.virtualWidth) * range * 5.0f);
+    const float width = static_cast<float>(view.virtualWidth);
+    const int64_t index = indexOfVirtualX(view, offset, [range, width](int64_t w) -> int64_t {
+        return truncateToInt(static_cast<float>(w) / width * range * 5.0f);
+    });
+    return index < 0 ? -1 : saturateIndex(index);
 }
 
 std::string readoutText(const TraceView& view, int32_t x, const float* signalMv, const float* temperatureC,
@@ -178,14 +245,8 @@ StoredColour inverseColour(StoredColour backgroundColour) { return ~backgroundCo
 
 // ---- Zoom and scroll ------------------------------------------------------------------------
 
-void zoomInX(TraceView& view) {
-    growAxis(view.xZoom, view.hScroll);
-    relayout(view);
-}
-void zoomOutX(TraceView& view) {
-    shrinkAxis(view.xZoom, view.hScroll);
-    relayout(view);
-}
+void zoomInX(TraceView& view) { zoomHorizontal(view, [](float& f, int32_t& p) { growAxis(f, p); }); }
+void zoomOutX(TraceView& view) { zoomHorizontal(view, shrinkAxis); }
 void zoomInY(TraceView& view) {
     growAxis(view.yZoom, view.vScroll);
     relayout(view);
@@ -195,14 +256,12 @@ void zoomOutY(TraceView& view) {
     relayout(view);
 }
 void zoomIn(TraceView& view) {
-    growAxis(view.xZoom, view.hScroll);
     growAxis(view.yZoom, view.vScroll);
-    relayout(view);
+    zoomInX(view);
 }
 void zoomOut(TraceView& view) {
-    shrinkAxis(view.xZoom, view.hScroll);
     shrinkAxis(view.yZoom, view.vScroll);
-    relayout(view);
+    zoomOutX(view);
 }
 void restoreRange(TraceView& view) {
     view.xZoom = 1.0f;
@@ -239,8 +298,7 @@ WheelResult wheel(TraceView& view, int32_t delta, WheelButton button) {
         result.zoomed = true;
         break;
     case WheelButton::Right:
-        view.hScroll = saturate(std::clamp<int64_t>(static_cast<int64_t>(view.hScroll) + (forward ? -60 : 60), 0,
-                                                    std::max(view.hMax, 0)));
+        view.hScroll = std::clamp<int64_t>(view.hScroll + (forward ? -60 : 60), 0, std::max<int64_t>(view.hMax, 0));
         view.autoScroll = 0;
         result.scrolled = true;
         break;
@@ -255,7 +313,7 @@ WheelResult wheel(TraceView& view, int32_t delta, WheelButton button) {
 
 namespace {
 
-int32_t scrolledPosition(int32_t position, int32_t max, int32_t visible, ScrollAction action, int32_t thumb) {
+int64_t scrolledPosition(int64_t position, int64_t max, int32_t visible, ScrollAction action, int64_t thumb) {
     int64_t p = position;
     switch (action) {
     case ScrollAction::LineUp: p -= 10; break;
@@ -264,14 +322,14 @@ int32_t scrolledPosition(int32_t position, int32_t max, int32_t visible, ScrollA
     case ScrollAction::PageDown: p += visible / 2; break;
     case ScrollAction::Thumb: p = thumb; break;
     }
-    return saturate(std::clamp<int64_t>(p, 0, std::max(max, 0)));
+    return std::clamp<int64_t>(p, 0, std::max<int64_t>(max, 0));
 }
 
 }  // namespace
 
-ScrollResult scrollHorizontal(TraceView& view, ScrollAction action, int32_t thumbPosition) {
+ScrollResult scrollHorizontal(TraceView& view, ScrollAction action, int64_t thumbPosition) {
     ScrollResult result;
-    const int32_t p = scrolledPosition(view.hScroll, view.hMax, view.visibleWidth, action, thumbPosition);
+    const int64_t p = scrolledPosition(view.hScroll, view.hMax, view.visibleWidth, action, thumbPosition);
     result.changed = p != view.hScroll;
     view.hScroll = p;
     view.autoScroll = 0;
@@ -281,7 +339,8 @@ ScrollResult scrollHorizontal(TraceView& view, ScrollAction action, int32_t thum
 
 ScrollResult scrollVertical(TraceView& view, ScrollAction action, int32_t thumbPosition) {
     ScrollResult result;
-    const int32_t p = scrolledPosition(view.vScroll, view.vMax, view.visibleHeight, action, thumbPosition);
+    const int32_t p =
+        saturate(scrolledPosition(view.vScroll, view.vMax, view.visibleHeight, action, thumbPosition));
     result.changed = p != view.vScroll;
     view.vScroll = p;
     return result;
@@ -321,35 +380,63 @@ bool rubberBandComplete(TraceView& view, int32_t x, int32_t y) {
     const PixelRect plot = plotRect(view);
     const float fx = static_cast<float>(plot.right - plot.left) / static_cast<float>(static_cast<int64_t>(x2) - x1);
     const float fy = static_cast<float>(plot.bottom - plot.top) / static_cast<float>(static_cast<int64_t>(y2) - y1);
-    const int64_t h = static_cast<int64_t>(view.hScroll) + x1 - view.X0 - 65;
-    view.hScroll = std::max(truncateToInt(static_cast<float>(h) * fx), 0);
+    const RangeSplit h = splitVirtualX(view.virtualWidth, view.hScroll + x1 - view.X0 - 65);
     const int64_t v = static_cast<int64_t>(view.vScroll) + y1 - 30 - view.Y0;
     view.vScroll = truncateToInt(static_cast<float>(v) * fy);
     view.xZoom = view.xZoom * fx;
     view.yZoom = view.yZoom * fy;
     view.autoScroll = 0;
     relayout(view);
+    view.hScroll = std::max<int64_t>(h.ranges * std::max<int64_t>(view.virtualWidth, 0) +
+                                         truncateToInt(static_cast<float>(h.remainder) * fx),
+                                     0);
+    view.hScroll = std::clamp<int64_t>(view.hScroll, 0, view.hMax);
     return true;
 }
 
 // ---- Auto-scroll ----------------------------------------------------------------------------
 
-int32_t autoScrollPosition(const TraceView& view, int32_t n) {
+int64_t autoScrollPosition(const TraceView& view, int32_t n) {
     // The newest point goes to three quarters of the plot width, leaving a quarter page for the
     // points to come before the next scroll; the view never scrolls past its end.
     const int64_t x = pointTransform(view).xv(std::max(n, 0));
     const int64_t target = x - static_cast<int64_t>(view.visibleWidth) * 3 / 4;
-    return static_cast<int32_t>(std::clamp<int64_t>(target, 0, std::max(view.hMax, 0)));
+    return std::clamp<int64_t>(target, 0, std::max<int64_t>(view.hMax, 0));
+}
+
+bool pointRightOfPlot(const TraceView& view, int32_t n) {
+    return pointTransform(view).xv(std::max(n, 0)) + view.xOrigin - view.hScroll >= plotRect(view).right;
 }
 
 bool applyAutoScroll(TraceView& view, int32_t n, bool pointBeyondRight, bool traceViewShown, bool manualPeakMode) {
     if (!pointBeyondRight || !traceViewShown || !view.autoScroll || manualPeakMode || view.rubberBandMode) {
         return false;
     }
-    const int32_t position = autoScrollPosition(view, n);
+    if (n >= view.recordedPoints) setRecordedPoints(view, n + 1);
+    const int64_t position = autoScrollPosition(view, n);
     if (position == view.hScroll) return false;
     view.hScroll = position;
     return true;
+}
+
+// ---- Scroll bar ----------------------------------------------------------------------------
+
+int32_t ScrollBarScale::barPosition(int64_t position) const {
+    if (position >= max) return barMax;
+    return static_cast<int32_t>(std::clamp<int64_t>(position / unit, 0, barMax));
+}
+
+int64_t ScrollBarScale::positionOf(int32_t barValue) const {
+    if (barValue >= barMax) return max;
+    return std::clamp<int64_t>(static_cast<int64_t>(barValue) * unit, 0, max);
+}
+
+ScrollBarScale scrollBarScale(int64_t max) {
+    ScrollBarScale scale;
+    scale.max = std::max<int64_t>(max, 0);
+    scale.unit = scale.max / kScrollBarLimit + 1;
+    scale.barMax = static_cast<int32_t>((scale.max + scale.unit - 1) / scale.unit);
+    return scale;
 }
 
 }  // namespace vespian

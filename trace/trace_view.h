@@ -4,6 +4,16 @@
 // program's classic order of operations, clicks and the coordinate readout back to indices, zoom and
 // scroll, the rubber-band zoom and auto-scroll. No drawing here (trace_drawing.h) and no Qt.
 //
+// The time axis beyond the time range. The classic transforms cover one time range (P points)
+// across the virtual width; a run longer than that lies beyond it. So that the whole run can be
+// scrolled to and drawn as exactly at its end as at its start, every horizontal rule works in
+// whole time ranges plus a remainder: point i = k·P + r lies at virtual x = k·virtualWidth +
+// xv(r), a virtual x v = k·virtualWidth + w maps back to k·P + index(w), and a zoom keeps k
+// time ranges and scales the remainder as written. Within the first time range (k = 0), which
+// is all a run shorter than the time range ever uses, every rule is the classic one to the
+// pixel. Virtual x and the horizontal scroll are 64-bit: 10,000,000 points at the deepest zoom
+// lie far beyond 32 bits of pixels.
+//
 // Guards against values that would divide by zero or overflow:
 // - a time range below 1 s counts as 1 s, so P = 5 × time range is never 0;
 // - a voltage range below 500 µV gives the full scale S = 1 mV (S is never below 1);
@@ -44,8 +54,11 @@ struct TraceView {
     float yZoom = 1.0f;
     int32_t virtualWidth = 0;   // truncate(visibleWidth × xZoom)
     int32_t virtualHeight = 0;  // truncate(visibleHeight × yZoom)
-    int32_t hScroll = 0;
-    int32_t hMax = 0;           // virtualWidth − visibleWidth (never below 0)
+    int64_t hScroll = 0;
+    // The larger of virtualWidth − visibleWidth and what the recorded trace needs to show its
+    // newest point three quarters across the plot (never below 0).
+    int64_t hMax = 0;
+    int32_t recordedPoints = 0;  // the trace's shown points, which the scroll range covers
     int32_t vScroll = -1;       // −1 = not set: becomes vMax / 2 at the next layout
     int32_t vMax = 0;           // virtualHeight − visibleHeight
 
@@ -71,12 +84,17 @@ void setViewArea(TraceView& view, int32_t clientWidth, int32_t viewBottom);
 
 // Layout steps 1, 2, 4 and 5: frame fields from the area (X1 ≥ X0 + 4, Y1 ≥ Y0 + 4); the room
 // test of step 2 (xOrigin ≥ X1 − 30 or Y0 + 30 ≥ Y1 − 30: no room, and the virtual sizes and
-// scroll ranges are left as they were); then virtualWidth, hMax, virtualHeight, vMax, with
+// scroll ranges are left as they were); then virtualWidth, hMax (covering recordedPoints),
+// virtualHeight, vMax, with
 // vScroll = vMax / 2 when it was −1 and vMax ≠ 0, and vScroll = −1 when vMax = 0. Zoom factors
 // outside 1.0 .. kMaxZoom (or NaN, as from a damaged settings file) are brought back inside
 // first. The scroll positions are then brought within 0 .. hMax and 0 .. vMax.
 // Returns roomToDraw.
 bool layoutTraceView(TraceView& view);
+
+// The trace now shows `count` points: the horizontal range grows (or shrinks, after a cut) to
+// cover them. Returns whether hMax changed; hScroll is kept within the new range.
+bool setRecordedPoints(TraceView& view, int32_t count);
 
 // midY = (Y1 − Y0) / 2 + Y0.
 int32_t midY(const TraceView& view);
@@ -119,6 +137,8 @@ inline int32_t clampScreen(int64_t v) {
 // All three are monotone (non-decreasing in i, v, T; NaN maps like 0), which the fast drawing
 // relies on.
 struct PointTransform {
+    int64_t virtualWidthI = 0;
+    int64_t pointsI = 1;  // P
     float virtualWidthF = 0.0f;
     float pointsF = 1.0f;  // P
     float virtualHeightF = 0.0f;
@@ -128,7 +148,13 @@ struct PointTransform {
     int64_t signalBase = 0;        // midY + vMax / 2 − vScroll
     int64_t temperatureBase = 0;   // Y1 − 30
 
-    int32_t xv(int32_t i) const { return truncateToInt(virtualWidthF * (static_cast<float>(i) / pointsF)); }
+    // Within the first time range as written; beyond it in whole ranges plus the remainder.
+    int64_t xv(int32_t i) const {
+        if (i < pointsI) return truncateToInt(virtualWidthF * (static_cast<float>(i) / pointsF));
+        const int64_t k = i / pointsI;
+        const int64_t r = i - k * pointsI;
+        return k * virtualWidthI + truncateToInt(virtualWidthF * (static_cast<float>(r) / pointsF));
+    }
     int32_t ys(float v) const { return truncateToInt(virtualHeightF * (v / fullScaleF)); }
     int32_t yt(float t) const { return truncateToInt(visibleHeightF * (t / 1200.0f)); }
     int32_t screenX(int32_t i) const { return clampScreen(xOffset + xv(i)); }
@@ -142,7 +168,8 @@ PointTransform pointTransform(const TraceView& view);
 float pixelsPerPoint(const TraceView& view);
 
 // The first and last index of the full trace drawing (step 1): i0 = truncate(hScroll / G),
-// i1 = truncate((visibleWidth + hScroll) / G). valid is false when G ≤ 0 (no width) or i0 < 0.
+// i1 = truncate((visibleWidth + hScroll) / G), in whole time ranges plus the remainder beyond
+// the first. valid is false when G ≤ 0 (no width) or i0 < 0.
 struct IndexRange {
     int32_t first = 0;
     int32_t last = -1;
@@ -150,12 +177,14 @@ struct IndexRange {
 };
 IndexRange visibleIndexRange(const TraceView& view);
 
-// Click x → index: truncate((x + hScroll − X0 − 65) × (P / ((X1 − X0 − 115) × xZoom))), clamped to
-// 0 .. shownCount. A view without width maps every click to 0.
+// Click x → index: truncate((x + hScroll − X0 − 65) × (P / ((X1 − X0 − 115) × xZoom))) (in whole
+// time ranges plus the remainder beyond the first), clamped to 0 .. shownCount. A view without
+// width maps every click to 0.
 int32_t clickIndex(const TraceView& view, int32_t x, int32_t shownCount);
 
 // Readout x → index: truncate((x + hScroll − xOrigin) / virtualWidth × timeRangeS × 5.0) in
-// float32; −1 when virtualWidth ≤ 0.
+// float32 (whole time ranges plus the remainder beyond the first); −1 when virtualWidth ≤ 0 or
+// left of time 0's range.
 int32_t readoutIndex(const TraceView& view, int32_t x);
 
 // The status-bar pane 3 text for the cursor at x: "坐标：电压=%.3f [mV] , 温度=%.1f [℃]" with the
@@ -175,7 +204,9 @@ StoredColour inverseColour(StoredColour backgroundColour);
 
 // Every zoom re-lays out the view (the scroll bars are rebuilt with the new ranges); the caller
 // redraws. Zoom in: factor += factor / 5, position += position / 5 (integer division). Zoom out:
-// factor −= factor / 5, not below 1.0; position −= position / 5.
+// factor −= factor / 5, not below 1.0; position −= position / 5. Horizontally the position beyond
+// the first time range keeps its whole ranges and only the remainder moves by its fifth, so a
+// zoom far along a long run stays at the same time.
 void zoomIn(TraceView& view);
 void zoomOut(TraceView& view);
 void zoomInX(TraceView& view);
@@ -205,7 +236,7 @@ struct ScrollResult {
 };
 // Scroll-bar actions: arrows ±10, page ± half the visible extent, thumb sets the position;
 // clamped to 0 .. max. Every horizontal action turns autoScroll off and asks for the timer.
-ScrollResult scrollHorizontal(TraceView& view, ScrollAction action, int32_t thumbPosition = 0);
+ScrollResult scrollHorizontal(TraceView& view, ScrollAction action, int64_t thumbPosition = 0);
 ScrollResult scrollVertical(TraceView& view, ScrollAction action, int32_t thumbPosition = 0);
 
 // ---- Rubber band ----------------------------------------------------------------------------
@@ -216,7 +247,8 @@ void rubberBandBegin(TraceView& view, int32_t x, int32_t y);
 bool rubberBandMove(TraceView& view, int32_t x, int32_t y);
 // Second click at (x, y): second corner = (x, y); then with the corners ordered (x1 < x2,
 // y1 < y2) and the plot rectangle's width and height: fx = width / (x2 − x1), fy = height /
-// (y2 − y1); hScroll = max(0, truncate((hScroll + x1 − X0 − 65) × fx)); vScroll =
+// (y2 − y1); hScroll = max(0, truncate((hScroll + x1 − X0 − 65) × fx)) (whole time ranges
+// kept, the remainder scaled, beyond the first range); vScroll =
 // truncate((vScroll + y1 − 30 − Y0) × fy); xZoom ×= fx; yZoom ×= fy (at most kMaxZoom); layout;
 // autoScroll off. The band ends; rubber-band mode stays on for the next band. A band without
 // width or height zooms nothing (it would divide by zero). Returns whether the view zoomed.
@@ -227,10 +259,28 @@ bool rubberBandComplete(TraceView& view, int32_t x, int32_t y);
 // hScroll that shows the newest point n three quarters of the way across the plot, within
 // 0 .. hMax. (The rule this program inherited, n × (plot width × xZoom / (time range × 100)),
 // scrolls by a twentieth of the point's position and lets the newest point run out of view.)
-int32_t autoScrollPosition(const TraceView& view, int32_t n);
-// Applies it when the incremental drawing reported point n beyond the right edge, the trace view
-// is shown, autoScroll is on and neither manual-peak nor rubber-band mode is on. Returns whether
-// hScroll changed (the caller redraws).
+int64_t autoScrollPosition(const TraceView& view, int32_t n);
+// Whether point n lies right of the plot rectangle (or on its excluded right edge), where it
+// cannot be seen.
+bool pointRightOfPlot(const TraceView& view, int32_t n);
+// Applies it when point n lies right of the plot, the trace view is shown, autoScroll is on and
+// neither manual-peak nor rubber-band mode is on; the range is first grown to cover point n.
+// Returns whether hScroll changed (the caller redraws).
 bool applyAutoScroll(TraceView& view, int32_t n, bool pointBeyondRight, bool traceViewShown, bool manualPeakMode);
+
+// ---- Scroll bar ----------------------------------------------------------------------------
+
+// A scroll bar counts in int; a horizontal range beyond kScrollBarLimit is shown in steps of
+// `unit` pixels so the bar can still reach every part of the trace.
+inline constexpr int64_t kScrollBarLimit = int64_t{1} << 30;
+struct ScrollBarScale {
+    int64_t max = 0;
+    int64_t unit = 1;
+    int32_t barMax = 0;
+    // The bar's ends are the range's ends, whatever the rounding in between.
+    int32_t barPosition(int64_t position) const;
+    int64_t positionOf(int32_t barValue) const;
+};
+ScrollBarScale scrollBarScale(int64_t max);
 
 }  // namespace vespian

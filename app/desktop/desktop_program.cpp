@@ -14,6 +14,7 @@
 #include "app/splash_progress.h"
 #include "platform/desktop/qt_prompts.h"
 #include "platform/desktop/screen.h"
+#include "platform/desktop/translations.h"
 
 namespace vespian {
 
@@ -71,6 +72,8 @@ bool DesktopProgram::start(const LinkOptions& options, bool showSplash) {
         if (splash) splash->step();
     });
     window_->showMaximized();
+    // Before the link opens: a restored trace goes in before the first new point.
+    window_->offerRestore();
     window_->create();
     if (splash) splash->close();
     return true;
@@ -90,6 +93,7 @@ int runDesktopProgram(int argc, char** argv) {
     QApplication::setApplicationName(kProgramTitle);
     QApplication::setWindowIcon(applicationIcon());
     QApplication::setFont(programFont(12));
+    installChineseTranslations(application);
     QtPrompts prompts;
 
     std::vector<std::string> args(argv + 1, argv + argc);

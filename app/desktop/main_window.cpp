@@ -10,16 +10,18 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-#include "app/alarm_poll.h"
+#include "app/close_rules.h"
 #include "app/command_ids.h"
 #include "app/desktop/about_box.h"
 #include "app/desktop/artwork.h"
 #include "app/desktop/progress_window.h"
 #include "app/desktop/settings_dialog.h"
 #include "app/desktop/view_area.h"
+#include "app/settings_apply.h"
 #include "app/status_texts.h"
 #include "platform/desktop/screen.h"
 #include "platform/prompts.h"
+#include "trace/trace_file.h"
 #include "trace/trace_file_commands.h"
 
 namespace vespian {
@@ -29,7 +31,6 @@ namespace {
 QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 constexpr char kNotYetAvailableCaption[] = "提示";
-constexpr char kProgrammeRunningText[] = "程序升温正在运行中，请将程序升温停止后，再关闭软件!!";
 
 // The status bar's six parts, by their right edges.
 int partWidth(int part) {
@@ -39,29 +40,48 @@ int partWidth(int part) {
 }  // namespace
 
 MainWindow::MainWindow(ProgramState& state, Prompts& prompts, bool simulated, QWidget* parent)
-    : QMainWindow(parent), state_(state), prompts_(prompts) {
+    : QMainWindow(parent), state_(state), prompts_(prompts),
+      journal_(state.dataFolder + kRecoveryJournalFileName) {
     setObjectName(kWindowClassName);
     setWindowTitle(kProgramTitle);
     setWindowIcon(applicationIcon());
+    // Not maximised (restored, or on a desktop without a window manager) the window still has
+    // room for its toolbar, its status bar and a plot.
+    const QSize screen = screenSize();
+    setMinimumSize(std::min(kMinimumWindowWidth, std::max(screen.width(), 640)),
+                   std::min(kMinimumWindowHeight, std::max(screen.height(), 480)));
+    resize(std::min(kDefaultWindowWidth, std::max(screen.width() - 40, kMinimumWindowWidth)),
+           std::min(kDefaultWindowHeight, std::max(screen.height() - 80, kMinimumWindowHeight)));
     viewArea_ = new ViewArea(state_, this);
     setCentralWidget(viewArea_);
     buildMenu();
     buildToolbars();
     buildStatusBar(simulated);
+    installHandlers();
+    // The marks of the stored analysis method from the first paint on (the restore question
+    // may come before the creation sequence).
+    applyEffects(state_.measurement.startupEffects());
 
     connect(viewArea_, &ViewArea::viewButtonPressed, this, &MainWindow::viewButtonPressed);
     connect(viewArea_, &ViewArea::tabSelected, this, [this](int view) { switchView(static_cast<ViewMode>(view)); });
     connect(viewArea_, &ViewArea::statusText, this, &MainWindow::setStatus);
     connect(viewArea_, &ViewArea::horizontalUserScroll, this,
             [this] { restartTimer(kTimerAutoScrollResume, kTimerAutoScrollResumeMs); });
-    connect(viewArea_, &ViewArea::notYetAvailable, this, &MainWindow::notYetAvailable);
+    connect(viewArea_, &ViewArea::manualPick, this, [this](int start, int end) {
+        if (manualPickHandler_) {
+            manualPickHandler_(start, end);
+        } else {
+            showNotYetAvailable("应用于...");
+        }
+    });
 
     makeTimer(kTimerDisplay, kTimerDisplayMs, false, &MainWindow::displayTick);
     makeTimer(kTimerLinkWatchdog, kTimerLinkWatchdogMs, false, &MainWindow::watchdogTick);
     makeTimer(kTimerFlowReadout, kTimerFlowReadoutMs, false, &MainWindow::flowTick);
-    makeTimer(kTimerAlarmPoll, kTimerAlarmPollFirstMs, true, &MainWindow::alarmTick);
+    makeTimer(kTimerAlarmPoll, AlarmPoll::kFirstPollMs, true, &MainWindow::alarmTick);
     makeTimer(kTimerLinkStatus, kTimerLinkStatusMs, false, &MainWindow::linkStatusTick);
-    makeTimer(kTimerProgramAbort, kTimerProgramAbortMs, true, &MainWindow::programmeAbortTick);
+    makeTimer(kTimerProgramAbort, AlarmPoll::kForcedStopDelayMs, true, &MainWindow::programmeAbortTick);
+    makeTimer(kTimerJournal, kJournalFlushMs, false, &MainWindow::journalTick);
     QTimer* resume = makeTimer(kTimerAutoScrollResume, kTimerAutoScrollResumeMs, true, nullptr);
     connect(resume, &QTimer::timeout, this, [this] { state_.view.autoScroll = 1; });
     QTimer* hover = makeTimer(kTimerHover, kTimerHoverMs, false, nullptr);
@@ -210,13 +230,32 @@ QAction* MainWindow::toolbarAction(int commandId) const {
 
 // ---- Creation ------------------------------------------------------------------------------
 
+void MainWindow::offerRestore() {
+    Chromatogram& trace = *state_.chromatogram;
+    const JournalContents found = inspectJournal(journal_.path());
+    if (found.worthRestoring() &&
+        prompts_.askYesNo("提示", restoreQuestion(found.points - 0), PromptIcon::Question)) {
+        const JournalRestore restored = journal_.restore(trace);
+        if (restored.ok) {
+            // A restored trace can be picked by hand, as a loaded one.
+            if (QAction* manualPeak = toolbarAction(kCmdManualPeak)) manualPeak->setVisible(true);
+            viewArea_->redraw();
+            return;
+        }
+        prompts_.message("错误", restored.message, PromptIcon::Error);
+    } else if (found.found && !found.readable) {
+        prompts_.message("错误", found.message, PromptIcon::Error);
+    }
+    journal_.startFresh(trace);
+}
+
 void MainWindow::create() {
     openInstrument(state_);
     applyEffects(state_.measurement.startupEffects());
     viewArea_->showToolbarOfView();
     viewArea_->redraw();
     for (int id : {kTimerDisplay, kTimerLinkWatchdog, kTimerFlowReadout, kTimerAlarmPoll, kTimerLinkStatus,
-                   kTimerHover, kTimerBanner}) {
+                   kTimerHover, kTimerBanner, kTimerJournal}) {
         timers_.at(id)->start();
     }
 }
@@ -232,14 +271,12 @@ QString MainWindow::commandName(int commandId) const {
     return qs(tooltipFor(commandId));
 }
 
-void MainWindow::notYetAvailable(const QString& what) {
+void MainWindow::showNotYetAvailable(const QString& what) {
     prompts_.message(kNotYetAvailableCaption, ("“" + what + "”功能尚未提供。").toStdString(),
                      PromptIcon::Information);
 }
 
-void MainWindow::showDispatchNotice(int commandId) { notYetAvailable(commandName(commandId)); }
-
-void MainWindow::addLastPointToZeroOffset() { state_.chromatogram->zeroSignal(); }
+void MainWindow::showDispatchNotice(int commandId) { showNotYetAvailable(commandName(commandId)); }
 
 void MainWindow::applyEffects(const std::vector<WindowEffect>& effects) {
     for (const WindowEffect& effect : effects) {
@@ -264,7 +301,7 @@ void MainWindow::applyEffects(const std::vector<WindowEffect>& effects) {
         case EffectKind::UncheckMenuItem: if (item) item->setChecked(false); break;
         case EffectKind::EnableMenuItem: if (item) item->setEnabled(true); break;
         case EffectKind::GrayMenuItem: if (item) item->setEnabled(false); break;
-        case EffectKind::AddLastPointToZeroOffset: addLastPointToZeroOffset(); break;
+        case EffectKind::AddLastPointToZeroOffset: state_.chromatogram->zeroSignal(); break;
         case EffectKind::ClearZeroOffset: state_.chromatogram->restoreSignal(); break;
         case EffectKind::CenterVerticalScroll: state_.view.vScroll = state_.view.vMax / 2; break;
         case EffectKind::StartAcquisitionIfStopped:
@@ -276,7 +313,7 @@ void MainWindow::applyEffects(const std::vector<WindowEffect>& effects) {
         case EffectKind::StopInjectionTimers:
             applyDesorptionEffects(state_.autoDesorption.measurementStopped());
             break;
-        case EffectKind::OpenInjectorDialog: showDispatchNotice(kCmdInjector); break;
+        case EffectKind::OpenInjectorDialog: dispatch(kCmdInjector); break;
         case EffectKind::SetStatusText: setStatus(effect.id, qs(effect.text)); break;
         case EffectKind::Repaint:
             viewArea_->showToolbarOfView();
@@ -289,7 +326,7 @@ void MainWindow::applyEffects(const std::vector<WindowEffect>& effects) {
 void MainWindow::applyDesorptionEffects(const std::vector<DesorptionEffect>& effects) {
     for (const DesorptionEffect& effect : effects) {
         switch (effect.kind) {
-        case DesorptionEffectKind::ZeroSignal: addLastPointToZeroOffset(); break;
+        case DesorptionEffectKind::ZeroSignal: state_.chromatogram->zeroSignal(); break;
         case DesorptionEffectKind::SendCommand:
             if (state_.link) state_.link->send(effect.command);
             break;
@@ -315,6 +352,7 @@ void MainWindow::confirmAndRun(const CommandEntry& entry) {
     switch (entry.route) {
     case CommandRoute::ClearTrace:
         state_.chromatogram->clearTrace();
+        journal_.flush(*state_.chromatogram);  // nothing left to keep: the journal goes at once
         viewArea_->redraw();
         break;
     case CommandRoute::InvertPolarity:
@@ -328,74 +366,77 @@ void MainWindow::confirmAndRun(const CommandEntry& entry) {
     }
 }
 
-void MainWindow::dispatch(int commandId) {
-    const CommandEntry* entry = commandFor(commandId);
-    if (entry == nullptr) return;
-    const bool traceView = state_.measurement.viewMode() == ViewMode::Trace;
-    switch (entry->route) {
-    case CommandRoute::OpenDocument:
-        if (!traceView) {
-            showDispatchNotice(commandId);  // report files come with the test reports
-        } else if (openTraceWithDialog(prompts_, *state_.chromatogram, state_.dataFolder)) {
-            if (QAction* manualPeak = toolbarAction(kCmdManualPeak)) manualPeak->setVisible(true);
-            viewArea_->redraw();
-        }
-        break;
-    case CommandRoute::SaveDocument:
-        if (traceView) {
-            saveTraceWithDialog(prompts_, *state_.chromatogram, state_.dataFolder);
-        } else {
-            showDispatchNotice(commandId);
-        }
-        break;
-    case CommandRoute::Exit: exitProgram(); break;
-    case CommandRoute::AboutBox: showAbout(); break;
-    case CommandRoute::Dialog:
-        if (commandId == kCmdSettings) {
-            openSettings();
-        } else {
-            showDispatchNotice(commandId);
-        }
-        break;
-    case CommandRoute::ZoomIn:
+void MainWindow::openTrace() {
+    if (state_.measurement.viewMode() != ViewMode::Trace) {
+        showDispatchNotice(kCmdOpen);  // report files come with the test reports
+        return;
+    }
+    std::optional<std::string> chosen =
+        prompts_.openFileName({"打开谱图文件", kTraceFileFilter, kTraceFilePattern, state_.dataFolder});
+    if (!chosen) return;
+    const TraceFileResult loaded = loadTraceFile(*chosen, *state_.chromatogram);
+    if (!loaded.ok) {
+        prompts_.message("错误", loaded.message, PromptIcon::Error);
+        return;
+    }
+    journal_.markSaved(*state_.chromatogram, loaded.points);  // the file holds it
+    if (QAction* manualPeak = toolbarAction(kCmdManualPeak)) manualPeak->setVisible(true);
+    viewArea_->redraw();
+}
+
+void MainWindow::saveTrace() {
+    if (state_.measurement.viewMode() != ViewMode::Trace) {
+        showDispatchNotice(kCmdSave);
+        return;
+    }
+    const TraceFileResult saved = saveTraceWithDialog(prompts_, *state_.chromatogram, state_.dataFolder);
+    if (saved.ok) {
+        journal_.markSaved(*state_.chromatogram, saved.points);
+        journal_.flush(*state_.chromatogram);
+    }
+}
+
+// The handlers this window has of its own; the other subsystems add theirs.
+void MainWindow::installHandlers() {
+    handleRoute(CommandRoute::OpenDocument, [this](const CommandEntry&) { openTrace(); });
+    handleRoute(CommandRoute::SaveDocument, [this](const CommandEntry&) { saveTrace(); });
+    handleRoute(CommandRoute::Exit, [this](const CommandEntry&) { exitProgram(); });
+    handleRoute(CommandRoute::AboutBox, [this](const CommandEntry&) { showAbout(); });
+    handleCommand(kCmdSettings, [this](const CommandEntry&) { openSettings(); });
+    handleRoute(CommandRoute::ZoomIn, [this](const CommandEntry&) {
         zoomIn(state_.view);
         viewArea_->dropTraceScrollBars();
         viewArea_->redraw();
-        break;
-    case CommandRoute::ZoomOut:
+    });
+    handleRoute(CommandRoute::ZoomOut, [this](const CommandEntry&) {
         zoomOut(state_.view);
         viewArea_->dropTraceScrollBars();
         viewArea_->redraw();
-        break;
-    case CommandRoute::ZoomBoxTool:
-        selectTraceTool(state_.tools, state_.view, TraceTool::ZoomBox);
-        break;
-    case CommandRoute::ViewButton: viewButtonPressed(entry->viewButton); break;
-    case CommandRoute::MeasurementState: applyEffects(state_.measurement.apply(commandId)); break;
-    case CommandRoute::ManualPeakTool:
-        selectTraceTool(state_.tools, state_.view, TraceTool::ManualPeak);
-        viewArea_->redraw();
-        break;
-    case CommandRoute::DeleteStretchTool:
-        selectTraceTool(state_.tools, state_.view, TraceTool::DeleteStretch);
-        break;
-    case CommandRoute::ReadoutTool:
-        selectTraceTool(state_.tools, state_.view, TraceTool::Readout);
-        break;
-    case CommandRoute::ClearTrace:
-    case CommandRoute::InvertPolarity:
-    case CommandRoute::ClearDeadVolumes:
-    case CommandRoute::ClearStandards:
-    case CommandRoute::ClearComparisonRecords:
-    case CommandRoute::ClearBetRecords:
-    case CommandRoute::ClearPoreRecords: confirmAndRun(*entry); break;
-    case CommandRoute::ShowComparisonSamples:
+    });
+    handleRoute(CommandRoute::ViewButton, [this](const CommandEntry& e) { viewButtonPressed(e.viewButton); });
+    handleRoute(CommandRoute::MeasurementState,
+                [this](const CommandEntry& e) { applyEffects(state_.measurement.apply(e.id)); });
+    auto tool = [this](TraceTool which) {
+        return [this, which](const CommandEntry&) {
+            selectTraceTool(state_.tools, state_.view, which);
+            viewArea_->redraw();  // the manual-peak zero line comes and goes with its tool
+        };
+    };
+    handleRoute(CommandRoute::ZoomBoxTool, tool(TraceTool::ZoomBox));
+    handleRoute(CommandRoute::ManualPeakTool, tool(TraceTool::ManualPeak));
+    handleRoute(CommandRoute::DeleteStretchTool, tool(TraceTool::DeleteStretch));
+    handleRoute(CommandRoute::ReadoutTool, tool(TraceTool::Readout));
+    for (CommandRoute route : {CommandRoute::ClearTrace, CommandRoute::InvertPolarity, CommandRoute::ClearDeadVolumes,
+                               CommandRoute::ClearStandards, CommandRoute::ClearComparisonRecords,
+                               CommandRoute::ClearBetRecords, CommandRoute::ClearPoreRecords}) {
+        handleRoute(route, [this](const CommandEntry& e) { confirmAndRun(e); });
+    }
+    handleRoute(CommandRoute::ShowComparisonSamples, [this](const CommandEntry&) {
         state_.listKind = 1;
         viewArea_->redraw();
-        break;
-    case CommandRoute::OptionOff:
-    case CommandRoute::OptionOn: {
-        const int32_t on = entry->route == CommandRoute::OptionOn ? 1 : 0;
+    });
+    auto option = [this](const CommandEntry& e) {
+        const int32_t on = e.route == CommandRoute::OptionOn ? 1 : 0;
         if (state_.settings.menuOption != on) {
             state_.settings.menuOption = on;
             if (QAction* item = menuAction(on != 0 ? kCmdOptionOn : kCmdOptionOff)) {
@@ -403,24 +444,54 @@ void MainWindow::dispatch(int commandId) {
                 item->setChecked(true);
             }
         }
-        break;
+    };
+    handleRoute(CommandRoute::OptionOff, option);
+    handleRoute(CommandRoute::OptionOn, option);
+    for (int button = kViewButtonXZoomIn; button <= kViewButtonRestoreRange; ++button) {
+        handleViewButton(button, [this, button] {
+            vespian::viewButton(state_.view, button);
+            viewArea_->dropTraceScrollBars();
+            viewArea_->redraw();
+        });
     }
-    case CommandRoute::NewDatabase:
-    case CommandRoute::SaveAsText:
-    case CommandRoute::Print:
-    case CommandRoute::InjectorDialog: showDispatchNotice(commandId); break;
+}
+
+void MainWindow::handleCommand(int commandId, CommandHandler handler) { commandHandlers_[commandId] = std::move(handler); }
+
+void MainWindow::handleRoute(CommandRoute route, CommandHandler handler) { routeHandlers_[route] = std::move(handler); }
+
+void MainWindow::handleViewButton(int index, std::function<void()> handler) {
+    viewButtonHandlers_[index] = std::move(handler);
+}
+
+void MainWindow::setPeakHandOver(PeakHandOver* handOver, std::function<void(int dialogTemplate)> openDialog) {
+    displayTick_.setPeakHandOver(handOver);
+    openPeakDialog_ = std::move(openDialog);
+}
+
+void MainWindow::setManualPickHandler(std::function<void(int32_t start, int32_t end)> handler) {
+    manualPickHandler_ = std::move(handler);
+}
+
+void MainWindow::dispatch(int commandId) {
+    const CommandEntry* entry = commandFor(commandId);
+    if (entry == nullptr) return;
+    if (auto it = commandHandlers_.find(commandId); it != commandHandlers_.end()) {
+        it->second(*entry);
+    } else if (auto route = routeHandlers_.find(entry->route); route != routeHandlers_.end()) {
+        route->second(*entry);
+    } else {
+        showDispatchNotice(commandId);
     }
 }
 
 void MainWindow::viewButtonPressed(int index) {
     viewArea_->pressViewButton(index);
-    if (index >= kViewButtonXZoomIn && index <= kViewButtonRestoreRange) {
-        viewButton(state_.view, index);
-        viewArea_->dropTraceScrollBars();
-        viewArea_->redraw();
+    if (auto it = viewButtonHandlers_.find(index); it != viewButtonHandlers_.end()) {
+        it->second();
         return;
     }
-    notYetAvailable(qs(viewButtonLabel(index)));
+    showNotYetAvailable(qs(viewButtonLabel(index)));
     viewArea_->redraw();
 }
 
@@ -428,8 +499,7 @@ void MainWindow::openSettings() {
     const DisplaySettings current{state_.view.backgroundColour, state_.view.traceColour, state_.view.timeRangeS,
                                   state_.view.voltRangeUv};
     auto applyColours = [this](StoredColour background, StoredColour line) {
-        state_.view.backgroundColour = background;
-        state_.view.traceColour = line;
+        applyDisplayColours(state_.view, background, line);
         // The trace background is painted anew row by row, as at start-up, with its progress.
         const QSize screen = screenSize();
         ProgressWindow progress(this, "保存设置", "正在保存设置参数,请稍候...", screen.height());
@@ -437,11 +507,9 @@ void MainWindow::openSettings() {
         progress.finish();
     };
     auto applyRanges = [this](int32_t timeRangeS, int32_t voltRangeUv) {
-        state_.view.timeRangeS = timeRangeS;
-        state_.view.voltRangeUv = voltRangeUv;
-        recomputeListWidths(state_.zevid);
         // A file that cannot be written here is reported at exit.
-        writeZEvidDisplayAndColumns(state_.settingsPath(kZEvidFileName), state_.zevid);
+        applyDisplayRanges(state_.view, state_.zevid, state_.settings, state_.settingsPath(kZEvidFileName), timeRangeS,
+                           voltRangeUv);
         viewArea_->dropTraceScrollBars();
     };
     SettingsDialog dialog(this, current, prompts_, applyColours, applyRanges);
@@ -458,14 +526,45 @@ void MainWindow::showAbout() {
 void MainWindow::exitProgram() {
     exitRequested_ = true;
     close();
+    exitRequested_ = false;  // an exit the operator called off leaves the window as it was
+}
+
+bool MainWindow::settleUnsavedTrace() {
+    Chromatogram& trace = *state_.chromatogram;
+    const bool yes =
+        prompts_.askYesNo(std::string(kUnsavedTraceCaption), std::string(kUnsavedTraceQuestion), PromptIcon::Question);
+    TraceFileResult saved;
+    if (yes) {
+        saved = saveTraceWithDialog(prompts_, trace, state_.dataFolder);
+        if (saved.ok) {
+            journal_.markSaved(trace, saved.points);
+            journal_.flush(trace);
+        }
+    }
+    if (!closesAfterQuestion(yes, saved.ok)) return false;  // nothing is lost: the window stays
+    if (!yes) journal_.retire();                              // the operator chose to let it go
+    return true;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    if (!exitRequested_ && state_.programmeRunning) {
-        prompts_.message("警告", kProgrammeRunningText, PromptIcon::Warning);
-        event->ignore();
+    if (closing_) {
+        event->accept();
         return;
     }
+    switch (closeStep(exitRequested_, state_.programmeRunning, journal_.unsaved(*state_.chromatogram))) {
+    case CloseStep::RefuseProgrammeRunning:
+        prompts_.message(std::string(kProgrammeRunningCaption), std::string(kProgrammeRunningText), PromptIcon::Warning);
+        event->ignore();
+        return;
+    case CloseStep::AskToSaveTrace:
+        if (!settleUnsavedTrace()) {
+            event->ignore();
+            return;
+        }
+        break;
+    case CloseStep::Close: break;
+    }
+    closing_ = true;
     for (auto& [id, timer] : timers_) timer->stop();
     event->accept();
 }
@@ -473,31 +572,34 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 // ---- Timers --------------------------------------------------------------------------------
 
 void MainWindow::displayTick() {
-    Chromatogram& trace = *state_.chromatogram;
-    const int32_t acquired = trace.pointCount();
-    if (acquired <= trace.shownCount()) return;
-    state_.watchdog.pointsArrived();
-
-    if (std::optional<std::string> elapsed = elapsedTimeText(acquired)) setStatus(kStatusPartTime, qs(*elapsed));
-    const int32_t last = acquired - 1;
-    setStatus(kStatusPartSignal, qs(signalText(trace.signalMv()[last])));
-    setStatus(kStatusPartTemperature, qs(temperatureText(trace.temperatureC()[last])));
-
-    const bool traceShown = state_.measurement.viewMode() == ViewMode::Trace;
-    bool scrolled = false;
-    while (trace.shownCount() < acquired) {
-        const int32_t n = trace.shownCount();
-        const bool beyond = traceShown && viewArea_->drawNewPoint(n);
-        if (applyAutoScroll(state_.view, n, beyond, traceShown, state_.tools.manualPeak)) scrolled = true;
-        trace.takeOverPoint();
+    DisplayTickInput input;
+    input.traceViewShown = state_.measurement.viewMode() == ViewMode::Trace;
+    input.manualPeakTool = state_.tools.manualPeak;
+    input.manualPickPending = TraceMouse::manualPickPending(state_.tools);
+    input.measureMode = state_.measurement.measureMode();
+    input.analysisMethod = state_.measurement.analysisMethod();
+    const DisplayTickResult r = displayTick_.tick(*state_.chromatogram, state_.view, state_.watchdog, input);
+    if (r.newPoints) {
+        if (r.timeText) setStatus(kStatusPartTime, qs(*r.timeText));
+        setStatus(kStatusPartSignal, qs(r.signalText));
+        setStatus(kStatusPartTemperature, qs(r.temperatureText));
+        if (r.scrolled) {
+            viewArea_->redrawTrace();
+        } else {
+            viewArea_->drawNewPoints(r.firstNew, r.endNew);
+        }
     }
-    if (scrolled) viewArea_->redrawTrace();
-    const MeasureMode mode = state_.measurement.measureMode();
-    if ((mode == MeasureMode::Measuring || mode == MeasureMode::Calibrating) && peakHandOver_) peakHandOver_();
+    if (r.rangeChanged) viewArea_->updateHorizontalRange();
+    if (r.traceFullNotice) prompts_.message(kTraceFullCaption, kTraceFullText, PromptIcon::Warning);
+    for (const PromptMessage& message : r.peaks.messages) prompts_.message(message.caption, message.text, message.icon);
+    if (r.peaks.peakRecognised) applyDesorptionEffects(state_.autoDesorption.peakRecognised(state_.settings.peak));
+    for (int32_t dialog : r.peaks.dialogs) {
+        if (openPeakDialog_) openPeakDialog_(dialog);
+    }
 }
 
 void MainWindow::watchdogTick() {
-    if (state_.watchdog.tick() && state_.link) state_.link->reconnect();
+    if (vespian::watchdogTick(state_.watchdog, *state_.chromatogram) && state_.link) state_.link->reconnect();
 }
 
 void MainWindow::flowTick() {
@@ -506,26 +608,33 @@ void MainWindow::flowTick() {
 }
 
 void MainWindow::alarmTick() {
-    // The box is modal: while it is shown no further alarm is raised; afterwards the poll runs
-    // again at once, so an alarm that persists is shown again.
-    if (alarmShowing_) return;
-    const int32_t code = state_.readings.alarmCode.load();
-    if (std::optional<AlarmMessage> alarm = alarmMessageFor(code, state_.programmeRunning)) {
-        alarmShowing_ = true;
+    // The box is modal and the timers keep running under it: the poll rule raises nothing
+    // further while it is shown, and polls again 100 ms after OK.
+    if (std::optional<AlarmMessage> alarm = alarmPoll_.tick(state_.readings.alarmCode.load(), state_.programmeRunning)) {
         prompts_.message(std::string(alarm->caption), std::string(alarm->text), PromptIcon::Warning);
-        alarmShowing_ = false;
-        if (alarm->startsForcedStop) restartTimer(kTimerProgramAbort, kTimerProgramAbortMs);
+    } else if (alarmPoll_.showing()) {
+        return;
     }
-    restartTimer(kTimerAlarmPoll, kTimerAlarmPollMs);
+    const AlarmPoll::AfterTick after = alarmPoll_.acknowledged();
+    if (after.startForcedStopTimer) restartTimer(kTimerProgramAbort, AlarmPoll::kForcedStopDelayMs);
+    restartTimer(kTimerAlarmPoll, after.nextPollMs);
 }
 
-void MainWindow::programmeAbortTick() {
-    const ForcedStop stop = forcedStopFor(state_.programmeRunning);
-    if (!stop.stopsProgram) return;
-    state_.programmeRunning = false;
-    if (state_.link) state_.link->send(stop.frame);
-}
+void MainWindow::programmeAbortTick() { performForcedStop(state_.programmeRunning, state_.link.get()); }
 
 void MainWindow::linkStatusTick() { state_.linkStatus = state_.readings.lastReadStatus.load() == 0 ? 1 : 0; }
+
+void MainWindow::journalTick() {
+    if (journal_.flush(*state_.chromatogram)) {
+        journalFailureShown_ = false;
+        return;
+    }
+    // Said once while it lasts (a full disk, say); every update tries again.
+    if (!journalFailureShown_) {
+        journalFailureShown_ = true;
+        prompts_.message("警告", "无法写入恢复文件‘" + journal_.path() + "’，程序意外退出时谱图将无法恢复。请检查磁盘空间。",
+                         PromptIcon::Warning);
+    }
+}
 
 }  // namespace vespian

@@ -2,7 +2,14 @@
 // The program's one top-level window: menu, toolbars, the view area and the status bar; every
 // command of the menu, the toolbars, the accelerators and the drawn view buttons arrives here
 // and goes to its handler; the timers take over the acquired points, watch the link, show the
-// flows and the alarms.
+// flows and the alarms, and keep the recovery journal. What each of these does is decided by the
+// core units (display tick, alarm poll, mouse, measurement state, settings apply); this class
+// carries their answers out.
+//
+// Other subsystems plug in without editing the dispatch: a handler per command id
+// (handleCommand), per route (handleRoute) or per view button (handleViewButton), the peak
+// hand-over of the display tick (setPeakHandOver) and the "应用于..." dialog of a manual pick
+// (setManualPickHandler). A command nobody handles yet answers "功能尚未提供".
 
 #include <QLabel>
 #include <QMainWindow>
@@ -10,8 +17,12 @@
 #include <functional>
 #include <map>
 
+#include "app/alarm_poll.h"
 #include "app/command_tables.h"
+#include "app/display_tick.h"
 #include "app/program_state.h"
+#include "app/trace_mouse.h"
+#include "trace/recovery_journal.h"
 
 class QAction;
 class QToolBar;
@@ -21,6 +32,15 @@ namespace vespian {
 class Prompts;
 class ViewArea;
 
+inline constexpr int kTimerJournal = 6270;  // the recovery journal's update
+
+// The window's size when it is not maximised, and the least it can be made: room for the
+// toolbar, the status bar's six parts and a plot.
+inline constexpr int kDefaultWindowWidth = 1280;
+inline constexpr int kDefaultWindowHeight = 860;
+inline constexpr int kMinimumWindowWidth = 1060;
+inline constexpr int kMinimumWindowHeight = 640;
+
 class MainWindow : public QMainWindow {
     Q_OBJECT
 
@@ -28,6 +48,10 @@ public:
     // `simulated`: the analyser is the simulator, and the status bar says so.
     MainWindow(ProgramState& state, Prompts& prompts, bool simulated, QWidget* parent = nullptr);
     ~MainWindow() override;
+
+    // Offers to restore a trace an earlier run left unsaved in the recovery journal; otherwise
+    // the journal starts afresh. Call before create(), while no point is acquired yet.
+    void offerRestore();
 
     // The creation sequence once the window exists: instrument-control state reset, link opened
     // and started, the view drawn, the timers started. The splash (if any) is closed by the caller
@@ -39,6 +63,17 @@ public:
     // A drawn view button was pressed (index 0–20).
     void viewButtonPressed(int index);
 
+    // Handlers of the subsystems: for one command id, for every command of a route, for one view
+    // button. A command id's handler comes before its route's.
+    using CommandHandler = std::function<void(const CommandEntry&)>;
+    void handleCommand(int commandId, CommandHandler handler);
+    void handleRoute(CommandRoute route, CommandHandler handler);
+    void handleViewButton(int index, std::function<void()> handler);
+    // Step 6 of the display tick, and what carries out its dialogs (by template id).
+    void setPeakHandOver(PeakHandOver* handOver, std::function<void(int dialogTemplate)> openDialog);
+    // A completed manual pick: opens the "应用于..." dialog for the sorted stretch.
+    void setManualPickHandler(std::function<void(int32_t start, int32_t end)> handler);
+
     // The timers, one tick each (public so tests can drive them without waiting).
     void displayTick();
     void watchdogTick();
@@ -46,6 +81,7 @@ public:
     void alarmTick();
     void linkStatusTick();
     void programmeAbortTick();
+    void journalTick();
 
     ViewArea* viewArea() const { return viewArea_; }
     QString statusPartText(int part) const;
@@ -53,10 +89,8 @@ public:
     QAction* toolbarAction(int commandId) const;  // toolbar A's button
     QToolBar* toolbar(int which) const { return toolbars_[which]; }
     bool timerActive(int timerId) const;
-
-    // Called by the display tick while measuring or calibrating, after the new points are taken
-    // over: the automatic peak recognition hands each completed peak on from here.
-    void setPeakHandOver(std::function<void()> handOver) { peakHandOver_ = std::move(handOver); }
+    RecoveryJournal& journal() { return journal_; }
+    void showNotYetAvailable(const QString& what);
 
     // Exit (command 105) closes whatever runs; the close button does not while the furnace
     // programme runs.
@@ -69,17 +103,20 @@ private:
     void buildMenu();
     void buildToolbars();
     void buildStatusBar(bool simulated);
+    void installHandlers();
     void applyEffects(const std::vector<WindowEffect>& effects);
     void applyDesorptionEffects(const std::vector<DesorptionEffect>& effects);
     void setStatus(int part, const QString& text);
-    void notYetAvailable(const QString& what);
     QString commandName(int commandId) const;
     void openSettings();
     void showAbout();
     void confirmAndRun(const CommandEntry& entry);
+    void openTrace();
+    void saveTrace();
     void switchView(ViewMode view);
-    void addLastPointToZeroOffset();
     void showDispatchNotice(int commandId);
+    // Asks about an unsaved trace; true when the window may close (saved, or let go).
+    bool settleUnsavedTrace();
     QTimer* makeTimer(int timerId, int periodMs, bool singleShot, void (MainWindow::*tick)());
     void restartTimer(int timerId, int periodMs);
     void stopTimer(int timerId);
@@ -92,9 +129,17 @@ private:
     std::map<int, QAction*> toolbarActions_;  // toolbar A
     QLabel* statusParts_[6] = {};
     std::map<int, QTimer*> timers_;
-    std::function<void()> peakHandOver_;
+    std::map<int, CommandHandler> commandHandlers_;
+    std::map<CommandRoute, CommandHandler> routeHandlers_;
+    std::map<int, std::function<void()>> viewButtonHandlers_;
+    std::function<void(int)> openPeakDialog_;
+    std::function<void(int32_t, int32_t)> manualPickHandler_;
+    DisplayTick displayTick_;
+    AlarmPoll alarmPoll_;
+    RecoveryJournal journal_;
+    bool journalFailureShown_ = false;
     bool exitRequested_ = false;
-    bool alarmShowing_ = false;
+    bool closing_ = false;
 };
 
 }  // namespace vespian

@@ -14,6 +14,7 @@
 #include <cmath>
 
 #include "app/colour_palette.h"
+#include "app/settings_apply.h"
 #include "app/desktop/artwork.h"
 
 namespace vespian {
@@ -27,10 +28,6 @@ constexpr int kPageHeight = 370;
 
 int s_rememberedTab = SettingsDialog::kColourTab;
 
-
-QString rangeMessage(const char* what, int32_t low, int32_t high, const char* unit) {
-    return QString("输入的%1已经超过范围(%2-%3%4)!!请重新输入!!").arg(what).arg(low).arg(high).arg(unit);
-}
 
 // The swatches, laid out in the colour page's coordinates from kPaletteRect on.
 class PaletteView : public QWidget {
@@ -167,18 +164,13 @@ public:
         volt_ = new QLineEdit(QString::number(voltRangeUv), this);
         volt_->setObjectName("voltRangeEdit");
         volt_->setGeometry(190, 92, 150, 26);
-        auto* note = new QLabel(QString("时间量程: %1 - %2 秒\n电压量程: %3 - %4 uV")
-                                    .arg(kMinTimeRangeS)
-                                    .arg(kMaxTimeRangeS)
-                                    .arg(kMinVoltRangeUv)
-                                    .arg(kMaxVoltRangeUv),
-                                this);
+        auto* note = new QLabel(QString::fromStdString(displayRangesNote()), this);
         note->setGeometry(60, 140, 300, 44);
         note->setStyleSheet("color: #5a6470;");
     }
 
-    int32_t timeRangeS() const { return readSignedField(time_->text()); }
-    int32_t voltRangeUv() const { return readSignedField(volt_->text()); }
+    int32_t timeRangeS() const { return readSignedField(time_->text().toStdString()); }
+    int32_t voltRangeUv() const { return readSignedField(volt_->text().toStdString()); }
     QLineEdit* timeEdit() const { return time_; }
     QLineEdit* voltEdit() const { return volt_; }
 
@@ -188,12 +180,6 @@ private:
 };
 
 // ---- dialog ---------------------------------------------------------------------------------
-
-int32_t readSignedField(const QString& text) {
-    bool ok = false;
-    const int value = text.trimmed().toInt(&ok, 10);
-    return ok ? static_cast<int32_t>(value) : 0;
-}
 
 SettingsDialog::SettingsDialog(QWidget* parent, const DisplaySettings& current, Prompts& prompts,
                                ColoursCallback applyColours, RangesCallback applyRanges)
@@ -250,27 +236,19 @@ void SettingsDialog::ensurePage(int tab) {
     }
 }
 
-bool SettingsDialog::rangesUsable(int32_t timeRangeS, int32_t voltRangeUv) {
-    QLineEdit* wrong = nullptr;
-    QString message;
-    if (timeRangeS < kMinTimeRangeS || timeRangeS > kMaxTimeRangeS) {
-        wrong = windowPage_->timeEdit();
-        message = rangeMessage("时间量程", kMinTimeRangeS, kMaxTimeRangeS, "秒");
-    } else if (voltRangeUv < kMinVoltRangeUv || voltRangeUv > kMaxVoltRangeUv) {
-        wrong = windowPage_->voltEdit();
-        message = rangeMessage("电压量程", kMinVoltRangeUv, kMaxVoltRangeUv, "uV");
-    }
-    if (!wrong) return true;
-    tabs_->setCurrentIndex(kWindowTab);
-    prompts_.message("警告", message.toStdString(), PromptIcon::Warning);
-    wrong->setFocus();
-    wrong->selectAll();
-    return false;
-}
-
 void SettingsDialog::onOk() {
     // Check everything before applying anything, so a refused entry leaves all settings as they were.
-    if (windowPage_ && !rangesUsable(windowPage_->timeRangeS(), windowPage_->voltRangeUv())) return;
+    if (windowPage_) {
+        const RangeCheck check = checkDisplayRanges(windowPage_->timeRangeS(), windowPage_->voltRangeUv());
+        if (!check.ok()) {
+            QLineEdit* wrong = check.wrong == RangeField::Time ? windowPage_->timeEdit() : windowPage_->voltEdit();
+            tabs_->setCurrentIndex(kWindowTab);
+            prompts_.message("警告", check.message, PromptIcon::Warning);
+            wrong->setFocus();
+            wrong->selectAll();
+            return;
+        }
+    }
     if (colourPage_ && applyColours_) applyColours_(colourPage_->background(), colourPage_->line());
     if (windowPage_ && applyRanges_) applyRanges_(windowPage_->timeRangeS(), windowPage_->voltRangeUv());
     s_rememberedTab = currentTab();

@@ -26,16 +26,6 @@ struct DisplaySettings {
     int32_t voltRangeUv;
 };
 
-// Ranges the trace view can draw: at least one second and one whole millivolt of ±range (500 µV);
-// at most the whole trace (10,000,000 points at 5 per second) and 10 V.
-inline constexpr int32_t kMinTimeRangeS = 1;
-inline constexpr int32_t kMaxTimeRangeS = 2'000'000;
-inline constexpr int32_t kMinVoltRangeUv = 500;
-inline constexpr int32_t kMaxVoltRangeUv = 10'000'000;
-
-// The operator's entry in a range field: a signed whole number, 0 when it is anything else.
-int32_t readSignedField(const QString& text);
-
 class SettingsDialog : public QDialog {
     Q_OBJECT
 
@@ -65,7 +55,6 @@ public:
 private:
     void ensurePage(int tab);
     void onOk();
-    bool rangesUsable(int32_t timeRangeS, int32_t voltRangeUv);
 
     DisplaySettings current_;
     Prompts& prompts_;

@@ -1,6 +1,7 @@
 #include "app/desktop/view_area.h"
 
 #include <QEvent>
+#include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
@@ -10,6 +11,7 @@
 
 #include "app/desktop/artwork.h"
 #include "app/desktop/banner.h"
+#include "app/status_texts.h"
 #include "libs/line.h"
 #include "platform/desktop/canvas.h"
 #include "trace/trace_drawing.h"
@@ -41,6 +43,13 @@ ViewArea::ViewArea(ProgramState& state, QWidget* parent)
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMinimumSize(400, 300);
+    hoverLabel_ = new QLabel(this);
+    hoverLabel_->setObjectName("hoverHelp");
+    hoverLabel_->setFont(programFont(13));
+    hoverLabel_->setStyleSheet("QLabel { background: rgb(255, 255, 220); color: black; border: 1px solid black; "
+                               "padding: 2px; }");
+    hoverLabel_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    hoverLabel_->hide();
 }
 
 ViewArea::~ViewArea() = default;
@@ -59,8 +68,11 @@ void ViewArea::showToolbarOfView() {
     if (toolbars_[0] != nullptr) toolbars_[0]->setVisible(trace);
     if (toolbars_[1] != nullptr) toolbars_[1]->setVisible(!trace);
     if (toolbars_[2] != nullptr) toolbars_[2]->setVisible(false);  // the list toolbar is never shown
+    // The banner at the top right keeps its corner: the toolbar ends left of it (and folds the
+    // buttons that do not fit into its extension menu).
+    const int toolbarWidth = std::max(width() - kBannerRightInset - 10, 200);
     for (QToolBar* toolbar : toolbars_) {
-        if (toolbar != nullptr && toolbar->isVisible()) toolbar->resize(width(), toolbar->sizeHint().height());
+        if (toolbar != nullptr && toolbar->isVisible()) toolbar->resize(toolbarWidth, toolbar->sizeHint().height());
     }
     if (!trace) {
         delete hBar_;
@@ -85,13 +97,22 @@ void ViewArea::resizeEvent(QResizeEvent*) {
 void ViewArea::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     painter.drawImage(event->rect(), canvas_, event->rect());
-    if (hoverShown_) {
-        painter.setPen(Qt::black);
-        painter.setBrush(QColor(255, 255, 220));
-        painter.drawRect(hoverRect_.adjusted(0, 0, -1, -1));
-        painter.setFont(programFont(13));
-        painter.drawText(hoverRect_.adjusted(3, 3, -3, -3), Qt::AlignLeft | Qt::AlignTop, hoverText_);
+    paintOverlay(painter, event->rect());
+}
+
+void ViewArea::paintOverlay(QPainter& painter, const QRect& area) const {
+    if (cursorX_ >= 0 && state_.measurement.viewMode() == ViewMode::Trace) {
+        const PixelRect plot = plotRect(state_.view);
+        const QRect line(cursorX_, plot.top, 1, plot.bottom - plot.top);
+        if (line.intersects(area)) painter.fillRect(line, qColour(cursorColour(state_.view.backgroundColour)));
     }
+}
+
+QImage ViewArea::screenImage() const {
+    QImage image = canvas_.copy();
+    QPainter painter(&image);
+    paintOverlay(painter, image.rect());
+    return image;
 }
 
 // ---- Full redraw ---------------------------------------------------------------------------
@@ -110,7 +131,6 @@ void ViewArea::paintBackground(QSize screen, int minimumWidth, const std::functi
 void ViewArea::redraw() {
     ensureCanvas();
     canvas_.fill(kWindowColour);
-    cursorX_ = -1;
     switch (state_.measurement.viewMode()) {
     case ViewMode::Trace: drawTraceView(); break;
     case ViewMode::Report: drawPlainView("报告窗口：化学吸附测试报告与记录列表"); break;
@@ -190,7 +210,6 @@ void ViewArea::drawTraceView() {
 void ViewArea::redrawTrace() {
     if (state_.measurement.viewMode() != ViewMode::Trace) return;
     ensureCanvas();
-    cursorX_ = -1;
     drawTraceView();
     update();
 }
@@ -229,14 +248,23 @@ void ViewArea::drawPlainView(const char* notice) {
 
 // ---- Incremental drawing ------------------------------------------------------------------
 
-bool ViewArea::drawNewPoint(int32_t n) {
-    if (n < 1 || !state_.view.roomToDraw) return false;
-    eraseCursorLine();
+void ViewArea::drawNewPoints(int32_t first, int32_t end) {
+    if (!state_.view.roomToDraw || state_.measurement.viewMode() != ViewMode::Trace) return;
     PixelSurface surface = surfaceOf(canvas_);
-    const bool beyond = renderer_->drawPoint(surface, state_.view, *state_.chromatogram, n);
+    for (int32_t n = std::max(first, 1); n < end; ++n) renderer_->drawPoint(surface, state_.view, *state_.chromatogram, n);
     const PixelRect plot = plotRect(state_.view);
     update(QRect(plot.left, plot.top, plot.right - plot.left, plot.bottom - plot.top));
-    return beyond;
+}
+
+void ViewArea::updateHorizontalRange() {
+    if (hBar_ == nullptr) return;
+    const TraceView& v = state_.view;
+    const QSignalBlocker block(hBar_);
+    hScale_ = scrollBarScale(v.hMax);
+    hBar_->setRange(0, hScale_.barMax);
+    hBar_->setPageStep(static_cast<int>(std::max<int64_t>(1, v.visibleWidth / 2 / hScale_.unit)));
+    hBar_->setValue(hScale_.barPosition(v.hScroll));
+    hBar_->setEnabled(v.hMax != 0);
 }
 
 // ---- Scroll bars ---------------------------------------------------------------------------
@@ -266,9 +294,10 @@ void ViewArea::updateScrollBars() {
     const QSignalBlocker blockH(hBar_);
     const QSignalBlocker blockV(vBar_);
     hBar_->setGeometry(v.X0, v.Y1 + 1, v.X1 - v.X0, 12);
-    hBar_->setRange(0, std::max(0, v.hMax));
-    hBar_->setPageStep(std::max(1, v.visibleWidth / 2));
-    hBar_->setValue(std::clamp(v.hScroll, 0, std::max(0, v.hMax)));
+    hScale_ = scrollBarScale(v.hMax);
+    hBar_->setRange(0, hScale_.barMax);
+    hBar_->setPageStep(static_cast<int>(std::max<int64_t>(1, v.visibleWidth / 2 / hScale_.unit)));
+    hBar_->setValue(hScale_.barPosition(v.hScroll));
     hBar_->setEnabled(v.hMax != 0);
     vBar_->setGeometry(v.X1 + 2, v.Y0, 12, v.Y1 - v.Y0);
     vBar_->setRange(0, std::max(0, v.vMax));
@@ -287,7 +316,9 @@ std::optional<ScrollAction> scrollActionOf(int action) {
     case QAbstractSlider::SliderSingleStepAdd: return ScrollAction::LineDown;
     case QAbstractSlider::SliderPageStepSub: return ScrollAction::PageUp;
     case QAbstractSlider::SliderPageStepAdd: return ScrollAction::PageDown;
-    case QAbstractSlider::SliderMove: return ScrollAction::Thumb;
+    case QAbstractSlider::SliderMove:
+    case QAbstractSlider::SliderToMinimum:
+    case QAbstractSlider::SliderToMaximum: return ScrollAction::Thumb;  // the bar already stands there
     default: return std::nullopt;
     }
 }
@@ -297,8 +328,8 @@ std::optional<ScrollAction> scrollActionOf(int action) {
 void ViewArea::onHorizontalAction(int action) {
     std::optional<ScrollAction> mapped = scrollActionOf(action);
     if (!mapped) return;
-    const ScrollResult result = scrollHorizontal(state_.view, *mapped, hBar_->sliderPosition());
-    hBar_->setSliderPosition(state_.view.hScroll);  // the bar shows the position the view took
+    const ScrollResult result = scrollHorizontal(state_.view, *mapped, hScale_.positionOf(hBar_->sliderPosition()));
+    hBar_->setSliderPosition(hScale_.barPosition(state_.view.hScroll));  // the bar shows the position the view took
     if (result.startAutoScrollTimer) emit horizontalUserScroll();
     if (result.changed) redrawTrace();
 }
@@ -361,19 +392,26 @@ void ViewArea::applyBevels(const std::vector<BevelChange>& changes) {
 void ViewArea::pressViewButton(int index) { applyBevels(buttons_.pressed(index)); }
 
 void ViewArea::hoverTick() {
-    if (mouseMoving_) {
-        mouseMoving_ = false;  // rests from now on; the next tick shows the help
-        return;
-    }
-    if (hoverShown_) return;
-    const std::optional<int32_t> index = buttons_.hitTest(mouse_.x(), mouse_.y());
+    const std::optional<int32_t> index = hover_.tick(buttons_);
     if (!index) return;
-    hoverText_ = QString::fromUtf8(viewButtonLabel(*index).data(), static_cast<qsizetype>(viewButtonLabel(*index).size()));
+    const std::string_view label = viewButtonLabel(*index);
+    hoverText_ = QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size()));
     const QFontMetrics metrics(programFont(13));
-    hoverRect_ = QRect(mouse_.x(), mouse_.y() + kHoverOffset, metrics.horizontalAdvance(hoverText_) + 6,
-                       metrics.height() + 6);
+    // The box stays whole inside the view area, above the status bar.
+    const PixelRect box = placeHoverBox(hover_.x(), hover_.y(), metrics.horizontalAdvance(hoverText_) + 6,
+                                        metrics.height() + 6, width(), height());
+    hoverRect_ = QRect(box.left, box.top, box.right - box.left, box.bottom - box.top);
     hoverShown_ = true;
-    update(hoverRect_);
+    hoverLabel_->setText(hoverText_);
+    hoverLabel_->setGeometry(hoverRect_);
+    hoverLabel_->raise();
+    hoverLabel_->show();
+}
+
+void ViewArea::hideHover() {
+    if (!hoverShown_) return;
+    hoverShown_ = false;
+    hoverLabel_->hide();
 }
 
 // ---- Banner --------------------------------------------------------------------------------
@@ -388,162 +426,90 @@ void ViewArea::bannerTick() {
 
 // ---- Mouse ---------------------------------------------------------------------------------
 
+MouseContext ViewArea::mouseContext() {
+    return MouseContext{state_.measurement.viewMode(), state_.view, state_.tools, *state_.chromatogram, buttons_};
+}
+
 void ViewArea::mousePressEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) leftPress(event->position().toPoint());
+    if (event->button() == Qt::LeftButton) clickAt(event->position().toPoint());
 }
 
 void ViewArea::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint point = event->position().toPoint();
-    if (event->button() == Qt::LeftButton) setToolCursor(point);
+    if (event->button() == Qt::LeftButton) {
+        MouseContext c = mouseContext();
+        apply(mouse_.release(point.x(), point.y(), c));
+    }
     if (event->button() == Qt::RightButton) rightClickAt(point);
 }
 
 void ViewArea::mouseMoveEvent(QMouseEvent* event) { moveTo(event->position().toPoint()); }
 
 void ViewArea::leaveEvent(QEvent*) {
-    applyBevels(buttons_.mouseLeft());
-    if (hoverShown_) {
-        hoverShown_ = false;
-        update(hoverRect_);
-    }
+    if (hover_.left()) hideHover();
+    setCursorLine(-1);
+    MouseContext c = mouseContext();
+    applyBevels(mouse_.leave(c).bevels);
 }
 
 void ViewArea::wheelEvent(QWheelEvent* event) {
     wheelAt(event->position().toPoint(), event->angleDelta().y(), event->buttons());
 }
 
-void ViewArea::clickAt(QPoint point) { leftPress(point); }
-
-void ViewArea::leftPress(QPoint point) {
-    const int tab = tabAt(point);
-    if (tab >= 0 && tab != static_cast<int>(state_.measurement.viewMode())) {
-        emit tabSelected(tab);
-        return;
-    }
-    if (state_.measurement.viewMode() == ViewMode::Trace) traceClick(point);
-    if (std::optional<int32_t> button = buttons_.hitTest(point.x(), point.y())) emit viewButtonPressed(*button);
-}
-
-void ViewArea::traceClick(QPoint point) {
-    const PixelRect plot = plotRect(state_.view);
-    const bool inPlot = plot.contains(point.x(), point.y());
-    TraceTools& tools = state_.tools;
-    if (tools.deleteStretch && inPlot) {
-        const int32_t index = clickIndex(state_.view, point.x(), state_.chromatogram->shownCount());
-        if (tools.pendingDeleteIndex < 0) {
-            tools.pendingDeleteIndex = index;
-        } else {
-            state_.chromatogram->deleteStretch(tools.pendingDeleteIndex, index);
-            tools.pendingDeleteIndex = -1;  // the tool stays on for the next pair
-            redrawTrace();
-        }
-    } else if (tools.manualPeak && inPlot) {
-        if (!peakNoticeShown_) {
-            peakNoticeShown_ = true;
-            emit notYetAvailable("人工识峰");
-        }
-    } else if (state_.view.rubberBandMode != 0) {
-        if (state_.view.rubberBandStarted == 0) {
-            rubberBandBegin(state_.view, point.x(), point.y());
-        } else if (rubberBandComplete(state_.view, point.x(), point.y())) {
-            dropTraceScrollBars();
-            redrawTrace();
-        } else {
-            redrawTrace();
-        }
-    }
-}
-
-void ViewArea::rightClickAt(QPoint) {
-    const TraceTool left = leaveTraceTool(state_.tools, state_.view);
-    if (left == TraceTool::None) return;
-    if (left == TraceTool::Readout) emit statusText(3, "坐标：");
-    if (left == TraceTool::ManualPeak) peakNoticeShown_ = false;
-    unsetCursor();
-    redraw();
-}
-
-void ViewArea::setToolCursor(QPoint point) {
-    const TraceTool tool = activeTraceTool(state_.tools, state_.view);
-    const PixelRect plot = plotRect(state_.view);
-    if (state_.measurement.viewMode() != ViewMode::Trace || tool == TraceTool::None ||
-        !plot.contains(point.x(), point.y())) {
-        unsetCursor();
-        return;
-    }
-    switch (tool) {
-    case TraceTool::DeleteStretch: setCursor(Qt::SplitHCursor); break;
-    case TraceTool::Readout: setCursor(Qt::CrossCursor); break;
-    case TraceTool::ManualPeak: setCursor(Qt::UpArrowCursor); break;
-    case TraceTool::ZoomBox: setCursor(Qt::SizeFDiagCursor); break;
-    case TraceTool::None: break;
-    }
+void ViewArea::clickAt(QPoint point) {
+    MouseContext c = mouseContext();
+    apply(mouse_.press(point.x(), point.y(), tabAt(point), c));
 }
 
 void ViewArea::moveTo(QPoint point) {
-    mouse_ = point;
-    mouseMoving_ = true;
-    if (hoverShown_) {
-        hoverShown_ = false;
-        update(hoverRect_);
-    }
-    if (state_.measurement.viewMode() == ViewMode::Trace) {
-        const TraceTool tool = activeTraceTool(state_.tools, state_.view);
-        const PixelRect plot = plotRect(state_.view);
-        const bool inPlot = plot.contains(point.x(), point.y());
-        setToolCursor(point);
-        if (tool == TraceTool::ZoomBox && state_.view.rubberBandStarted != 0) {
-            if (rubberBandMove(state_.view, point.x(), point.y())) redrawTrace();
-        } else if (tool != TraceTool::None && tool != TraceTool::ZoomBox && inPlot) {
-            drawCursorLine(point.x());
-        }
-        if (tool == TraceTool::Readout && inPlot) {
-            emit statusText(3, QString::fromStdString(readoutText(state_.view, point.x(), *state_.chromatogram)));
-        }
-    }
-    applyBevels(buttons_.mouseMoved(point.x(), point.y()));
+    if (hover_.moved(point.x(), point.y())) hideHover();
+    MouseContext c = mouseContext();
+    apply(mouse_.move(point.x(), point.y(), c));
+}
+
+void ViewArea::rightClickAt(QPoint) {
+    MouseContext c = mouseContext();
+    apply(mouse_.rightClick(c));
 }
 
 void ViewArea::wheelAt(QPoint, int delta, Qt::MouseButtons held) {
-    if (state_.measurement.viewMode() != ViewMode::Trace || delta == 0) return;
-    WheelButton button = WheelButton::None;
-    if (held & Qt::RightButton) button = WheelButton::Right;
-    else if (held & Qt::LeftButton) button = WheelButton::Left;
-    const WheelResult result = wheel(state_.view, delta, button);
-    if (result.zoomed) {
-        dropTraceScrollBars();
-        redraw();
-    } else if (result.scrolled) {
-        redrawTrace();
-    }
+    MouseContext c = mouseContext();
+    apply(mouse_.wheel(delta, (held & Qt::LeftButton) != 0, (held & Qt::RightButton) != 0, c));
 }
 
-// ---- The tools' cursor line ----------------------------------------------------------------
-
-void ViewArea::eraseCursorLine() {
-    if (cursorX_ < 0 || savedColumn_.empty()) return;
-    const PixelRect plot = plotRect(state_.view);
-    PixelSurface surface = surfaceOf(canvas_);
-    for (int y = plot.top; y < plot.bottom && y - plot.top < static_cast<int>(savedColumn_.size()); ++y) {
-        surface.set(cursorX_, y, savedColumn_[y - plot.top]);
+// Carries out what the mouse rules decided.
+void ViewArea::apply(const MouseOutcome& out) {
+    if (out.selectTab) {
+        emit tabSelected(*out.selectTab);
+        return;
     }
-    update(QRect(cursorX_, plot.top, 1, plot.bottom - plot.top));
-    cursorX_ = -1;
+    if (out.zoomed) dropTraceScrollBars();
+    switch (out.redraw) {
+    case ViewRedraw::Full: redraw(); break;
+    case ViewRedraw::Trace: redrawTrace(); break;
+    case ViewRedraw::None: break;
+    }
+    if (out.readout) emit statusText(kStatusPartReadout, QString::fromStdString(*out.readout));
+    switch (out.cursor) {
+    case ToolCursor::DeleteStretch: setCursor(Qt::SplitHCursor); break;
+    case ToolCursor::Readout: setCursor(Qt::CrossCursor); break;
+    case ToolCursor::ManualPeak: setCursor(Qt::UpArrowCursor); break;
+    case ToolCursor::ZoomBox: setCursor(Qt::SizeFDiagCursor); break;
+    case ToolCursor::Arrow: unsetCursor(); break;
+    }
+    setCursorLine(out.cursorLineX);
+    applyBevels(out.bevels);
+    if (out.traceEdited) emit traceEdited();
+    if (out.manualPick) emit manualPick(out.manualPick->start, out.manualPick->end);
+    if (out.viewButton) emit viewButtonPressed(*out.viewButton);
 }
 
-void ViewArea::drawCursorLine(int x) {
-    eraseCursorLine();
+void ViewArea::setCursorLine(int x) {
+    if (x == cursorX_) return;
     const PixelRect plot = plotRect(state_.view);
-    if (x < plot.left || x >= plot.right) return;
-    PixelSurface surface = surfaceOf(canvas_);
-    savedColumn_.assign(static_cast<size_t>(std::max(0, plot.bottom - plot.top)), 0);
-    const uint32_t cursor = pixelFromStored(cursorColour(state_.view.backgroundColour));
-    for (int y = plot.top; y < plot.bottom; ++y) {
-        savedColumn_[y - plot.top] = surface.at(x, y);
-        surface.set(x, y, cursor);
-    }
+    if (cursorX_ >= 0) update(QRect(cursorX_, plot.top, 1, plot.bottom - plot.top));
     cursorX_ = x;
-    update(QRect(x, plot.top, 1, plot.bottom - plot.top));
+    if (cursorX_ >= 0) update(QRect(cursorX_, plot.top, 1, plot.bottom - plot.top));
 }
 
 }  // namespace vespian

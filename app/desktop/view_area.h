@@ -14,9 +14,12 @@
 #include <optional>
 
 #include "app/program_state.h"
+#include "app/trace_mouse.h"
 #include "app/view_buttons.h"
 #include "trace/trace_axes.h"
 
+class QLabel;
+class QPainter;
 class QScrollBar;
 class QToolBar;
 
@@ -50,8 +53,10 @@ public:
     void redraw();
     // The trace view's plot and axes only (after a scroll).
     void redrawTrace();
-    // Draws the newly taken-over point n of the trace; true when it lies right of the plot.
-    bool drawNewPoint(int32_t n);
+    // Draws the newly taken-over points first .. end − 1 of the trace.
+    void drawNewPoints(int32_t first, int32_t end);
+    // The horizontal range followed the trace's length: the scroll bar's range follows it.
+    void updateHorizontalRange();
     // Draws one view button pressed (a click on it is being handled).
     void pressViewButton(int index);
     // Destroys the trace scroll bars; they are created anew at the next layout.
@@ -75,12 +80,20 @@ public:
     void wheelAt(QPoint point, int delta, Qt::MouseButtons buttons);
     void rightClickAt(QPoint point);
 
+    // The tools' cursor line (−1: none), drawn over the canvas, and the hover help box.
+    int cursorLineX() const { return cursorX_; }
+    bool hoverShown() const { return hoverShown_; }
+    QRect hoverRect() const { return hoverRect_; }
+    // The canvas with the cursor line over it: what the screen shows of the view.
+    QImage screenImage() const;
+
 signals:
     void viewButtonPressed(int index);          // the private message 5020
     void tabSelected(int view);                 // a click on another tab
     void statusText(int part, const QString& text);
     void horizontalUserScroll();                // starts the 3 s auto-scroll resume timer
-    void notYetAvailable(const QString& what);  // a tool whose work comes later was used
+    void manualPick(int start, int end);        // a completed manual peak pick (sorted)
+    void traceEdited();                         // a stretch of the trace was deleted
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -103,11 +116,11 @@ private:
     void updateScrollBars();
     void onHorizontalAction(int action);
     void onVerticalAction(int action);
-    void setToolCursor(QPoint point);
-    void drawCursorLine(int x);
-    void eraseCursorLine();
-    void leftPress(QPoint point);
-    void traceClick(QPoint point);
+    void apply(const MouseOutcome& outcome);
+    void setCursorLine(int x);
+    void hideHover();
+    void paintOverlay(QPainter& painter, const QRect& area) const;
+    MouseContext mouseContext();
     void applyBevels(const std::vector<BevelChange>& changes);
     int tabAt(QPoint point) const;
 
@@ -119,21 +132,23 @@ private:
     long long bannerTicks_ = 0;
     QToolBar* toolbars_[3] = {nullptr, nullptr, nullptr};
     QScrollBar* hBar_ = nullptr;
+    ScrollBarScale hScale_;
     QScrollBar* vBar_ = nullptr;
     ViewButtonStrip buttons_;
     QRect tabRects_[3];
 
-    // The vertical cursor line of the tools, and the pixel column it covers.
+    TraceMouse mouse_;
+    // The vertical cursor line of the tools, drawn over the canvas so no drawing into the
+    // canvas (a new point, a redraw) can wipe it.
     int cursorX_ = -1;
-    std::vector<uint32_t> savedColumn_;
 
     // Hover help over the view buttons.
-    QPoint mouse_;
-    bool mouseMoving_ = false;
+    HoverHelp hover_;
     bool hoverShown_ = false;
     QRect hoverRect_;
     QString hoverText_;
-    bool peakNoticeShown_ = false;
+    // The help box is a child of its own, raised over the scroll bars and the other children.
+    QLabel* hoverLabel_ = nullptr;
 };
 
 }  // namespace vespian

@@ -160,7 +160,7 @@ TEST(AnalysisMethodChoice, ComparisonEffectsInOrder) {
         fx(K::CheckMenuItem, kCmdComparisonMethod), fx(K::CheckToolbarButton, kCmdComparisonMethod),
         fx(K::UncheckMenuItem, kCmdBetMethod),      fx(K::UncheckToolbarButton, kCmdBetMethod),
         fx(K::GrayMenuItem, kCmdDeleteStretch),     fx(K::HideToolbarButton, kCmdCalibration),
-        fx(K::GrayMenuItem, kCmdInjector)};
+        fx(K::GrayMenuItem, kCmdCalibration),       fx(K::GrayMenuItem, kCmdInjector)};
     EXPECT_EQ(s.apply(kCmdComparisonMethod), expected);
     EXPECT_EQ(s.measureMode(), MeasureMode::Idle);  // a measurement is ended too
 }
@@ -171,7 +171,7 @@ TEST(AnalysisMethodChoice, BetShowsCalibrationAndKeepsTheMode) {
     const Effects expected{fx(K::CheckMenuItem, kCmdBetMethod), fx(K::CheckToolbarButton, kCmdBetMethod),
                            fx(K::UncheckMenuItem, kCmdComparisonMethod),
                            fx(K::UncheckToolbarButton, kCmdComparisonMethod),
-                           fx(K::ShowToolbarButton, kCmdCalibration)};
+                           fx(K::ShowToolbarButton, kCmdCalibration), fx(K::EnableMenuItem, kCmdCalibration)};
     EXPECT_EQ(s.apply(kCmdBetMethod), expected);
     EXPECT_EQ(s.analysisMethod(), AnalysisMethod::Bet);
     EXPECT_EQ(s.measureMode(), MeasureMode::Measuring);
@@ -181,10 +181,27 @@ TEST(AnalysisMethodChoice, StartupMarksFollowTheStoredMethod) {
     EXPECT_EQ(MeasurementState(AnalysisMethod::Bet).startupEffects(),
               (Effects{fx(K::CheckMenuItem, kCmdBetMethod), fx(K::CheckToolbarButton, kCmdBetMethod),
                        fx(K::UncheckMenuItem, kCmdComparisonMethod),
-                       fx(K::UncheckToolbarButton, kCmdComparisonMethod), fx(K::ShowToolbarButton, kCmdCalibration)}));
+                       fx(K::UncheckToolbarButton, kCmdComparisonMethod), fx(K::ShowToolbarButton, kCmdCalibration),
+                       fx(K::EnableMenuItem, kCmdCalibration)}));
     Effects comparison = MeasurementState(AnalysisMethod::Comparison).startupEffects();
     EXPECT_TRUE(has(comparison, fx(K::CheckMenuItem, kCmdComparisonMethod)));
     EXPECT_TRUE(has(comparison, fx(K::HideToolbarButton, kCmdCalibration)));
+    EXPECT_TRUE(has(comparison, fx(K::GrayMenuItem, kCmdCalibration)));
+}
+
+// Under the comparison method the calibration is grayed with its hidden button, and the command
+// itself does nothing: "AB" is never sent where the method has no calibration.
+TEST(AnalysisMethodChoice, NoCalibrationUnderTheComparisonMethod) {
+    MeasurementState s(AnalysisMethod::Comparison);
+    EXPECT_TRUE(s.apply(kCmdCalibration).empty());
+    EXPECT_EQ(s.measureMode(), MeasureMode::Idle);
+    s.apply(kCmdBetMethod);
+    const Effects on = s.apply(kCmdCalibration);
+    EXPECT_EQ(s.measureMode(), MeasureMode::Calibrating);
+    EXPECT_EQ(sentBytes(on), (std::vector<std::vector<uint8_t>>{{'A', 'B'}}));
+    const Effects back = s.apply(kCmdComparisonMethod);
+    EXPECT_TRUE(has(back, fx(K::GrayMenuItem, kCmdCalibration)));
+    EXPECT_TRUE(s.apply(kCmdCalibration).empty());
 }
 
 TEST(SignalZero, ZeroAndRestore) {

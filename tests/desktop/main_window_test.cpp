@@ -25,6 +25,7 @@
 #include "app/desktop/settings_dialog.h"
 #include "app/desktop/view_area.h"
 #include "sim/simulator_driver.h"
+#include "program_fixture.h"
 #include "support/test_files.h"
 #include "support/scripted_prompts.h"
 
@@ -37,50 +38,8 @@ namespace fs = std::filesystem;
 using testing::PromptRecord;
 using testing::ScriptedPrompts;
 
-bool waitUntil(const std::function<bool()>& condition, int milliseconds = 15000) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!condition() && timer.elapsed() < milliseconds) {
-        QApplication::processEvents(QEventLoop::AllEvents, 20);
-    }
-    return condition();
-}
-
-// A program in a fresh working folder, with the simulator running fast.
-class MainWindowTest : public ::testing::Test {
-protected:
-
-    void start(double speed = 20.0, bool splash = false) {
-        program = std::make_unique<DesktopProgram>(folder.string(), prompts);
-        LinkOptions options;
-        options.source = LinkOptions::Source::Simulator;
-        options.seed = 5;
-        options.speed = speed;
-        ASSERT_TRUE(program->start(options, splash));
-        window()->showNormal();
-        window()->resize(1280, 900);
-        QApplication::processEvents();
-    }
-
-    MainWindow* window() { return program->window(); }
-    ProgramState& state() { return program->state(); }
-    std::string status(int part) { return window()->statusPartText(part).toStdString(); }
-
-    // A trace of n acquired points of one value and temperature, the last not yet shown, then
-    // one display tick.
-    void showTrace(int32_t n, float mv, float celsius) {
-        std::vector<float> signal(static_cast<size_t>(n), mv), temperature(static_cast<size_t>(n), celsius);
-        Chromatogram& trace = *state().chromatogram;
-        trace.replace(signal.data(), temperature.data(), n - 1);
-        while (trace.pointCount() < n) trace.appendReading(mv, celsius);
-        window()->displayTick();
-    }
-
-    testing::TestFolder scratch{"main_window"};
-    const fs::path folder = scratch.path();
-    ScriptedPrompts prompts;
-    std::unique_ptr<DesktopProgram> program;
-};
+using testing::waitUntil;
+using MainWindowTest = testing::ProgramFixture;
 
 TEST_F(MainWindowTest, FirstStartWithoutSettingsFilesWarnsOnceAndRunsOnDefaults) {
     start();
@@ -244,11 +203,19 @@ TEST_F(MainWindowTest, MeasurementCommandsDriveTheInstrumentAndTheToolbar) {
     sim::SimulatorDriver* simulator = state().sources.simulator;
     ASSERT_NE(simulator, nullptr);
     ASSERT_TRUE(waitUntil([&] { return state().chromatogram->shownCount() > 5; }));
+    // The comparison method (a first start's) has no calibration: grayed, and the command does
+    // nothing.
+    EXPECT_FALSE(window()->menuAction(kCmdCalibration)->isEnabled());
+    window()->dispatch(kCmdCalibration);
+    EXPECT_EQ(state().measurement.measureMode(), MeasureMode::Idle);
+    window()->dispatch(kCmdBetMethod);
+    EXPECT_TRUE(window()->menuAction(kCmdCalibration)->isEnabled());
     window()->dispatch(kCmdCalibration);
     EXPECT_EQ(state().measurement.measureMode(), MeasureMode::Calibrating);
     EXPECT_TRUE(waitUntil([&] { return simulator->analyser().calibrationMode(); }));
     window()->dispatch(kCmdComparisonMethod);  // leaves calibration without a word to the analyser
     EXPECT_EQ(state().measurement.measureMode(), MeasureMode::Idle);
+    EXPECT_FALSE(window()->menuAction(kCmdCalibration)->isEnabled());
 
     prompts.clear();
     window()->dispatch(kCmdStartMeasurement);

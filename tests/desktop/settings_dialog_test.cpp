@@ -248,18 +248,6 @@ TEST_F(SettingsDialogTest, RefusedRangeOnAHiddenTabBringsThatTabBack) {
     EXPECT_EQ(dialog->currentTab(), SettingsDialog::kWindowTab);
 }
 
-TEST(SettingsFields, SignedWholeNumbersElseZero) {
-    EXPECT_EQ(readSignedField("123"), 123);
-    EXPECT_EQ(readSignedField("-45"), -45);
-    EXPECT_EQ(readSignedField("+8"), 8);
-    EXPECT_EQ(readSignedField(" 7 "), 7);
-    EXPECT_EQ(readSignedField("12abc"), 0);
-    EXPECT_EQ(readSignedField("1.5"), 0);
-    EXPECT_EQ(readSignedField(""), 0);
-    EXPECT_EQ(readSignedField("2147483647"), 2147483647);
-    EXPECT_EQ(readSignedField("2147483648"), 0);
-}
-
 TEST_F(SettingsDialogTest, Screenshots) {
     auto dialog = open();
     press(*dialog, "defaultButton");

@@ -18,6 +18,7 @@
 #include "link/serial_driver.h"
 #include "sim/simulator_driver.h"
 #include "sim/simulator_endpoint.h"
+#include "support/child_process.h"
 #include "support/test_files.h"
 #include "support/pty_pair.h"
 #include "trace/chromatogram.h"
@@ -142,6 +143,27 @@ TEST(EndToEnd, RecorderCaptureReplaysToTheSameTrace) {
     EXPECT_NE(run("--simulator --port /dev/null").find("exit 2"), std::string::npos);
     EXPECT_NE(run("--seconds abc").find("exit 2"), std::string::npos);
     fs::remove_all(folder);
+}
+
+// Options found by fuzzing: absurd speeds are refused at once, naming the range, instead of
+// hanging; a named port that does not open is named with the system's reason.
+TEST(EndToEnd, RecorderRefusesAbsurdSpeedsAndNamesAPortThatDoesNotOpen) {
+    const auto started = Clock::now();
+    for (const char* speed : {"1e10", "1e-300"}) {
+        const std::string out = run(std::string("--simulator --speed ") + speed + " --seconds 1");
+        EXPECT_NE(out.find("超出范围(0.0001-1000)"), std::string::npos) << out;
+        EXPECT_NE(out.find("exit 2"), std::string::npos) << out;
+    }
+    EXPECT_LT(Clock::now() - started, std::chrono::seconds(5));
+
+    // The recorder says so at once and goes on retrying; its first line is all that matters.
+    auto firstLine = [](const std::string& port) {
+        testing::ChildProcess recorder(VESPIAN_RECORDER, {"--port", port, "--seconds", "1"});
+        return recorder.readLine(std::chrono::seconds(5)).value_or("");
+    };
+    EXPECT_EQ(firstLine("/dev/vespian-no-such-port"),
+              "无法打开串口 /dev/vespian-no-such-port：No such file or directory，每 2.1 秒重试一次");
+    EXPECT_EQ(firstLine("/dev/null").rfind("无法打开串口 /dev/null：不是串口终端", 0), 0u);
 }
 
 }  // namespace

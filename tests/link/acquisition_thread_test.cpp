@@ -128,5 +128,40 @@ TEST(AcquisitionStopConcurrency, StopEndsTheThreadWithinTheReadTimeout) {
     EXPECT_LT(Clock::now() - started, std::chrono::milliseconds(2500));
 }
 
+// A thread created while the link is paused (the signal-zero command starts it so) reads
+// nothing until the link is started.
+TEST(AcquisitionPauseConcurrency, NoReadsWhilePaused) {
+    FakeLinkDriver driver;
+    driver.setDevices({{"TRV-8800", 1}});
+    Chromatogram chromatogram;
+    InstrumentReadings readings;
+    InstrumentLink link(driver, chromatogram, readings);
+    ASSERT_TRUE(link.open());  // open leaves the link paused
+    ASSERT_TRUE(link.paused());
+    link.ensureAcquisition();
+    ASSERT_TRUE(link.threadRunning());
+    driver.feed(repeated(kTemperature100, 4));
+    std::this_thread::sleep_for(std::chrono::milliseconds(150));
+    EXPECT_EQ(driver.reads(), 0);
+    EXPECT_EQ(driver.pendingBytes(), 16u);
+    link.start();
+    EXPECT_TRUE(waitFor([&] { return driver.pendingBytes() == 0; }));
+    EXPECT_TRUE(waitFor([&] { return readings.temperatureC.load() == 100.0f; }));
+    link.close();
+}
+
+// A failing read is recorded as the last read status (the link-status poll shows it) and a read
+// that works again clears it.
+TEST_F(AcquisitionConcurrency, ReadErrorSetsTheLastReadStatus) {
+    feedAndDrain(kTemperature25);
+    EXPECT_EQ(readings.lastReadStatus.load(), 0);
+    driver.failReads(DeviceStatus::IoError);
+    EXPECT_TRUE(waitFor([&] { return readings.lastReadStatus.load() == static_cast<int32_t>(DeviceStatus::IoError); }));
+    driver.failReads(DeviceStatus::Ok);
+    EXPECT_TRUE(waitFor([&] { return readings.lastReadStatus.load() == 0; }));
+    feedAndDrain(kTemperature100);
+    EXPECT_EQ(readings.temperatureC.load(), 100.0f);
+}
+
 }  // namespace
 }  // namespace vespian

@@ -12,7 +12,7 @@ namespace {
 // The stand-in library's test-side functions, found in the same loaded copy the driver uses.
 class StandinControl {
 public:
-    StandinControl() : library_(dlopen(VESPIAN_STANDIN_D2XX, RTLD_NOW | RTLD_LOCAL)) {
+    explicit StandinControl(const char* path = VESPIAN_STANDIN_D2XX) : library_(dlopen(path, RTLD_NOW | RTLD_LOCAL)) {
         if (library_ == nullptr) return;
         configure_ = reinterpret_cast<Configure>(dlsym(library_, "FtStandin_configure"));
         feed_ = reinterpret_cast<Feed>(dlsym(library_, "FtStandin_feed"));
@@ -164,6 +164,25 @@ TEST(D2xxDriverAbsent, MissingLibraryOrFunctionsGiveNoDevices) {
         EXPECT_NE(driver.openByLocation(0, &device), DeviceStatus::Ok);
         EXPECT_EQ(device, nullptr);
     }
+}
+
+// A library without the latency call is used all the same: the call's result never mattered,
+// the line works without it.
+TEST(D2xxDriverWithoutLatency, TheLibraryIsUsedAndTheAnalyserOpens) {
+    StandinControl standin(VESPIAN_STANDIN_D2XX_NO_LATENCY);
+    ASSERT_TRUE(standin.ok()) << dlerror();
+    standin.attach({{"TRV-8800", 0x2131}});
+    D2xxDriver driver{VESPIAN_STANDIN_D2XX_NO_LATENCY};
+    ASSERT_TRUE(driver.loaded());
+    std::unique_ptr<Device> device;
+    ASSERT_EQ(driver.openByLocation(0x2131, &device), DeviceStatus::Ok);
+    EXPECT_EQ(device->setBaudRate(38400), DeviceStatus::Ok);
+    EXPECT_NE(device->setLatencyTimer(100), DeviceStatus::Ok);
+    const uint8_t halt = 0xC1;
+    uint32_t written = 0;
+    EXPECT_EQ(device->write(&halt, 1, &written), DeviceStatus::Ok);
+    device->close();
+    EXPECT_EQ(standin.log(), "OpenEx 8497 flags 4\nSetBaudRate 38400\nWrite C1\nClose\n");
 }
 
 }  // namespace

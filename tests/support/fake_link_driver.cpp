@@ -50,6 +50,7 @@ public:
             ++driver_.readsAfterClose_;
             return DeviceStatus::InvalidHandle;
         }
+        if (driver_.readFailure_ != DeviceStatus::Ok) return driver_.readFailure_;
         driver_.maxConcurrentReaders_ = std::max(driver_.maxConcurrentReaders_, ++driver_.activeReaders_);
         driver_.fed_.wait_for(lock, std::chrono::milliseconds(driver_.readWaitMs_),
                               [&] { return !driver_.pending_.empty(); });
@@ -81,6 +82,11 @@ private:
 void FakeLinkDriver::setDevices(std::vector<Attached> devices) {
     std::lock_guard lock(mutex_);
     devices_ = std::move(devices);
+}
+
+void FakeLinkDriver::failReads(DeviceStatus status) {
+    std::lock_guard lock(mutex_);
+    readFailure_ = status;
 }
 
 void FakeLinkDriver::feed(const std::vector<uint8_t>& bytes) {

@@ -38,6 +38,8 @@ public:
     void feed(const std::vector<uint8_t>& bytes);
     // How long a read waits for fed bytes before it times out with none.
     void setReadWaitMs(int milliseconds) { readWaitMs_ = milliseconds; }
+    // From now on every read fails with this status (Ok: reads work again).
+    void failReads(DeviceStatus status);
 
     std::vector<FakeEvent> events() const;
     std::vector<std::string> eventTexts() const;
@@ -66,6 +68,7 @@ private:
     std::function<bool()> probe_;
     std::deque<uint8_t> pending_;
     int readWaitMs_ = 2;
+    DeviceStatus readFailure_ = DeviceStatus::Ok;
     std::vector<FakeEvent> events_;
     int openHandles_ = 0;
     int liveDevices_ = 0;

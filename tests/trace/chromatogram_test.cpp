@@ -202,5 +202,60 @@ TEST(ChromatogramConcurrency, ReaderNeverSeesHalfWrittenPointsWhileEditing) {
     EXPECT_LE(c.pointCount(), 200'000);
 }
 
+// Right after a trace load the next reading lands after the loaded points, and a delete
+// re-derives the counters from the loaded clock. The clock after loading 1000 points is
+// 1000 / 0.990181 = 1009.917: the first reading takes it to 1010.917 (index 1000.99, so it stays
+// at 1000 and the reading waits in slot 1000), the second to 1011.917 (index 1001).
+TEST(ChromatogramEdits, DeleteAndAppendRightAfterALoad) {
+    auto trace = std::make_unique<Chromatogram>();
+    std::vector<float> signal(1000), temperature(1000, 50.0f);
+    for (int i = 0; i < 1000; ++i) signal[i] = static_cast<float>(i);
+    trace->replace(signal.data(), temperature.data(), 1000);
+    EXPECT_NEAR(trace->sampleClock(), 1009.917f, 0.001f);
+    trace->appendReading(5000.0f, 60.0f);
+    EXPECT_EQ(trace->pointCount(), 1000);
+    EXPECT_EQ(trace->signalMv()[1000], 5000.0f);
+    trace->appendReading(5001.0f, 61.0f);
+    EXPECT_EQ(trace->pointCount(), 1001);
+    EXPECT_EQ(trace->signalMv()[1000], 5001.0f);
+    EXPECT_EQ(trace->temperatureC()[1000], 61.0f);
+    EXPECT_EQ(trace->signalMv()[999], 999.0f);  // the loaded points stay
+
+    // Deleting 100 .. 199: clock 1009.917 − 100 / 0.990181 = 908.925, index 899.99 → 899.
+    trace->replace(signal.data(), temperature.data(), 1000);
+    trace->deleteStretch(100, 200);
+    EXPECT_EQ(trace->pointCount(), 899);
+    EXPECT_EQ(trace->shownCount(), 899);
+    EXPECT_EQ(trace->signalMv()[100], 200.0f);  // the point at 200 now sits at 100
+    EXPECT_EQ(trace->signalMv()[898], 998.0f);
+    // The next reading goes into slot 899 (which held the moved point 999) and shows it.
+    trace->appendReading(7777.0f, 70.0f);
+    EXPECT_EQ(trace->signalMv()[899], 7777.0f);
+    EXPECT_EQ(trace->pointCount(), 900);
+}
+
+// At the capacity: a delete makes room, the next readings fill it; an append at the capacity
+// overwrites the last slot only.
+TEST(ChromatogramEdits, DeleteAndAppendAtTheCapacity) {
+    auto trace = std::make_unique<Chromatogram>();
+    std::vector<float> values(static_cast<size_t>(kLastPointIndex), 1.0f);
+    trace->replace(values.data(), values.data(), kLastPointIndex);
+    ASSERT_EQ(trace->pointCount(), kLastPointIndex);
+    trace->appendReading(2.0f, 2.0f);
+    trace->appendReading(3.0f, 3.0f);
+    EXPECT_EQ(trace->pointCount(), kLastPointIndex);
+    EXPECT_EQ(trace->signalMv()[kLastPointIndex], 3.0f);  // the last slot, overwritten
+    EXPECT_EQ(trace->signalMv()[kLastPointIndex - 1], 1.0f);
+
+    // Ten points go; the clock's truncation costs one more index, as with every deletion.
+    trace->deleteStretch(0, 10);
+    EXPECT_EQ(trace->pointCount(), kLastPointIndex - 11);
+    EXPECT_EQ(trace->shownCount(), kLastPointIndex - 11);
+    EXPECT_EQ(trace->signalMv()[kLastPointIndex - 10], 3.0f);  // the last slot moved down with the rest
+    for (int i = 0; i < 20; ++i) trace->appendReading(4.0f, 4.0f);
+    EXPECT_EQ(trace->pointCount(), kLastPointIndex);
+    EXPECT_EQ(trace->signalMv()[kLastPointIndex - 1], 4.0f);
+}
+
 }  // namespace
 }  // namespace vespian

@@ -270,3 +270,48 @@ TEST(TraceAxes, NoRoomNoAxesAndNoWidthNoTimeTicks) {
 
 }  // namespace
 }  // namespace vespian
+
+namespace vespian {
+namespace {
+
+using testing::viewWithPlot;
+
+std::vector<std::string> timeLabels(const AxisLayout& axes, int32_t labelY) {
+    std::vector<std::string> out;
+    for (const AxisLabel& label : axes.labels) {
+        if (label.y == labelY && label.align == LabelAlign::CentredOnX) out.push_back(label.text);
+    }
+    return out;
+}
+
+// 600 s across 600 pixels: 1 s a pixel, a tick every 60 pixels (one minute).
+TEST(TraceAxesLongRun, LaterTimeRangesCarryOnTheClock) {
+    TraceView v = viewWithPlot(600, 400, 600);
+    setRecordedPoints(v, 20 * 3000);
+    v.hScroll = 2 * 600;  // the third range: 20 minutes in
+    const AxisLayout axes = computeAxes(v);
+    const std::vector<std::string> labels = timeLabels(axes, v.Y1 - 24);
+    ASSERT_EQ(labels.size(), 10u);
+    EXPECT_EQ(labels.front(), "20:00");
+    EXPECT_EQ(labels[1], "21:00");
+    EXPECT_EQ(labels.back(), "29:00");
+    EXPECT_EQ(axes.ticks.front().x1, v.xOrigin);
+
+    // Straddling two ranges: the second range's ticks start where it begins, and the first
+    // range's last tick before it is dropped only where the labels would collide.
+    v.hScroll = 2 * 600 + 300;
+    const std::vector<std::string> straddling = timeLabels(computeAxes(v), v.Y1 - 24);
+    EXPECT_EQ(straddling, (std::vector<std::string>{"25:00", "26:00", "27:00", "28:00", "29:00", "30:00", "31:00",
+                                                    "32:00", "33:00", "34:00", "35:00"}));
+}
+
+TEST(TraceAxesLongRun, LabelsAfterWholeRanges) {
+    EXPECT_EQ(timeLabelAfter(1200, 60, 1.0f), "21:00");
+    EXPECT_EQ(timeLabelAfter(3600 * 30, 5, 1.0f), "1800:05");
+    EXPECT_EQ(timeLabelAfter(600, 7, 0.5f), "10:03");
+    // At the capacity: 1,999,999 s is 33333 minutes and 19 seconds.
+    EXPECT_EQ(timeLabelAfter(1'999'800, 199, 1.0f), "33333:19");
+}
+
+}  // namespace
+}  // namespace vespian

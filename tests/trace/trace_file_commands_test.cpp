@@ -105,5 +105,42 @@ TEST_F(TraceFileCommandsTest, OpenReplacesTheTraceOrSaysWhyNot) {
     EXPECT_EQ(trace.pointCount(), 3);
 }
 
+// An operator's link to a shared folder stays a link, and the file keeps its permissions; a
+// write-protected file is refused with the usual message and left as it was.
+TEST_F(TraceFileCommandsTest, LinksPermissionsAndWriteProtectionOfTheTarget) {
+    fs::create_directories(scratch / "shared");
+    fs::create_symlink("shared/run.lne", scratch / "run.lne");
+    prompts.chooseFile(path("run.lne"));
+    const TraceFileResult saved = saveTraceWithDialog(prompts, trace, "SAVE");
+    EXPECT_TRUE(saved.ok);
+    EXPECT_EQ(saved.points, 3);
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(scratch / "run.lne")));
+    EXPECT_EQ(fs::file_size(scratch / "shared" / "run.lne"), 4u + 8u * 3u);
+
+    fs::permissions(scratch / "shared" / "run.lne", fs::perms::owner_read | fs::perms::owner_write |
+                                                        fs::perms::group_read | fs::perms::group_write);
+    prompts.chooseFile(path("run.lne"));
+    prompts.answerYes();  // replace
+    EXPECT_TRUE(saveTraceWithDialog(prompts, trace, "SAVE").ok);
+    EXPECT_EQ(fs::status(scratch / "shared" / "run.lne").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::group_write);
+
+    fs::permissions(scratch / "shared" / "run.lne", fs::perms::owner_read | fs::perms::group_read);
+    const std::string before = testing::readBytes(scratch / "shared" / "run.lne");
+    std::vector<float> longer(10, 7.0f);
+    trace.replace(longer.data(), longer.data(), 10);
+    prompts.clear();
+    prompts.chooseFile(path("run.lne"));
+    prompts.answerYes();
+    const TraceFileResult refused = saveTraceWithDialog(prompts, trace, "SAVE");
+    EXPECT_FALSE(refused.ok);
+    ASSERT_EQ(prompts.records().size(), 3u);
+    EXPECT_EQ(prompts.records()[2].text, "无法建立‘" + path("run.lne") + "’文件");
+    EXPECT_EQ(prompts.records()[2].caption, "错误");
+    EXPECT_EQ(testing::readBytes(scratch / "shared" / "run.lne"), before);
+    EXPECT_EQ(fs::status(scratch / "shared" / "run.lne").permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::group_read);
+}
+
 }  // namespace
 }  // namespace vespian

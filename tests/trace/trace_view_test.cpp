@@ -167,10 +167,12 @@ TEST(TraceViewTransforms, TemperatureScaleIsFixed) {
 TEST(TraceViewTransforms, Float32AndTruncationAsWritten) {
     TraceView v = viewWithPlot(700, 400, 7, 3000);
     const PointTransform t = pointTransform(v);
-    // xv(i) = truncate(700 × (i / 35)) in float32.
+    // xv(i) = truncate(700 × (i / 35)) in float32 within the time range; beyond it, 700 pixels
+    // for each whole range and the same rule for the remainder.
     for (int32_t i = 0; i < 200; ++i) {
-        const float expected = 700.0f * (static_cast<float>(i) / 35.0f);
-        EXPECT_EQ(t.xv(i), static_cast<int32_t>(expected)) << i;
+        const int32_t k = i / 35;
+        const float within = 700.0f * (static_cast<float>(i - 35 * k) / 35.0f);
+        EXPECT_EQ(t.xv(i), 700 * k + static_cast<int32_t>(within)) << i;
     }
     // ys(v) = truncate(400 × (v / 6)): negative values truncate towards zero.
     EXPECT_EQ(t.ys(-0.01f), static_cast<int32_t>(400.0f * (-0.01f / 6.0f)));
@@ -520,6 +522,170 @@ TEST(TraceViewAutoScroll, NewestPointIsBroughtBackIntoView) {
     v.autoScroll = 0;
     EXPECT_FALSE(applyAutoScroll(v, 2000, true, true, false));
     EXPECT_EQ(v.hScroll, 190);
+}
+
+}  // namespace
+}  // namespace vespian
+
+namespace vespian {
+namespace {
+
+using testing::viewWithPlot;
+
+// A run longer than the time range: 600 s across 600 pixels, so 5 points per pixel and 3000
+// points per range.
+TEST(TraceViewLongRun, ScrollRangeCoversTheWholeRecordedTrace) {
+    TraceView v = viewWithPlot(600, 400, 600);
+    EXPECT_EQ(v.hMax, 0);
+    // 5 × the range: point 14,999 lies 4 ranges (2400 px) plus truncate(600 × 2999/3000) = 599 px
+    // in, and the range ends with it three quarters across the plot (450 px).
+    EXPECT_TRUE(setRecordedPoints(v, 15000));
+    EXPECT_EQ(pointTransform(v).xv(14999), 2999);
+    EXPECT_EQ(v.hMax, 2999 - 450);
+    // 100 × the range.
+    setRecordedPoints(v, 300000);
+    EXPECT_EQ(v.hMax, 59999 - 450);
+    // At the capacity: point 9,999,998 = 3333 ranges + 998, truncate(600 × 998/3000) = 199.
+    setRecordedPoints(v, kLastPointIndex);
+    EXPECT_EQ(pointTransform(v).xv(kLastPointIndex - 1), 3333 * 600 + 199);
+    EXPECT_EQ(v.hMax, 3333 * 600 + 199 - 450);
+    // A shorter trace (after a cut) shrinks the range and pulls the position back with it.
+    v.hScroll = v.hMax;
+    setRecordedPoints(v, 15000);
+    EXPECT_EQ(v.hMax, 2549);
+    EXPECT_EQ(v.hScroll, 2549);
+    // A short trace leaves the written range.
+    setRecordedPoints(v, 1000);
+    EXPECT_EQ(v.hMax, 0);
+    EXPECT_FALSE(setRecordedPoints(v, 2000));
+}
+
+// The take-over loop as the display tick runs it: after every point the newest one must lie
+// inside the plot, at every zoom, for runs of 5 × and 100 × the range.
+TEST(TraceViewLongRun, AutoScrollKeepsTheNewestPointInsideThePlot) {
+    for (float zoom : {1.0f, 1.2f, 7.0f}) {
+        TraceView v = viewWithPlot(600, 400, 600);
+        v.xZoom = zoom;
+        layoutTraceView(v);
+        const PixelRect plot = plotRect(v);
+        int scrolls = 0;
+        for (int32_t n = 0; n < 300000; n += (n < 15000 ? 1 : 97)) {
+            setRecordedPoints(v, n + 1);
+            if (applyAutoScroll(v, n, pointRightOfPlot(v, n), true, false)) ++scrolls;
+            const int32_t x = pointTransform(v).screenX(n);
+            ASSERT_GE(x, v.xOrigin) << "zoom " << zoom << " point " << n;  // time 0 lies on the axis
+            ASSERT_LT(x, plot.right) << "zoom " << zoom << " point " << n;
+        }
+        EXPECT_GT(scrolls, 10);
+    }
+}
+
+TEST(TraceViewLongRun, AutoScrollAtTheCapacity) {
+    TraceView v = viewWithPlot(600, 400, 600);
+    setRecordedPoints(v, kLastPointIndex);
+    const int32_t newest = kLastPointIndex - 1;
+    ASSERT_TRUE(pointRightOfPlot(v, newest));
+    EXPECT_TRUE(applyAutoScroll(v, newest, true, true, false));
+    EXPECT_EQ(v.hScroll, v.hMax);
+    EXPECT_EQ(pointTransform(v).screenX(newest), v.xOrigin + 450);
+    // Deep zoom: far beyond 32 bits of pixels, still exact.
+    v.xZoom = kMaxZoom;
+    layoutTraceView(v);
+    ASSERT_GT(v.hMax, int64_t{1} << 36);
+    EXPECT_TRUE(applyAutoScroll(v, newest, pointRightOfPlot(v, newest), true, false));
+    EXPECT_EQ(pointTransform(v).screenX(newest), v.xOrigin + 450);
+    EXPECT_EQ(pointTransform(v).screenX(newest - 1), v.xOrigin + 450 - 20000);  // 20,000 pixels a point
+}
+
+// Clicks, the readout and the drawn range map back to the same points far along the run as
+// they do at its start: to the point drawn there, or its neighbour where float32 puts the point
+// a pixel early (truncate(3000 × (1 / 3000)) is 0), exactly as in the first time range.
+TEST(TraceViewLongRun, ClicksAndReadoutMapCorrectlyAnywhere) {
+    TraceView v = viewWithPlot(600, 400, 600);
+    v.xZoom = 5.0f;  // one point per pixel
+    layoutTraceView(v);
+    setRecordedPoints(v, kLastPointIndex);
+    for (int64_t scroll : {int64_t{0}, int64_t{2999}, int64_t{15001}, int64_t{4'000'000}, v.hMax}) {
+        v.hScroll = scroll;
+        const PointTransform t = pointTransform(v);
+        const IndexRange range = visibleIndexRange(v);
+        ASSERT_TRUE(range.valid);
+        const int32_t last = std::min(range.last, kLastPointIndex - 1);
+        for (int32_t i : {range.first, range.first + 1, (range.first + last) / 2, last - 1, last}) {
+            const int32_t x = t.screenX(i);
+            EXPECT_NEAR(clickIndex(v, x, kLastPointIndex), i, 1) << scroll;
+            EXPECT_NEAR(readoutIndex(v, x), i, 1) << scroll;
+            const int32_t back = clickIndex(v, x, kLastPointIndex);
+            EXPECT_LE(std::abs(t.screenX(back) - x), 1) << scroll;  // drawn where it was clicked
+        }
+        // The first drawn index lies at the plot's left edge.
+        EXPECT_EQ(t.screenX(range.first), v.xOrigin) << scroll;
+    }
+    // A click at 10,000 seconds into the run, 5 pixels per second: hand-computed.
+    v.hScroll = 10000 * 5 - 100;
+    EXPECT_EQ(clickIndex(v, v.xOrigin + 100, kLastPointIndex), 50000);
+    EXPECT_EQ(readoutIndex(v, v.xOrigin + 100), 50000);
+    std::vector<float> signal(50001, 0.0f), temperature(50001, 0.0f);
+    signal[50000] = 1.25f;
+    temperature[50000] = 333.3f;
+    EXPECT_EQ(readoutText(v, v.xOrigin + 100, signal.data(), temperature.data(), 50001),
+              "坐标：电压=1.250 [mV] , 温度=333.3 [℃]");
+}
+
+TEST(TraceViewLongRun, ZoomFarAlongTheRunStaysAtTheSameTime) {
+    TraceView v = viewWithPlot(600, 400, 600);
+    setRecordedPoints(v, 3'000'000);
+    // 500 ranges and 104 pixels: the remainder moves by its fifth, as at the start of a run.
+    v.hScroll = 500 * 600 + 104;
+    zoomIn(v);
+    ASSERT_EQ(v.virtualWidth, 720);
+    EXPECT_EQ(v.hScroll, 500 * 720 + 124);
+    zoomOut(v);
+    EXPECT_EQ(v.virtualWidth, 600);
+    EXPECT_EQ(v.hScroll, 500 * 600 + 100);
+    // The first visible point stays within the zoom's own rounding of where it was.
+    v.xZoom = 3.0f;
+    layoutTraceView(v);
+    v.hScroll = 1'000'000;
+    const int32_t before = visibleIndexRange(v).first;
+    for (int k = 0; k < 6; ++k) zoomInX(v);
+    EXPECT_NEAR(visibleIndexRange(v).first, before, 5);
+    for (int k = 0; k < 6; ++k) zoomOutX(v);
+    EXPECT_NEAR(visibleIndexRange(v).first, before, 10);
+}
+
+TEST(TraceViewLongRun, RubberBandFarAlongTheRunZoomsOnTheBand) {
+    TraceView v = viewWithPlot(600, 400, 600);  // plot rectangle 598 × 398
+    setRecordedPoints(v, 6'000'000);
+    v.hScroll = 1000 * 600;  // 1000 ranges in: point 3,000,000 at the plot's left edge
+    const int32_t bandStart = clickIndex(v, 200, 6'000'000);
+    ASSERT_EQ(bandStart, 3'000'000 + (200 - 95) * 5);
+    rubberBandBegin(v, 200, 200);
+    ASSERT_TRUE(rubberBandComplete(v, 499, 399));  // fx = 598 / 299 = 2
+    EXPECT_EQ(v.virtualWidth, 1200);
+    EXPECT_EQ(v.hScroll, 1000 * 1200 + 105 * 2);
+    EXPECT_EQ(visibleIndexRange(v).first, bandStart);
+}
+
+TEST(TraceViewScrollBar, LargeRangesAreShownInSteps) {
+    const ScrollBarScale small = scrollBarScale(600);
+    EXPECT_EQ(small.unit, 1);
+    EXPECT_EQ(small.barMax, 600);
+    EXPECT_EQ(small.barPosition(250), 250);
+    EXPECT_EQ(small.positionOf(250), 250);
+    EXPECT_EQ(small.positionOf(600), 600);
+
+    const int64_t max = int64_t{3} << 32;  // 12 × 2^30
+    const ScrollBarScale big = scrollBarScale(max);
+    EXPECT_EQ(big.unit, 13);
+    EXPECT_LE(big.barMax, kScrollBarLimit);
+    EXPECT_EQ(big.barPosition(max), big.barMax);
+    EXPECT_EQ(big.positionOf(big.barMax), max);  // the bar's end is the trace's end
+    EXPECT_EQ(big.positionOf(big.barMax - 1), (big.barMax - 1) * int64_t{13});
+    EXPECT_EQ(big.positionOf(1000), 13000);
+    EXPECT_EQ(big.barPosition(13000), 1000);
+    EXPECT_EQ(scrollBarScale(0).barMax, 0);
+    EXPECT_EQ(scrollBarScale(-5).barMax, 0);
 }
 
 }  // namespace

@@ -146,6 +146,8 @@ FtStatus FT_Purge(FtHandle handle, uint32_t mask) {
     return kOk;
 }
 
+// Some builds of the vendor's library come without the latency call.
+#ifndef FTSTANDIN_WITHOUT_LATENCY
 FtStatus FT_SetLatencyTimer(FtHandle handle, uint8_t milliseconds) {
     State& s = state();
     std::lock_guard lock(s.mutex);
@@ -153,6 +155,7 @@ FtStatus FT_SetLatencyTimer(FtHandle handle, uint8_t milliseconds) {
     logLine(s, "SetLatencyTimer " + number(milliseconds));
     return kOk;
 }
+#endif
 
 FtStatus FT_Write(FtHandle handle, void* bytes, uint32_t length, uint32_t* written) {
     State& s = state();
