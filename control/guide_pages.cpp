@@ -15,10 +15,14 @@ constexpr Valves kToVent = {0, 0, 0, 0, 0, 0, 1, 0};
 constexpr ProgramSegment seg(int32_t target, int32_t rate, int32_t hold) { return {target, rate, hold, true}; }
 
 constexpr GuideWindowSpec kSpecs[kGuideKinds] = {
-    {"TPD操作说明", 1025, 1000, 1312, 1050, 700, GuideScrolling::TopAndBottom},
-    {"TPO操作说明", 1026, 1050, 1110, 1050, 600, GuideScrolling::TopAndBottom},
-    {"TPR操作说明", 1027, 1050, 1141, 1050, 600, GuideScrolling::TopAndBottom},
-    {"氢氧滴定操作说明", 1028, 1050, 3600, 1050, 600, GuideScrolling::ClientHeightSteps},
+    {"TPD操作说明", 1025, 1000, 1312, 1050, 700, GuideScrolling::TopAndBottom,
+     "程序升温脱附：以氨气为探针分子，测定固体酸中心的数量与强度分布"},
+    {"TPO操作说明", 1026, 1050, 1110, 1050, 600, GuideScrolling::TopAndBottom,
+     "程序升温氧化：在含氧载气中升温，测定还原态金属的氧化与积炭的燃烧"},
+    {"TPR操作说明", 1027, 1050, 1141, 1050, 600, GuideScrolling::TopAndBottom,
+     "程序升温还原：在含氢载气中升温，测定可还原物种的还原温度与耗氢量"},
+    {"氢氧滴定操作说明", 1028, 1050, 3600, 1050, 600, GuideScrolling::ClientHeightSteps,
+     "氢氧脉冲滴定：测定负载金属的吸附量、分散度与活性比表面积"},
 };
 
 // --- TPD: ammonia on the acid sites, desorbed by a ramp in nitrogen ---------------------------

@@ -35,6 +35,7 @@ struct GuideWindowSpec {
     int32_t windowWidth = 0;
     int32_t windowHeight = 0;
     GuideScrolling scrolling = GuideScrolling::TopAndBottom;
+    std::string_view subtitle;  // what the test measures, under the title of the picture
 };
 const GuideWindowSpec& guideSpec(GuideKind kind);
 std::optional<GuideKind> guideForCommand(int32_t commandId);
