@@ -91,7 +91,7 @@ QImage portStripPicture() {
     p.setBrush(QColor(0x4a, 0x55, 0x60));
     p.drawRect(QRectF(590, 160, 26, 14));
     text(p, QRectF(560, 178, 86, 18), "USB", 11);
-    text(p, QRectF(20, 212, 640, 20), "接头用1/8英寸不锈钢管，拧紧后用检漏液检查", 11, QColor(0x5a, 0x68, 0x78),
+    text(p, QRectF(30, 212, 620, 20), "接头用1/8英寸不锈钢管，拧紧后用检漏液检查", 11, QColor(0x5a, 0x68, 0x78),
          false, Qt::AlignLeft | Qt::AlignVCenter);
     p.end();
     return image;
@@ -114,13 +114,14 @@ QImage portHighlightPicture(GasPort port, bool lit) {
     p.drawEllipse(c, 22, 22);
     // An arrow from below: connect here.
     QPainterPath arrow;
-    arrow.moveTo(c.x(), 56);
-    arrow.lineTo(c.x() - 9, 70);
-    arrow.lineTo(c.x() - 4, 70);
-    arrow.lineTo(c.x() - 4, 96);
-    arrow.lineTo(c.x() + 4, 96);
-    arrow.lineTo(c.x() + 4, 70);
-    arrow.lineTo(c.x() + 9, 70);
+    // Below the port's name, so the name stays readable.
+    arrow.moveTo(c.x(), 78);
+    arrow.lineTo(c.x() - 9, 89);
+    arrow.lineTo(c.x() - 4, 89);
+    arrow.lineTo(c.x() - 4, 101);
+    arrow.lineTo(c.x() + 4, 101);
+    arrow.lineTo(c.x() + 4, 89);
+    arrow.lineTo(c.x() + 9, 89);
     arrow.closeSubpath();
     p.setPen(QPen(QColor(0xb3, 0x6b, 0x00), 1));
     p.setBrush(kLit);
@@ -151,7 +152,10 @@ QImage rearViewPicture() {
     p.setPen(QPen(QColor(0x6d, 0x78, 0x84), 2));
     p.setBrush(QColor(0xb8, 0xc0, 0xc8));
     p.drawEllipse(QPointF(140, 330), 80, 80);
+    p.setBrush(Qt::NoBrush);
     for (int r = 20; r <= 70; r += 12) p.drawEllipse(QPointF(140, 330), r, r);
+    p.drawLine(QPointF(70, 330), QPointF(210, 330));
+    p.drawLine(QPointF(140, 260), QPointF(140, 400));
     text(p, QRectF(60, 414, 160, 20), "散热风扇（勿遮挡）", 12);
     // Power inlet, switch, fuse.
     p.setPen(QPen(kInk, 2));

@@ -90,7 +90,9 @@ void valveBody(QPainter& p, int k, bool on) {
     QPolygonF diamond({QPointF(c.x() - 30, c.y()), QPointF(c.x(), c.y() - 18), QPointF(c.x() + 30, c.y()),
                        QPointF(c.x(), c.y() + 18)});
     p.drawPolygon(diamond);
-    label(p, QPointF(c.x() - 26, c.y() + 34), QString::fromUtf8(kValveNames[static_cast<size_t>(k)].data(),
+    // The cold trap's name sits beside its dewar, which hangs under the valve.
+    const QPointF at = k == 5 ? QPointF(c.x() + 34, c.y() + 36) : QPointF(c.x() - 26, c.y() + 34);
+    label(p, at, QString::fromUtf8(kValveNames[static_cast<size_t>(k)].data(),
                                                                  static_cast<qsizetype>(kValveNames[static_cast<size_t>(k)].size())),
           12, kInk);
 }
@@ -169,12 +171,12 @@ QImage gasPathPicture(unsigned valveStates) {
     heat.setColorAt(1, QColor(0xf6, 0xb6, 0x9e));
     p.setPen(QPen(kFurnace, 3));
     p.setBrush(heat);
-    p.drawRoundedRect(QRectF(585, 305, 170, 200), 10, 10);
-    label(p, QPointF(628, 498), "加热炉", 15, kFurnace, true);
+    p.drawRoundedRect(QRectF(605, 318, 165, 190), 10, 10);
+    label(p, QPointF(652, 500), "加热炉", 15, kFurnace, true);
     for (int i = 0; i < 6; ++i) {
         p.setPen(QPen(QColor(0xe0, 0x6a, 0x4a), 2));
-        p.drawLine(QPointF(595, 330 + i * 26), QPointF(610, 330 + i * 26));
-        p.drawLine(QPointF(730, 330 + i * 26), QPointF(745, 330 + i * 26));
+        p.drawLine(QPointF(612, 340 + i * 26), QPointF(627, 340 + i * 26));
+        p.drawLine(QPointF(745, 340 + i * 26), QPointF(760, 340 + i * 26));
     }
     QPainterPath tube;
     tube.moveTo(640, 320);
@@ -192,20 +194,19 @@ QImage gasPathPicture(unsigned valveStates) {
     label(p, QPointF(612, 395), "样品管", 12);
     // The thermocouple into the bed.
     p.setPen(QPen(QColor(0xa0, 0x2a, 0x1a), 2));
-    p.drawLine(QPointF(670, 452), QPointF(760, 420));
-    label(p, QPointF(766, 418), "热电偶", 12, QColor(0xa0, 0x2a, 0x1a));
+    p.drawLine(QPointF(670, 452), QPointF(790, 400));
+    label(p, QPointF(780, 392), "热电偶", 12, QColor(0xa0, 0x2a, 0x1a));
 
     // Return: outlet riser → cold trap → outlet valve → bypass junction → measuring cell → tail.
     pipe(p, kReturn, {QPointF(700, 320), QPointF(700, 250), QPointF(398, 250)});
     flowArrow(p, QPointF(470, 250), 180, kReturn);
     // The cold trap hangs under its valve in a dewar.
     p.setPen(QPen(kReturn, 3));
-    p.drawLine(QPointF(648, 262), QPointF(648, 286));
-    p.drawLine(QPointF(672, 262), QPointF(672, 286));
+    p.drawLine(QPointF(648, 262), QPointF(648, 290));
+    p.drawLine(QPointF(672, 262), QPointF(672, 290));
     p.setPen(QPen(kInk, 2));
     p.setBrush(QColor(0xcf, 0xe6, 0xf7));
-    p.drawRoundedRect(QRectF(636, 276, 48, 22), 4, 4);
-    label(p, QPointF(690, 294), "冷阱", 12);
+    p.drawRoundedRect(QRectF(638, 280, 44, 22), 4, 4);
     // The outlet valve's way to the vent.
     pipe(p, kPipe, {QPointF(590, 262), QPointF(590, 290)}, true);
     vent(p, QPointF(590, 300), "放空");
@@ -240,7 +241,7 @@ QImage gasPathPicture(unsigned valveStates) {
     pipe(p, kTreatment, {QPointF(440, 440), QPointF(470, 440), QPointF(470, 470)}, !on(2));
     vent(p, QPointF(470, 480), "放空");
     pipe(p, kPipe, {QPointF(215, 182), QPointF(215, 300), QPointF(345, 300), QPointF(345, 428)}, true);
-    label(p, QPointF(226, 296), "定量环切入载气", 11, QColor(0x5a, 0x68, 0x78));
+    label(p, QPointF(226, 318), "定量环切入载气", 11, QColor(0x5a, 0x68, 0x78));
 
     for (int k = 0; k < kValveCount; ++k) valveBody(p, k, on(k));
     p.end();

@@ -93,7 +93,7 @@ void drawProgramme(QPainter& p, const QRectF& r, const std::array<ProgramSegment
         const PlanStage& ramp = plan.stages[static_cast<size_t>(i)];
         const ProgramSegment& s = all[static_cast<size_t>(ramp.segment)];
         const QPointF top = at(ramp.endS, ramp.toC);
-        p.drawText(QPointF(std::min(top.x() + 4, plot.right() - 150), std::max(top.y() - 6, plot.top() + 14)),
+        p.drawText(QPointF(std::min(top.x() + 4, plot.right() - 178), std::max(top.y() - 6, plot.top() + 14)),
                    QString("%1℃ %2℃/Min 恒温%3 Min").arg(s.targetC).arg(s.rateCPerMin).arg(s.holdMin));
     }
     p.setPen(kMuted);
@@ -110,7 +110,7 @@ void drawPulses(QPainter& p, const QRectF& r, bool fullSize) {
     p.setPen(QPen(kMuted, 1, Qt::DashLine));
     p.drawLine(QPointF(plot.left(), fullY), QPointF(plot.right(), fullY));
     p.setFont(programFont(11));
-    p.drawText(QPointF(plot.right() - 36, fullY - 3), "满峰");
+    p.drawText(QPointF(plot.left(), fullY - 3), "满峰");
     QPainterPath trace;
     const double base = plot.bottom();
     trace.moveTo(plot.left(), base);

@@ -188,6 +188,7 @@ void ProgrammeDialog::reject() {
 }
 
 void ProgrammeDialog::linkWatchTick() {
+    linkWatch_->stop();
     const bool again = editor_.linkWatchTick(context_.linkUp());
     showScreen();
     if (again) linkWatch_->start();

@@ -96,7 +96,7 @@ void ProgrammePreviewView::paintEvent(QPaintEvent*) {
     p.setPen(finished_ ? kPlan : kMuted);
     p.drawText(QRect(10, 20, width() - 20, 18), Qt::AlignLeft | Qt::AlignVCenter, position_);
 
-    const QRectF plot(48, kTextHeight + 8, width() - 64, height() - kTextHeight - 30);
+    const QRectF plot(48, kTextHeight + 8, width() - 84, height() - kTextHeight - 30);
     if (plot.width() < 20 || plot.height() < 20) return;
     auto at = [&](double seconds, double celsius) {
         return QPointF(plot.left() + plot.width() * seconds / 60.0 / axes_.maxMinutes,
@@ -128,7 +128,7 @@ void ProgrammePreviewView::paintEvent(QPaintEvent*) {
         p.setPen(kMuted);
         p.drawText(QRectF(x - 30, plot.bottom() + 2, 60, 14), Qt::AlignHCenter | Qt::AlignTop, QString::number(m));
     }
-    p.drawText(QRectF(plot.right() - 120, plot.bottom() + 2, 120, 14), Qt::AlignRight | Qt::AlignTop, "min");
+    p.drawText(QRectF(plot.right() + 16, plot.bottom() + 2, 30, 14), Qt::AlignLeft | Qt::AlignTop, "min");
     p.drawText(QRectF(2, plot.top() - 14, 60, 12), Qt::AlignLeft, "℃");
     p.setPen(QPen(QColor(0x9a, 0xa5, 0xb1), 1));
     p.setBrush(Qt::NoBrush);
