@@ -53,13 +53,13 @@ void InstrumentControl::openFlows() {
     dialog.exec();
 }
 
-void InstrumentControl::openGasPath() {
-    GasPathPanel panel(context_, *this);
+void InstrumentControl::openGasPath(QWidget* owner) {
+    GasPathPanel panel(context_, *this, owner);
     panel.exec();
 }
 
-std::optional<InjectorPress> InstrumentControl::openInjector() {
-    InjectorDialog dialog(context_);
+std::optional<InjectorPress> InstrumentControl::openInjector(QWidget* owner) {
+    InjectorDialog dialog(context_, owner);
     dialog.exec();
     return dialog.pressed();
 }

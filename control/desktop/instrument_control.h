@@ -11,6 +11,7 @@
 //   timer 9998 → forcedStop()
 
 #include <QObject>
+#include <QWidget>
 #include <optional>
 
 #include "control/desktop/connection_view.h"
@@ -33,9 +34,10 @@ public:
 
     void openProgramme();
     void openFlows();
-    void openGasPath();
+    // The panel is modal over its owner (the main window); the windows it opens stand alone.
+    void openGasPath(QWidget* owner = nullptr);
     // The button used, when one was: the main window re-arms its automatic desorption from it.
-    std::optional<InjectorPress> openInjector();
+    std::optional<InjectorPress> openInjector(QWidget* owner = nullptr);
     void openGuide(GuideKind kind);
     void openConnectionView(ConnectionView::Side side);
     void openPreparation(GuideKind kind);
