@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "app/alarm_poll.h"
 #include "app/auto_desorption.h"
 #include "app/command_ids.h"
 #include "control/flow_setting.h"
@@ -22,6 +23,7 @@
 #include "link/serial_driver.h"
 #include "sim/simulated_analyser.h"
 #include "sim/simulator_endpoint.h"
+#include "sim/simulator_faults.h"
 #include "sim/stream_reader.h"
 #include "support/pty_pair.h"
 #include "trace/chromatogram.h"
@@ -192,6 +194,58 @@ TEST(InstrumentControlEndToEnd, AutomaticDesorptionServesTheFourPositionsAt18And
         EXPECT_GT(minute, minutes[i]);
         EXPECT_LT(minute, minutes[i] + 0.5);
     }
+}
+
+// The fault menu's alarms travel in the temperature frames; the main window's poll shows their
+// messages, and acknowledging a sensor alarm stops a running programme with the forced-stop frame,
+// which the furnace obeys. A gas leak is shown again at every poll and never stops it.
+TEST(InstrumentControlEndToEnd, AlarmsFromTheFaultMenuAndTheForcedStop) {
+    sim::SimulatedAnalyser analyser(31);
+    sim::testing::StreamReader reader;
+    auto send = [&](const Command& c) { analyser.receive(c.bytes.data(), c.length); };
+    send(StartStream());
+    FurnaceProgram program{};
+    ProgrammeEditor editor(program);
+    editor.open();
+    editor.editField(0, "500");
+    editor.editField(1, "10");
+    editor.editField(2, "30");
+    for (const Command& c : editor.addSegment().frames) send(c);
+    for (const Command& c : editor.pressStartStop({}).frames) send(c);
+    ASSERT_TRUE(analyser.programRunning());
+
+    // One poll: the message for the code last decoded, and on OK the forced stop if it arms one.
+    std::vector<std::string> shown;
+    auto poll = [&] {
+        sim::testing::run(analyser, 1, &reader);
+        const std::optional<AlarmMessage> alarm = alarmMessageFor(reader.readings.alarmCode.load(), program.running != 0);
+        if (!alarm) return;
+        shown.emplace_back(alarm->text);
+        if (!alarm->startsForcedStop) return;
+        if (const std::optional<Command> frame = forceProgrammeStop(program, false)) send(*frame);
+    };
+    sim::applyFault(analyser, sim::SimulatorFault::Alarm3, 1.0);
+    for (int i = 0; i < 20; ++i) poll();
+    EXPECT_EQ(shown.size(), 20u) << "shown again at every poll while the code persists";
+    EXPECT_TRUE(program.running);
+    EXPECT_TRUE(analyser.programRunning());
+
+    shown.clear();
+    sim::applyFault(analyser, sim::SimulatorFault::Alarm1, 1.0);
+    poll();
+    ASSERT_EQ(shown.size(), 1u);
+    EXPECT_EQ(shown[0], "温度传感器故障!!!!程序升温已停止!!请检查!!");
+    EXPECT_FALSE(program.running);
+    EXPECT_FALSE(analyser.programRunning()) << "the forced stop reached the furnace";
+    poll();
+    EXPECT_EQ(shown[1], "温度传感器故障!!!!请检查!!") << "nothing running now: the short text, nothing sent";
+    const int commands = analyser.commandsReceived();
+    poll();
+    EXPECT_EQ(analyser.commandsReceived(), commands);
+    sim::applyFault(analyser, sim::SimulatorFault::ClearAlarm, 1.0);
+    shown.clear();
+    poll();
+    EXPECT_TRUE(shown.empty());
 }
 
 }  // namespace
