@@ -14,7 +14,7 @@ constexpr Valves kToVent = {0, 0, 0, 0, 0, 0, 1, 0};
 
 constexpr ProgramSegment seg(int32_t target, int32_t rate, int32_t hold) { return {target, rate, hold, true}; }
 
-constexpr GuideWindowSpec kSpecs[kGuideKinds] = {
+constexpr GuideWindowInfo kGuideWindows[kGuideKinds] = {
     {"TPD操作说明", 1025, 1000, 1312, 1050, 700, GuideScrolling::TopAndBottom,
      "程序升温脱附：以氨气为探针分子，测定固体酸中心的数量与强度分布"},
     {"TPO操作说明", 1026, 1050, 1110, 1050, 600, GuideScrolling::TopAndBottom,
@@ -168,7 +168,7 @@ const GuideStep kTitration[] = {
      std::nullopt, std::nullopt, {}, false, {}},
 };
 
-constexpr PreparationSpec kPreparations[kGuideKinds] = {
+constexpr PreparationInfo kPreparations[kGuideKinds] = {
     {"TPD测试准备", 32824, "Step 1:", "将氮气接入载气口,将氨气接入处理气2.", {GasPort::Carrier, GasPort::Treatment2}, 2},
     {"TPO测试准备", 32825, "Step 1:", "将氦气接入载气口,将氧气接入处理气1.", {GasPort::Carrier, GasPort::Treatment1}, 2},
     {"TPR测试准备", 32826, "Step 1:", "将氩气接入载气口,将氢气接入处理气1.", {GasPort::Carrier, GasPort::Treatment1}, 2},
@@ -186,11 +186,11 @@ bool hasDiagram(const GuideStep& step) {
 
 }  // namespace
 
-const GuideWindowSpec& guideSpec(GuideKind kind) { return kSpecs[static_cast<int32_t>(kind)]; }
+const GuideWindowInfo& guideInfo(GuideKind kind) { return kGuideWindows[static_cast<int32_t>(kind)]; }
 
 std::optional<GuideKind> guideForCommand(int32_t commandId) {
     for (int32_t i = 0; i < kGuideKinds; ++i) {
-        if (kSpecs[i].commandId == commandId) return static_cast<GuideKind>(i);
+        if (kGuideWindows[i].commandId == commandId) return static_cast<GuideKind>(i);
     }
     return std::nullopt;
 }
@@ -221,7 +221,7 @@ GuideLayout layoutGuide(GuideKind kind) {
         content += place.height;
     }
     layout.contentHeight = kGuideTitleBand + content + kGuideBottomMargin;
-    const int32_t pictureHeight = guideSpec(kind).pictureHeight;
+    const int32_t pictureHeight = guideInfo(kind).pictureHeight;
     layout.fits = layout.contentHeight <= pictureHeight;
     // The spare height goes evenly between the steps, so the last one ends near the bottom.
     const int32_t spare = layout.count > 0 ? std::max(0, pictureHeight - layout.contentHeight) / layout.count : 0;
@@ -259,7 +259,7 @@ int32_t portHighlightX(GasPort port) {
     return 504 + static_cast<int32_t>(std::lround(65.5 * (i - static_cast<int32_t>(GasPort::Carrier)) - 0.01));
 }
 
-const PreparationSpec& preparationSpec(GuideKind kind) { return kPreparations[static_cast<int32_t>(kind)]; }
+const PreparationInfo& preparationInfo(GuideKind kind) { return kPreparations[static_cast<int32_t>(kind)]; }
 
 std::optional<GuideKind> preparationForCommand(int32_t commandId) {
     for (int32_t i = 0; i < kGuideKinds; ++i) {

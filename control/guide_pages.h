@@ -27,7 +27,7 @@ enum class GuideScrolling {
     ClientHeightSteps,  // steps of the window's client height
 };
 
-struct GuideWindowSpec {
+struct GuideWindowInfo {
     std::string_view title;
     int32_t commandId = 0;  // Help menu entry and panel button
     int32_t pictureWidth = 0;
@@ -37,7 +37,7 @@ struct GuideWindowSpec {
     GuideScrolling scrolling = GuideScrolling::TopAndBottom;
     std::string_view subtitle;  // what the test measures, under the title of the picture
 };
-const GuideWindowSpec& guideSpec(GuideKind kind);
+const GuideWindowInfo& guideInfo(GuideKind kind);
 std::optional<GuideKind> guideForCommand(int32_t commandId);
 
 // One step of a guide. Lines are the instructions, in order; unused entries are empty.
@@ -111,7 +111,7 @@ inline constexpr int32_t kGasPorts = 6;
 inline constexpr std::array<std::string_view, kGasPorts> kGasPortNames = {"尾气出口", "放空口", "载气口",
                                                                          "处理气1", "处理气2", "备用口"};
 
-struct ConnectionViewSpec {
+struct ConnectionViewInfo {
     std::string_view title;
     int32_t commandId = 0;
     int32_t pictureWidth = 0;
@@ -119,8 +119,8 @@ struct ConnectionViewSpec {
     int32_t windowWidth = 0;
     int32_t windowHeight = 0;
 };
-inline constexpr ConnectionViewSpec kRearView{"仪器后视接口图", 32822, 808, 496, 808, 496};
-inline constexpr ConnectionViewSpec kRightView{"仪器右视接口图", 32823, 496, 224, 496, 250};
+inline constexpr ConnectionViewInfo kRearView{"仪器后视接口图", 32822, 808, 496, 808, 496};
+inline constexpr ConnectionViewInfo kRightView{"仪器右视接口图", 32823, 496, 224, 496, 250};
 
 // --- Test preparation (wizard) ----------------------------------------------------------------
 inline constexpr int32_t kPreparationWidth = 1000;
@@ -142,7 +142,7 @@ inline constexpr int32_t kBlinkMs = 400;
 // Left edge of a port's highlight in window coordinates (carrier at 504, treatment 2 at 635).
 int32_t portHighlightX(GasPort port);
 
-struct PreparationSpec {
+struct PreparationInfo {
     std::string_view title;
     int32_t commandId = 0;
     std::string_view stepCaption;  // "Step 1:"
@@ -150,7 +150,7 @@ struct PreparationSpec {
     std::array<GasPort, 3> ports{};
     int32_t portCount = 0;
 };
-const PreparationSpec& preparationSpec(GuideKind kind);
+const PreparationInfo& preparationInfo(GuideKind kind);
 std::optional<GuideKind> preparationForCommand(int32_t commandId);
 
 // The blinking of the ports: each tick flips the highlight and asks for the next one.

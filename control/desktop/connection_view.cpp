@@ -8,14 +8,14 @@
 namespace vespian {
 
 ConnectionView::ConnectionView(Side side, QWidget* parent) : QDialog(parent) {
-    const ConnectionViewSpec& spec = side == Side::Rear ? kRearView : kRightView;
+    const ConnectionViewInfo& info = side == Side::Rear ? kRearView : kRightView;
     // Each picture is made once and kept while the program runs.
     static const QImage rear = rearViewPicture();
     static const QImage right = rightViewPicture();
     picture_ = side == Side::Rear ? rear : right;
     setObjectName(side == Side::Rear ? "rearView" : "rightView");
-    setWindowTitle(QString::fromUtf8(spec.title.data(), static_cast<qsizetype>(spec.title.size())));
-    setFixedSize(spec.windowWidth, spec.windowHeight);
+    setWindowTitle(QString::fromUtf8(info.title.data(), static_cast<qsizetype>(info.title.size())));
+    setFixedSize(info.windowWidth, info.windowHeight);
     centreOnScreen(this, size());
 }
 

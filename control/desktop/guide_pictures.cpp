@@ -187,27 +187,27 @@ void drawStep(QPainter& p, GuideKind kind, int width, int number, const GuideSte
 }  // namespace
 
 QImage guidePicture(GuideKind kind) {
-    const GuideWindowSpec& spec = guideSpec(kind);
-    QImage image(spec.pictureWidth, spec.pictureHeight, QImage::Format_RGB32);
+    const GuideWindowInfo& info = guideInfo(kind);
+    QImage image(info.pictureWidth, info.pictureHeight, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter p(&image);
     p.setRenderHint(QPainter::Antialiasing);
     p.setRenderHint(QPainter::TextAntialiasing);
     // The title band.
-    QLinearGradient band(0, 0, spec.pictureWidth, 0);
+    QLinearGradient band(0, 0, info.pictureWidth, 0);
     band.setColorAt(0, QColor(0x1d, 0x4f, 0x91));
     band.setColorAt(1, QColor(0x2f, 0x7b, 0xd6));
-    p.fillRect(QRect(0, 0, spec.pictureWidth, kGuideTitleBand - 16), band);
+    p.fillRect(QRect(0, 0, info.pictureWidth, kGuideTitleBand - 16), band);
     p.setPen(Qt::white);
     p.setFont(programFont(26, true));
-    p.drawText(QPointF(kMargin, 42), qs(spec.title));
+    p.drawText(QPointF(kMargin, 42), qs(info.title));
     p.setFont(programFont(15));
-    p.drawText(QPointF(kMargin, 64), qs(spec.subtitle));
+    p.drawText(QPointF(kMargin, 64), qs(info.subtitle));
 
     const GuideLayout layout = layoutGuide(kind);
     const std::span<const GuideStep> steps = guideSteps(kind);
     for (int32_t i = 0; i < layout.count; ++i) {
-        drawStep(p, kind, spec.pictureWidth, i + 1, steps[static_cast<size_t>(i)], layout.steps[static_cast<size_t>(i)]);
+        drawStep(p, kind, info.pictureWidth, i + 1, steps[static_cast<size_t>(i)], layout.steps[static_cast<size_t>(i)]);
     }
     p.end();
     return image;

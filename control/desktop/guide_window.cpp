@@ -29,15 +29,15 @@ const QImage& GuideWindow::picture(GuideKind kind) {
 GuideWindow::GuideWindow(GuideKind kind, QWidget* parent)
     : QDialog(parent),
       kind_(kind),
-      scroll_(guideSpec(kind).scrolling, guideSpec(kind).pictureHeight, guideSpec(kind).windowHeight) {
-    const GuideWindowSpec& spec = guideSpec(kind);
+      scroll_(guideInfo(kind).scrolling, guideInfo(kind).pictureHeight, guideInfo(kind).windowHeight) {
+    const GuideWindowInfo& info = guideInfo(kind);
     setObjectName("guideWindow");
-    setWindowTitle(QString::fromUtf8(spec.title.data(), static_cast<qsizetype>(spec.title.size())));
-    setFixedSize(spec.windowWidth, spec.windowHeight);
+    setWindowTitle(QString::fromUtf8(info.title.data(), static_cast<qsizetype>(info.title.size())));
+    setFixedSize(info.windowWidth, info.windowHeight);
     centreOnScreen(this, size());
     setAttribute(Qt::WA_OpaquePaintEvent);
     bar_ = new QScrollBar(Qt::Vertical, this);
-    bar_->setGeometry(spec.windowWidth - kBarWidth, 0, kBarWidth, spec.windowHeight);
+    bar_->setGeometry(info.windowWidth - kBarWidth, 0, kBarWidth, info.windowHeight);
     bar_->setRange(0, scroll_.positions() - 1);
     bar_->setPageStep(1);
     bar_->setSingleStep(1);

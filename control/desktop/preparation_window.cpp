@@ -19,9 +19,9 @@ QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static
 }  // namespace
 
 PreparationWindow::PreparationWindow(GuideKind kind, QWidget* parent)
-    : QDialog(parent), spec_(preparationSpec(kind)), kind_(kind) {
+    : QDialog(parent), info_(preparationInfo(kind)), kind_(kind) {
     setObjectName("preparationWindow");
-    setWindowTitle(qs(spec_.title));
+    setWindowTitle(qs(info_.title));
     setFixedSize(kPreparationWidth, kPreparationHeight);
     move((screenSize().width() - kPreparationWidth) / 2, kPreparationTop);
     setFont(programFont(14));
@@ -55,19 +55,19 @@ void PreparationWindow::paintEvent(QPaintEvent*) {
     p.setBrush(Qt::NoBrush);
     p.drawRect(QRect(kPortPictureX, kPortFrameY, kPortPictureWidth, kPortFrameHeight));
     p.drawImage(kPortPictureX, kPortPictureY, strip);
-    for (int32_t i = 0; i < spec_.portCount; ++i) {
-        const GasPort port = spec_.ports[static_cast<size_t>(i)];
+    for (int32_t i = 0; i < info_.portCount; ++i) {
+        const GasPort port = info_.ports[static_cast<size_t>(i)];
         p.drawImage(portHighlightX(port), kPortHighlightY, portHighlightPicture(port, blink_.lit()));
     }
 
     p.setPen(QColor(0x1d, 0x4f, 0x91));
     p.setFont(programFont(20, true));
-    p.drawText(QPoint(5, 50), qs(spec_.stepCaption));
+    p.drawText(QPoint(5, 50), qs(info_.stepCaption));
     p.setPen(QColor(0x2b, 0x36, 0x42));
     p.setFont(programFont(15));
     p.drawText(QRect(5, 64, kPortPictureX - 15, 120), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
-               qs(spec_.instruction));
-    const GuideWindowSpec& guide = guideSpec(kind_);
+               qs(info_.instruction));
+    const GuideWindowInfo& guide = guideInfo(kind_);
     p.setPen(QColor(0x5a, 0x68, 0x78));
     p.setFont(programFont(13));
     p.drawText(QRect(5, 300, kPreparationWidth - 10, 60), Qt::AlignLeft | Qt::TextWordWrap,

@@ -29,7 +29,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    const PreparationSpec& spec_;
+    const PreparationInfo& info_;
     GuideKind kind_;
     PortBlink blink_;
     QTimer* timer_ = nullptr;

@@ -20,15 +20,15 @@ std::optional<GasEntry> gasNamed(std::string_view name) {
 }
 
 TEST(GuidePages, WindowsAndPictures) {
-    EXPECT_EQ(guideSpec(GuideKind::Tpd).title, "TPD操作说明");
-    EXPECT_EQ(guideSpec(GuideKind::Tpd).pictureHeight, 1312);
-    EXPECT_EQ(guideSpec(GuideKind::Tpd).windowHeight, 700);
-    EXPECT_EQ(guideSpec(GuideKind::Titration).title, "氢氧滴定操作说明");
-    EXPECT_EQ(guideSpec(GuideKind::Titration).pictureHeight, 3600);
-    EXPECT_EQ(guideSpec(GuideKind::Titration).scrolling, GuideScrolling::ClientHeightSteps);
+    EXPECT_EQ(guideInfo(GuideKind::Tpd).title, "TPD操作说明");
+    EXPECT_EQ(guideInfo(GuideKind::Tpd).pictureHeight, 1312);
+    EXPECT_EQ(guideInfo(GuideKind::Tpd).windowHeight, 700);
+    EXPECT_EQ(guideInfo(GuideKind::Titration).title, "氢氧滴定操作说明");
+    EXPECT_EQ(guideInfo(GuideKind::Titration).pictureHeight, 3600);
+    EXPECT_EQ(guideInfo(GuideKind::Titration).scrolling, GuideScrolling::ClientHeightSteps);
     for (int32_t id = 1025; id <= 1028; ++id) {
         ASSERT_TRUE(guideForCommand(id).has_value());
-        EXPECT_EQ(guideSpec(*guideForCommand(id)).commandId, id);
+        EXPECT_EQ(guideInfo(*guideForCommand(id)).commandId, id);
     }
     EXPECT_FALSE(guideForCommand(1024).has_value());
 }
@@ -42,8 +42,8 @@ TEST(GuidePages, ContentsAreOnesTheProgramAccepts) {
         ASSERT_EQ(layout.count, static_cast<int32_t>(guideSteps(kind).size()));
         EXPECT_EQ(layout.steps[0].top, kGuideTitleBand);
         const GuideStepPlace& last = layout.steps[static_cast<size_t>(layout.count - 1)];
-        EXPECT_LE(last.top + last.height, guideSpec(kind).pictureHeight);
-        EXPECT_GE(last.top + last.height, guideSpec(kind).pictureHeight - kGuideBottomMargin - layout.count);
+        EXPECT_LE(last.top + last.height, guideInfo(kind).pictureHeight);
+        EXPECT_GE(last.top + last.height, guideInfo(kind).pictureHeight - kGuideBottomMargin - layout.count);
         for (const GuideStep& step : guideSteps(kind)) {
             EXPECT_FALSE(step.heading.empty());
             if (step.flows) {
@@ -75,7 +75,7 @@ TEST(GuidePages, ContentsAreOnesTheProgramAccepts) {
 
 // The guides and the wizard agree on which gas goes to which port.
 TEST(GuidePages, PreparationMatchesTheGuides) {
-    const PreparationSpec& tpd = preparationSpec(GuideKind::Tpd);
+    const PreparationInfo& tpd = preparationInfo(GuideKind::Tpd);
     EXPECT_EQ(tpd.title, "TPD测试准备");
     EXPECT_EQ(tpd.stepCaption, "Step 1:");
     EXPECT_EQ(tpd.instruction, "将氮气接入载气口,将氨气接入处理气2.");
@@ -84,7 +84,7 @@ TEST(GuidePages, PreparationMatchesTheGuides) {
     EXPECT_EQ(portHighlightX(tpd.ports[1]), 635);
     EXPECT_EQ(portHighlightX(GasPort::Treatment1), 569);
     for (GuideKind kind : kAll) {
-        const PreparationSpec& prep = preparationSpec(kind);
+        const PreparationInfo& prep = preparationInfo(kind);
         EXPECT_EQ(preparationForCommand(prep.commandId), kind);
         const std::string firstStep(guideSteps(kind)[0].lines[0]);
         for (int32_t p = 0; p < prep.portCount; ++p) {

@@ -86,7 +86,7 @@ TEST_F(GuidesTest, PreparationWindowBlinksItsPorts) {
 TEST_F(GuidesTest, EveryPictureIsDrawn) {
     for (GuideKind kind : {GuideKind::Tpd, GuideKind::Tpo, GuideKind::Tpr, GuideKind::Titration}) {
         const QImage& picture = GuideWindow::picture(kind);
-        EXPECT_EQ(picture.size(), QSize(guideSpec(kind).pictureWidth, guideSpec(kind).pictureHeight));
+        EXPECT_EQ(picture.size(), QSize(guideInfo(kind).pictureWidth, guideInfo(kind).pictureHeight));
         savePicture(picture, QString("control_guide_picture_%1.png").arg(static_cast<int>(kind)).toUtf8().constData());
     }
     ConnectionView rear(ConnectionView::Side::Rear);
