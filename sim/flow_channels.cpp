@@ -16,10 +16,15 @@ bool FlowChannels::set(int channel, int gasCode, int setpointMlMin) {
     return true;
 }
 
+void FlowChannels::setFlushing(int channel, bool flushing) {
+    if (valid(channel)) flushing_[channel - 1] = flushing;
+}
+
 void FlowChannels::advance(double seconds) {
     const double approach = 1.0 - std::exp(-seconds / kFlowTimeConstantS);
     for (int i = 0; i < kFlowChannels; ++i) {
-        measured_[i] += (setpoint_[i] - measured_[i]) * approach;
+        const double target = flushing_[i] ? kFlushFlowMlMin : setpoint_[i];
+        measured_[i] += (target - measured_[i]) * approach;
     }
 }
 

@@ -41,11 +41,12 @@ void FurnaceModel::beginSegment(int number) {
 }
 
 void FurnaceModel::nextSegment() {
-    for (int number = segment_ + 1; number <= kProgramSegments; ++number) {
-        if (segments_[number - 1].loaded) {
-            beginSegment(number);
-            return;
-        }
+    // The controller runs segment 1, 2, … and ends at the first one not loaded, as the
+    // programme list of the operator program shows them.
+    const int number = segment_ + 1;
+    if (number <= kProgramSegments && segments_[number - 1].loaded) {
+        beginSegment(number);
+        return;
     }
     // After the last segment the controller keeps its temperature.
     phase_ = Phase::Final;

@@ -1,8 +1,8 @@
 #pragma once
 // The furnace and its programme controller: up to ten loaded segments (ramp at a rate to a
-// target, then hold), run in segment-number order after "start"; after the last segment the
-// controller keeps the last target until it is stopped. Stopped, the heater is off and the
-// furnace cools towards the room by itself.
+// target, then hold), run in segment-number order from segment 1 after "start" up to the first
+// segment not loaded; after the last segment the controller keeps the last target until it is
+// stopped. Stopped, the heater is off and the furnace cools towards the room by itself.
 
 #include <array>
 
@@ -26,7 +26,7 @@ public:
     // Stores segment `number` (1..10). False, and nothing stored, for a number out of range or a
     // rate of 0, which would never reach its target.
     bool loadSegment(int number, int targetC, int rateCPerMin, int holdMinutes);
-    // Runs the loaded segments from the lowest number; with none loaded it holds where it is.
+    // Runs segments 1, 2, … up to the first one not loaded; with none it holds where it is.
     void start();
     // Heater off and the loaded programme forgotten.
     void stop();

@@ -16,6 +16,8 @@ constexpr uint8_t kTemperatureType = 0x61;
 constexpr uint8_t kAuxType = 0x62;
 constexpr uint8_t kFlow1Type = 0x63;
 constexpr uint8_t kFlow2Type = 0x64;
+constexpr uint8_t kFlow3Type = 0x65;
+constexpr uint8_t kFlow4Type = 0x66;
 constexpr uint8_t kFirstFrameType = 0x60;
 constexpr uint8_t kLastFrameType = 0x66;
 
@@ -40,6 +42,57 @@ constexpr double kDesorbHeightMv = 30.0;
 constexpr double kDesorbFrontS = 1.2;
 constexpr double kDesorbTailS = 2.5;
 constexpr double kPulseSpread = 0.04;  // relative spread of one pulse's size
+// Adsorbing at an injector takes the gas out of the stream: a broader dip of about the size of
+// the later desorption peak.
+constexpr double kUptakeHeightMv = -22.0;
+constexpr double kUptakeFrontS = 2.0;
+constexpr double kUptakeTailS = 3.5;
+
+// The dosing loop's pulse: 0.5 ml reaches the detector some seconds after the switch, a little
+// later through the sample tube. Loops repeat to about a percent.
+constexpr double kLoopTransportS = 8.0;
+constexpr double kSampleTubeS = 2.0;
+constexpr double kLoopMvPerMl = 40.0;
+constexpr double kLoopFrontS = 1.5;
+constexpr double kLoopTailS = 4.0;
+constexpr double kLoopSpread = 0.01;
+
+// Gas codes the analyser knows the reactive gases by.
+constexpr int kHydrogenCode = 4;
+constexpr int kOxygenCode = 8;
+constexpr int kAmmoniaCode = 3;
+constexpr double kFlowingMlMin = 0.5;  // a channel below this counts as closed
+constexpr double kAmmoniaAdsorbsBelowC = 250.0;
+
+// A treatment gas in the measuring cell lowers the signal in proportion to its share of the
+// stream and how far its conductivity lies from the carrier's; the cell's volume lags it.
+constexpr double kCompositionMv = 100.0;
+constexpr double kCompositionLagS = 20.0;
+// A new carrier gas reaches the reference cell before the measuring cell: a broad wave.
+constexpr double kCarrierWaveMv = 3.0;
+constexpr double kCarrierWaveFrontS = 8.0;
+constexpr double kCarrierWaveTailS = 15.0;
+constexpr double kCarrierWaveDelayS = 20.0;
+
+// How strongly the detector answers a gas in an argon or nitrogen carrier, relative to hydrogen.
+double responseOf(int gasCode) {
+    switch (gasCode) {
+    case kHydrogenCode: return 1.0;
+    case 2: return 0.9;  // helium and the other noble gases share the code
+    case kAmmoniaCode: return 0.4;
+    case kOxygenCode: return 0.3;
+    default: return 0.1;
+    }
+}
+
+// The loop pulse of a gas, per ml, relative to nitrogen.
+double loopResponseOf(int gasCode) {
+    switch (gasCode) {
+    case kHydrogenCode: return 1.2;
+    case kOxygenCode: return 0.8;
+    default: return 1.0;
+    }
+}
 
 // Calibration mode switches the dosing loop shortly after "AB", then every 30 s until "DE".
 constexpr double kCalibrationFirstApexS = 5.0;
@@ -57,8 +110,8 @@ constexpr double kBlipReachS = 12.0;
 // The auxiliary frame carries the bridge current, 150.00 mA in 0.01 mA; the program ignores it.
 constexpr uint32_t kAuxValue = 15000;
 
-enum Slot : uint8_t { kSlotDetector, kSlotTemperature, kSlotFlow1, kSlotFlow2, kSlotAux, kSlotKinds };
-constexpr std::array<int, kSlotKinds> kSlotCounts = {kDetectorFramesPerPeriod, 8, 6, 6, 2};
+enum Slot : uint8_t { kSlotDetector, kSlotTemperature, kSlotFlow1, kSlotFlow2, kSlotAux, kSlotFlow3, kSlotFlow4, kSlotKinds };
+constexpr std::array<int, kSlotKinds> kSlotCounts = {kDetectorFramesPerPeriod, 8, 6, 6, 2, 2, 2};
 
 // Places each kind of frame evenly over the period: every slot goes to the kind that is
 // furthest behind its share.
@@ -91,7 +144,8 @@ constexpr int countOf(uint8_t kind) {
     return n;
 }
 static_assert(countOf(kSlotDetector) == kDetectorFramesPerPeriod);
-static_assert(kSlotCounts[0] + kSlotCounts[1] + kSlotCounts[2] + kSlotCounts[3] + kSlotCounts[4] ==
+static_assert(kSlotCounts[0] + kSlotCounts[1] + kSlotCounts[2] + kSlotCounts[3] + kSlotCounts[4] +
+                  kSlotCounts[5] + kSlotCounts[6] ==
               kFramesPerPeriod);
 static_assert(kPeriodBytes < kMaxPeriodBytes, "a period must fit the line with room to spare");
 
@@ -162,18 +216,18 @@ double SimulatedAnalyser::blipMv(double seconds) const {
 }
 
 double SimulatedAnalyser::signalAt(double seconds) const {
-    return kBaselineMv + driftMv(seconds) + desorptionMv_ + peaks_.signalAt(seconds) + blipMv(seconds);
+    return kBaselineMv + driftMv(seconds) + sampleLineMv_ + compositionMv_ + peaks_.signalAt(seconds) + blipMv(seconds);
 }
 
-void SimulatedAnalyser::addPulse(double apexS, double heightMv, double frontS, double tailS) {
-    const double size = 1.0 + kPulseSpread * events_.normal();
+void SimulatedAnalyser::addPulse(double apexS, double heightMv, double frontS, double tailS, double spread) {
+    const double size = 1.0 + spread * events_.normal();
     peaks_.add(GasPulse{apexS, heightMv * size, frontS, tailS});
     ++peaksTriggered_;
 }
 
 void SimulatedAnalyser::scheduleCalibrationLoops(double untilS) {
     while (calibration_ && nextCalibrationApexS_ <= untilS) {
-        addPulse(nextCalibrationApexS_, kCalibrationHeightMv, kCalibrationFrontS, kCalibrationTailS);
+        addPulse(nextCalibrationApexS_, kCalibrationHeightMv, kCalibrationFrontS, kCalibrationTailS, kPulseSpread);
         nextCalibrationApexS_ += kCalibrationIntervalS;
     }
 }
@@ -214,11 +268,14 @@ void SimulatedAnalyser::execute(const ParsedCommand& command) {
         understood = k < kValves && (action == 0x10 || action == 0x20);
         if (understood) {
             const bool on = action == 0x10;
-            if (valves_[k] != on) {
+            const bool changed = valves_[k] != on;
+            if (changed) {
                 blipAmplitudeMv_ = blipMv(now) + kValveBlipMv;
                 blipStartS_ = now;
             }
             valves_[k] = on;
+            if (changed && on && k == kValveLoopInject) injectLoop(now);
+            updateRouting();
         }
         break;
     }
@@ -226,12 +283,25 @@ void SimulatedAnalyser::execute(const ParsedCommand& command) {
         const int k = second & 0x0F;
         const int action = second & 0xF0;
         understood = k < kCleaningChannels && (action == 0x10 || action == 0x20);
-        if (understood) cleaning_[k] = action == 0x10;
+        if (understood) {
+            cleaning_[k] = action == 0x10;
+            flows_.setFlushing(k + 1, cleaning_[k]);
+        }
         break;
     }
-    case ';':
-        understood = flows_.set(second >> 4, second & 0x0F, (command.bytes[2] << 8) | command.bytes[3]);
+    case ';': {
+        const int channel = second >> 4;
+        const int code = second & 0x0F;
+        const int before = flows_.gasCode(1);
+        understood = flows_.set(channel, code, (command.bytes[2] << 8) | command.bytes[3]);
+        if (understood && channel == 1 && code != before) {
+            // The new carrier reaches the reference cell first, the measuring cell later.
+            const double height = kCarrierWaveMv * (responseOf(code) - responseOf(before));
+            peaks_.add(GasPulse{now + kCarrierWaveDelayS, height, kCarrierWaveFrontS, kCarrierWaveTailS});
+        }
+        if (understood) updateRouting();
         break;
+    }
     case '>':
         understood = executeProgramme(command);
         break;
@@ -263,18 +333,27 @@ bool SimulatedAnalyser::executeInjector(uint8_t byte) {
     const int operation = byte & 0x03;
     const double now = nowS();
     switch (operation) {
-    case 1:  // adsorb: the pulse loads the flagged positions and saturates the sample
-        for (int p = 0; p < kInjectorPositions; ++p) {
-            if ((positions >> p) & 1) loaded_[p] = true;
-        }
-        if (positions != 0) sites_.refill();
-        return true;
-    case 2: {  // desorb every flagged position, one after another
+    case 1: {  // adsorb: each empty flagged position takes up gas; the pulse saturates the sample
         int order = 0;
         for (int p = 0; p < kInjectorPositions; ++p) {
             if (((positions >> p) & 1) == 0) continue;
+            if (!loaded_[p]) {
+                addPulse(now + kTransportS + order * kPositionStaggerS, kUptakeHeightMv, kUptakeFrontS, kUptakeTailS,
+                         kPulseSpread);
+                ++order;
+            }
+            loaded_[p] = true;
+        }
+        if (positions != 0) sites_.refill();
+        return true;
+    }
+    case 2: {  // desorb every flagged position that holds gas, one after another
+        int order = 0;
+        for (int p = 0; p < kInjectorPositions; ++p) {
+            if (((positions >> p) & 1) == 0 || !loaded_[p]) continue;
             loaded_[p] = false;
-            addPulse(now + kTransportS + order * kPositionStaggerS, kDesorbHeightMv, kDesorbFrontS, kDesorbTailS);
+            addPulse(now + kTransportS + order * kPositionStaggerS, kDesorbHeightMv, kDesorbFrontS, kDesorbTailS,
+                     kPulseSpread);
             ++order;
         }
         return true;
@@ -282,8 +361,8 @@ bool SimulatedAnalyser::executeInjector(uint8_t byte) {
     case 0: {  // a step of the automatic sequence names exactly one position
         if (positions == 0 || (positions & (positions - 1)) != 0) return false;
         const int p = std::countr_zero(static_cast<unsigned>(positions));
+        if (loaded_[p]) addPulse(now + kTransportS, kDesorbHeightMv, kDesorbFrontS, kDesorbTailS, kPulseSpread);
         loaded_[p] = false;
-        addPulse(now + kTransportS, kDesorbHeightMv, kDesorbFrontS, kDesorbTailS);
         return true;
     }
     default:
@@ -301,8 +380,9 @@ size_t SimulatedAnalyser::emitPeriod(uint8_t* out, size_t capacity) {
     scheduleCalibrationLoops(end + kPulseLeadS);
     const double startC = furnace_.temperatureC();
     furnace_.advance(kPeriodSeconds);
-    desorptionMv_ = sites_.advance(0.5 * (startC + furnace_.temperatureC()), kPeriodSeconds);
     flows_.advance(kPeriodSeconds);
+    updateRouting();
+    sampleLineMv_ = sampleLineMv(startC, furnace_.temperatureC());
     peaks_.expire(start);
 
     if (silentPeriods_ > 0) {
@@ -324,10 +404,12 @@ size_t SimulatedAnalyser::emitPeriod(uint8_t* out, size_t capacity) {
     insertedCount_ = 0;
 
     // Drift and desorption change little within a period; pulses and blips are followed closely.
-    const double level = kBaselineMv + driftMv(0.5 * (start + end)) + desorptionMv_;
+    const double level = kBaselineMv + driftMv(0.5 * (start + end)) + sampleLineMv_ + compositionMv_;
     const uint32_t temperature = temperatureValue(alarm_, furnace_.temperatureC());
     const uint32_t flow1 = flowValue(flows_.measured(1));
     const uint32_t flow2 = flowValue(flows_.measured(2));
+    const uint32_t flow3 = flowValue(flows_.measured(3));
+    const uint32_t flow4 = flowValue(flows_.measured(4));
     const double step = kPeriodSeconds / kDetectorFramesPerPeriod;
     int detector = 0;
     int64_t codeSum = 0;
@@ -351,6 +433,12 @@ size_t SimulatedAnalyser::emitPeriod(uint8_t* out, size_t capacity) {
         case kSlotFlow2:
             writer.frame(kFlow2Type, flow2);
             break;
+        case kSlotFlow3:
+            writer.frame(kFlow3Type, flow3);
+            break;
+        case kSlotFlow4:
+            writer.frame(kFlow4Type, flow4);
+            break;
         default:
             writer.frame(kAuxType, kAuxValue);
             break;
@@ -359,6 +447,60 @@ size_t SimulatedAnalyser::emitPeriod(uint8_t* out, size_t capacity) {
     const double meanCode = static_cast<double>(codeSum) / kDetectorFramesPerPeriod;
     lastPointMv_ = (meanCode - kDetectorZero) / kDetectorZero * kFullScaleMv;
     return writer.length();
+}
+
+void SimulatedAnalyser::updateRouting() {
+    loop_.update(valves_, flows_.gasCode(2), flows_.measured(2) >= kFlowingMlMin || flows_.setpoint(2) > 0);
+}
+
+void SimulatedAnalyser::injectLoop(double now) {
+    if (!loop_.inject()) return;  // an empty loop sends only the switch's blip
+    const int gas = loop_.gasCode();
+    double reaching = DosingLoop::kVolumeMl;
+    double delay = kLoopTransportS;
+    if (!valves_[kValveBypass]) {
+        // Through the sample: its metal surface takes its share of hydrogen or oxygen.
+        if (gas == kHydrogenCode || gas == kOxygenCode) reaching -= metal_.takeUp(gas == kOxygenCode, reaching);
+        delay += kSampleTubeS;
+    }
+    if (loopPulses_ < kRecordedPulses) pulseTaken_[static_cast<size_t>(loopPulses_)] = DosingLoop::kVolumeMl - reaching;
+    ++loopPulses_;
+    const bool seen = valves_[kValveBypass] || !valves_[kValveSampleToVent];
+    if (!seen || reaching <= 0.0) return;
+    addPulse(now + delay, kLoopMvPerMl * reaching * loopResponseOf(gas), kLoopFrontS, kLoopTailS, kLoopSpread);
+}
+
+double SimulatedAnalyser::sampleLineMv(double startC, double endC) {
+    const double meanC = 0.5 * (startC + endC);
+    const bool overSample = !valves_[kValveBypass];
+    const bool treatment = treatmentOverSample(valves_) && flows_.measured(2) >= kFlowingMlMin;
+    const int carrier = flows_.gasCode(1);
+    const int treatmentGas = flows_.gasCode(2);
+    auto flowing = [&](int code) {
+        return overSample && ((treatment && treatmentGas == code) ||
+                              (carrier == code && flows_.measured(1) >= kFlowingMlMin));
+    };
+    // The sample reacts to what flows over it whether or not the detector is watching.
+    double mv = sites_.advance(meanC, kPeriodSeconds);
+    if (flowing(kHydrogenCode)) {
+        mv += redox_.reduce(meanC, kPeriodSeconds);
+        metal_.flowHydrogen();
+    }
+    if (flowing(kOxygenCode)) {
+        mv += redox_.oxidise(meanC, kPeriodSeconds);
+        metal_.flowOxygen();
+    }
+    // Ammonia over the cool sample fills its acid sites again, ready for the next TPD.
+    if (flowing(kAmmoniaCode) && meanC < kAmmoniaAdsorbsBelowC) sites_.refill();
+    // The treatment gas in the measuring cell shifts the signal, lagging behind its share.
+    double target = 0.0;
+    if (treatment && vespian::sim::detectorSeesSample(valves_)) {
+        const double f1 = flows_.measured(1);
+        const double f2 = flows_.measured(2);
+        target = -kCompositionMv * f2 / (f1 + f2) * std::abs(responseOf(treatmentGas) - responseOf(carrier));
+    }
+    compositionMv_ += (target - compositionMv_) * (1.0 - std::exp(-kPeriodSeconds / kCompositionLagS));
+    return vespian::sim::detectorSeesSample(valves_) ? mv : 0.0;
 }
 
 double SimulatedAnalyser::instrumentSeconds() const {
@@ -434,6 +576,46 @@ int SimulatedAnalyser::peaksTriggered() const {
 double SimulatedAnalyser::adsorbedCoverage(int site) const {
     std::lock_guard<std::mutex> lock(mutex_);
     return site >= 0 && site < DesorptionSites::kSites ? sites_.coverage(site) : 0.0;
+}
+
+double SimulatedAnalyser::oxidisedFraction(int species) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return species >= 0 && species < static_cast<int>(kOxideSpecies.size()) ? redox_.oxidisedFraction(species) : 0.0;
+}
+
+double SimulatedAnalyser::carbonLeft() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return redox_.carbonLeft();
+}
+
+double SimulatedAnalyser::metalHydrogenCovered() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return metal_.hydrogenCovered();
+}
+
+double SimulatedAnalyser::metalOxygenCovered() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return metal_.oxygenCovered();
+}
+
+bool SimulatedAnalyser::dosingLoopFull() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return loop_.full();
+}
+
+int SimulatedAnalyser::loopPulses() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return loopPulses_;
+}
+
+double SimulatedAnalyser::loopPulseTaken(int index) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return index >= 0 && index < std::min(loopPulses_, kRecordedPulses) ? pulseTaken_[static_cast<size_t>(index)] : 0.0;
+}
+
+bool SimulatedAnalyser::detectorSeesSample() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return vespian::sim::detectorSeesSample(valves_);
 }
 
 double SimulatedAnalyser::baselineMv() const {

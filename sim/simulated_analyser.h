@@ -4,11 +4,16 @@
 // fast that runs against the wall). Deterministic from its seed: the same seed and the same
 // commands at the same periods give the same bytes.
 //
-// The model: a detector baseline with noise and slow drift; a peak for each desorption step and,
-// in calibration mode, for each calibration loop; a furnace that runs the loaded programme after
-// "start", with temperature-programmed desorption peaks as it heats; flows that follow their
-// setpoints; valves (a switch gives a small pressure blip) and cleaning as plain state. Tests and
-// the console can inject link faults between periods.
+// The model: a detector baseline with noise and slow drift; an uptake peak for each injector
+// position adsorbed and a desorption peak for each one desorbed, and in calibration mode a peak
+// for each calibration loop; a furnace that runs the loaded programme after "start", with
+// temperature-programmed desorption peaks as it heats; hydrogen over the heated sample reduces it
+// (consumption peaks, TPR), oxygen oxidises it back and burns its carbon (TPO); the dosing loop's
+// pulses are taken up by the sample's metal surface until it is saturated (pulse titration);
+// flows that follow their setpoints and gases with a lag, cleaning that flushes a channel at full
+// flow; valves that route the gas (gas_path.h), so the detector sees the sample's gas or only the
+// carrier, each switch with a small pressure blip. Tests and the fault menu inject alarms and link
+// faults between periods.
 //
 // Thread-safe: commands come from one thread while frames are produced on another.
 
@@ -21,17 +26,21 @@
 #include "sim/desorption_sites.h"
 #include "sim/flow_channels.h"
 #include "sim/furnace_model.h"
+#include "sim/gas_path.h"
+#include "sim/metal_surface.h"
 #include "sim/peak_train.h"
 #include "sim/random_source.h"
+#include "sim/reducible_sample.h"
 
 namespace vespian::sim {
 
 inline constexpr double kPeriodSeconds = 0.2;  // one trace point
 inline constexpr int kDetectorFramesPerPeriod = 72;
 // Besides the detector frames a period carries 8 temperature frames, 6 frames for each of the
-// two displayed flows and 2 auxiliary frames, spread evenly between the detector frames.
-inline constexpr int kFramesPerPeriod = 94;
-inline constexpr size_t kPeriodBytes = kFramesPerPeriod * 4;  // 1880 bytes per second
+// two displayed flows, 2 auxiliary frames and 2 for each of the flows of channels 3 and 4 (types
+// 0x65 and 0x66, which the program reads past), spread evenly between the detector frames.
+inline constexpr int kFramesPerPeriod = 98;
+inline constexpr size_t kPeriodBytes = kFramesPerPeriod * 4;  // 1960 bytes per second
 // What 38400 baud (ten bits a byte) carries in one period; injected faults fill up to this.
 inline constexpr size_t kMaxPeriodBytes = 768;
 inline constexpr int kValves = 8;
@@ -65,8 +74,18 @@ public:
     bool injectorLoaded(int position) const;  // position 1..4: adsorbed on and not yet desorbed
     int commandsReceived() const;           // well-formed commands acted upon
     long bytesSkipped() const;              // bytes that began no command
-    int peaksTriggered() const;             // desorption steps and calibration loops so far
+    int peaksTriggered() const;             // uptakes, desorptions, calibration loops and pulses so far
     double adsorbedCoverage(int site) const;  // 0..1 of the sample's desorption sites
+    double oxidisedFraction(int species) const;  // 0..1 of the sample's reducible oxides
+    double carbonLeft() const;                // 0..1 of the sample's carbon deposit
+    double metalHydrogenCovered() const;      // 0..1 of the surface metal atoms
+    double metalOxygenCovered() const;
+    bool dosingLoopFull() const;
+    // Volumes (ml) of the dosing-loop pulses so far: what each carried and what reached the
+    // detector after the sample took its share.
+    int loopPulses() const;
+    double loopPulseTaken(int index) const;
+    bool detectorSeesSample() const;
     // Noise-free detector levels at the current instrument time: the drifting baseline alone,
     // and everything the detector sees.
     double baselineMv() const;
@@ -90,7 +109,10 @@ private:
     void execute(const ParsedCommand& command);
     bool executeInjector(uint8_t byte);
     bool executeProgramme(const ParsedCommand& command);
-    void addPulse(double apexS, double heightMv, double frontS, double tailS);
+    void addPulse(double apexS, double heightMv, double frontS, double tailS, double spread);
+    void injectLoop(double now);
+    void updateRouting();
+    double sampleLineMv(double startC, double endC);
     void scheduleCalibrationLoops(double untilS);
     double nowS() const;
     double driftMv(double seconds) const;
@@ -111,13 +133,20 @@ private:
     bool streaming_ = false;
     bool calibration_ = false;
     double nextCalibrationApexS_ = 0.0;
-    std::array<bool, kValves> valves_{};
+    ValvePositions valves_{};
+    DosingLoop loop_;
+    ReducibleSample redox_;
+    MetalSurface metal_;
+    double compositionMv_ = 0.0;  // the treatment gas in the measuring cell, after its lag
+    double sampleLineMv_ = 0.0;   // desorption and consumption of the last period, as seen
+    static constexpr int kRecordedPulses = 64;
+    std::array<double, kRecordedPulses> pulseTaken_{};
+    int loopPulses_ = 0;
     std::array<bool, kCleaningChannels> cleaning_{};
     std::array<bool, kInjectorPositions> loaded_{};
     int commands_ = 0;
     int peaksTriggered_ = 0;
     double driftPhase_[2] = {0.0, 0.0};
-    double desorptionMv_ = 0.0;  // mean desorption signal of the last period
     double blipAmplitudeMv_ = 0.0;
     double blipStartS_ = 0.0;
     double lastPointMv_ = 0.0;

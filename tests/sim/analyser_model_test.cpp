@@ -105,7 +105,11 @@ protected:
 };
 
 TEST_F(SimulatedPeaks, DesorptionGivesAPeakFarAboveTheNoise) {
-    run(analyser, periodsFor(60.0), &reader);
+    InjectorPositions second;
+    second.position[1] = true;
+    send(analyser, InjectorCommand(InjectorOperation::Adsorb, second));
+    EXPECT_EQ(analyser.peaksTriggered(), 1) << "the uptake";
+    run(analyser, periodsFor(90.0), &reader);
     const int32_t quiet = reader.points() / 2;
     const float baseline = reader.meanOf(quiet, reader.points());
     auto areaFrom = [&](int32_t from) { return (reader.meanOf(from, reader.points()) - baseline) * (reader.points() - from); };
@@ -113,7 +117,7 @@ TEST_F(SimulatedPeaks, DesorptionGivesAPeakFarAboveTheNoise) {
 
     const int32_t injected = reader.points();
     send(analyser, AutoDesorbStep(2));
-    EXPECT_EQ(analyser.peaksTriggered(), 1);
+    EXPECT_EQ(analyser.peaksTriggered(), 2);
     run(analyser, periodsFor(30.0), &reader);
     const float* signal = reader.chromatogram.signalMv();
     const auto apex = static_cast<int32_t>(std::max_element(signal + injected, signal + reader.points()) - signal);
@@ -126,13 +130,28 @@ TEST_F(SimulatedPeaks, DesorptionGivesAPeakFarAboveTheNoise) {
     EXPECT_NEAR(reader.point(reader.points() - 1), baseline, 0.1f) << "back on the baseline";
 }
 
-TEST_F(SimulatedPeaks, EveryTickedPositionDesorbsAsItsOwnPeak) {
+TEST_F(SimulatedPeaks, EveryTickedPositionTakesUpThenDesorbsAsItsOwnPeak) {
     InjectorPositions all;
     std::fill(std::begin(all.position), std::end(all.position), true);
     send(analyser, InjectorCommand(InjectorOperation::Desorb, all));
+    EXPECT_EQ(analyser.peaksTriggered(), 0) << "nothing adsorbed, nothing to desorb";
+    send(analyser, InjectorCommand(InjectorOperation::Adsorb, all));
     EXPECT_EQ(analyser.peaksTriggered(), 4);
+    send(analyser, InjectorCommand(InjectorOperation::Adsorb, all));
+    EXPECT_EQ(analyser.peaksTriggered(), 4) << "already loaded: no further uptake";
+    run(analyser, periodsFor(130.0), &reader);
+    const float baseline = static_cast<float>(analyser.baselineMv());
+    // The uptakes are dips below the baseline, one a position.
+    StreamReader inverted;
+    for (int32_t i = 0; i < reader.points(); ++i) inverted.chromatogram.appendReading(2 * baseline - reader.point(i), 0.0f);
+    EXPECT_EQ(inverted.excursions(0, baseline, 8.0f, 2.0f).size(), 4u);
+    EXPECT_TRUE(reader.excursions(0, baseline, 8.0f, 2.0f).empty());
+
+    const int32_t desorbed = reader.points();
+    send(analyser, InjectorCommand(InjectorOperation::Desorb, all));
+    EXPECT_EQ(analyser.peaksTriggered(), 8);
     run(analyser, periodsFor(100.0), &reader);
-    EXPECT_EQ(reader.excursions(0, static_cast<float>(analyser.baselineMv()), 10.0f, 2.0f).size(), 4u);
+    EXPECT_EQ(reader.excursions(desorbed, baseline, 10.0f, 2.0f).size(), 4u);
 }
 
 TEST_F(SimulatedPeaks, CalibrationModeDosesEveryThirtySecondsUntilMeasurement) {

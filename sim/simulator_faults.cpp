@@ -1,0 +1,32 @@
+#include "sim/simulator_faults.h"
+
+#include "sim/simulated_analyser.h"
+
+namespace vespian::sim {
+
+double silenceSeconds(SimulatorFault fault) {
+    switch (fault) {
+    case SimulatorFault::Silence3: return 3.0;
+    case SimulatorFault::Silence10: return 10.0;
+    case SimulatorFault::Silence30: return 30.0;
+    default: return 0.0;
+    }
+}
+
+void applyFault(SimulatedAnalyser& analyser, SimulatorFault fault, double speed) {
+    switch (fault) {
+    case SimulatorFault::Alarm1: analyser.setAlarm(1); break;
+    case SimulatorFault::Alarm2: analyser.setAlarm(2); break;
+    case SimulatorFault::Alarm3: analyser.setAlarm(3); break;
+    case SimulatorFault::ClearAlarm: analyser.setAlarm(0); break;
+    case SimulatorFault::Silence3:
+    case SimulatorFault::Silence10:
+    case SimulatorFault::Silence30:
+        analyser.silence(silenceSeconds(fault) * (speed > 0.0 ? speed : 1.0));
+        break;
+    case SimulatorFault::Garbage: analyser.injectGarbage(kGarbageBytes); break;
+    case SimulatorFault::InsertByte: analyser.insertByte(0x5A); break;
+    }
+}
+
+}  // namespace vespian::sim

@@ -1,0 +1,55 @@
+#pragma once
+// The faults an operator in training (or a test) can provoke in the simulated analyser: the three
+// alarm codes, a link that falls silent for some seconds, garbage on the line and one inserted
+// byte. The desktop's "模拟仪器" menu lists them in this order.
+
+#include <array>
+#include <cstddef>
+#include <string_view>
+
+namespace vespian::sim {
+
+class SimulatedAnalyser;
+
+enum class SimulatorFault {
+    Alarm1,
+    Alarm2,
+    Alarm3,
+    ClearAlarm,
+    Silence3,
+    Silence10,
+    Silence30,
+    Garbage,
+    InsertByte,
+};
+
+struct SimulatorFaultEntry {
+    SimulatorFault fault;
+    std::string_view label;
+    bool separatorBefore = false;
+};
+
+inline constexpr std::string_view kSimulatorMenuTitle = "模拟仪器";
+inline constexpr std::array<SimulatorFaultEntry, 9> kSimulatorFaults = {{
+    {SimulatorFault::Alarm1, "报警1：温度传感器故障"},
+    {SimulatorFault::Alarm2, "报警2：温度传感器未置于炉中"},
+    {SimulatorFault::Alarm3, "报警3：可燃气体泄漏"},
+    {SimulatorFault::ClearAlarm, "解除报警"},
+    {SimulatorFault::Silence3, "通信中断3秒", true},
+    {SimulatorFault::Silence10, "通信中断10秒"},
+    {SimulatorFault::Silence30, "通信中断30秒"},
+    {SimulatorFault::Garbage, "发送乱码(200字节)", true},
+    {SimulatorFault::InsertByte, "插入一个字节"},
+}};
+
+inline constexpr size_t kGarbageBytes = 200;
+
+// Applies the fault now. A silence lasts that many wall seconds: the instrument's clock runs
+// `speed` times the wall's (0 or less: as fast as the line is read, where wall seconds are taken
+// as instrument seconds).
+void applyFault(SimulatedAnalyser& analyser, SimulatorFault fault, double speed);
+
+// Seconds of silence a fault asks for, 0 for the others.
+double silenceSeconds(SimulatorFault fault);
+
+}  // namespace vespian::sim
