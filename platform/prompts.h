@@ -15,6 +15,7 @@ struct FileDialogRequest {
     std::string filterName;      // e.g. "Vespian2002谱图文件 (*.lne)"
     std::string filterPattern;   // e.g. "*.lne"
     std::string initialDirectory;  // e.g. the data folder "SAVE"
+    std::string initialName{};     // the name offered in the dialog, e.g. "unname"; may be empty
 };
 
 class Prompts {

@@ -6,6 +6,7 @@
 #include <memory>
 #include <vector>
 
+#include "platform/replace_file.h"
 #include "trace/chromatogram.h"
 
 namespace vespian {
@@ -29,16 +30,6 @@ struct FileCloser {
 };
 using File = std::unique_ptr<std::FILE, FileCloser>;
 
-bool writeAll(std::FILE* file, const void* data, size_t bytes) {
-    return bytes == 0 || std::fwrite(data, 1, bytes, file) == bytes;
-}
-
-// A failed save removes its temporary file; the target stays as it was.
-void discard(const fs::path& temporary) {
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
-}
-
 }  // namespace
 
 std::string withTraceExtension(const std::string& name) {
@@ -51,26 +42,12 @@ TraceFileResult saveTraceFile(const std::string& path, const Chromatogram& chrom
     const std::string failure = quoted("无法建立", path, "文件");
     // The count is read once: points that arrive while writing belong to the next save.
     const int32_t n = chromatogram.pointCount();
-    const fs::path target(path);
-    fs::path temporary = target;
-    temporary += ".part";
-
-    File file(std::fopen(temporary.c_str(), "wb"));
-    if (!file) return {false, failure};
     const size_t bytes = static_cast<size_t>(n) * sizeof(float);
-    const bool written = writeAll(file.get(), &n, sizeof n) && writeAll(file.get(), chromatogram.signalMv(), bytes) &&
-                         writeAll(file.get(), chromatogram.temperatureC(), bytes);
-    const bool closed = std::fclose(file.release()) == 0;
-    if (!written || !closed) {
-        discard(temporary);
-        return {false, failure};
-    }
-    std::error_code error;
-    fs::rename(temporary, target, error);
-    if (error) {
-        discard(temporary);
-        return {false, failure};
-    }
+    const ReplaceFileStatus status = replaceFile(path, [&](std::FILE* file) {
+        return writeBlock(file, &n, sizeof n) && writeBlock(file, chromatogram.signalMv(), bytes) &&
+               writeBlock(file, chromatogram.temperatureC(), bytes);
+    });
+    if (status != ReplaceFileStatus::Ok) return {false, failure};
     return {true, {}};
 }
 

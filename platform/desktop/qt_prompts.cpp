@@ -29,6 +29,13 @@ QString filterOf(const FileDialogRequest& request) {
     return filter;
 }
 
+// The folder, or the offered name inside it.
+QString startPath(const FileDialogRequest& request) {
+    const QString folder = fromUtf8(request.initialDirectory);
+    if (request.initialName.empty()) return folder;
+    return QDir(folder).filePath(fromUtf8(request.initialName));
+}
+
 std::optional<std::string> chosen(const QString& path) {
     if (path.isEmpty()) return std::nullopt;
     return path.toStdString();
@@ -54,15 +61,14 @@ bool QtPrompts::askYesNo(const std::string& caption, const std::string& text, Pr
 
 std::optional<std::string> QtPrompts::openFileName(const FileDialogRequest& request) {
     QDir().mkpath(fromUtf8(request.initialDirectory));
-    return chosen(QFileDialog::getOpenFileName(owner_, fromUtf8(request.title), fromUtf8(request.initialDirectory),
-                                               filterOf(request)));
+    return chosen(QFileDialog::getOpenFileName(owner_, fromUtf8(request.title), startPath(request), filterOf(request)));
 }
 
 std::optional<std::string> QtPrompts::saveFileName(const FileDialogRequest& request) {
     QDir().mkpath(fromUtf8(request.initialDirectory));
     // The program asks about replacing an existing file itself, with its own wording.
-    return chosen(QFileDialog::getSaveFileName(owner_, fromUtf8(request.title), fromUtf8(request.initialDirectory),
-                                               filterOf(request), nullptr, QFileDialog::DontConfirmOverwrite));
+    return chosen(QFileDialog::getSaveFileName(owner_, fromUtf8(request.title), startPath(request), filterOf(request),
+                                               nullptr, QFileDialog::DontConfirmOverwrite));
 }
 
 }  // namespace vespian

@@ -18,7 +18,8 @@ bool ScriptedPrompts::askYesNo(const std::string& caption, const std::string& te
 }
 
 std::optional<std::string> ScriptedPrompts::nextFile(PromptRecord::Kind kind, const FileDialogRequest& request) {
-    records_.push_back({kind, request.title, request.filterName, PromptIcon::None, request.initialDirectory});
+    records_.push_back(
+        {kind, request.title, request.filterName, PromptIcon::None, request.initialDirectory, request.initialName});
     if (files_.empty()) {
         ++unscripted_;
         return std::nullopt;

@@ -19,6 +19,7 @@ struct PromptRecord {
     std::string text;     // the filter name for file dialogs
     PromptIcon icon = PromptIcon::None;
     std::string initialDirectory;  // file dialogs only
+    std::string initialName{};     // file dialogs only
 };
 
 class ScriptedPrompts final : public Prompts {
