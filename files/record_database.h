@@ -28,7 +28,6 @@ inline constexpr char kDatabaseFilter[] = "Vespian2002 file (*.03D)";
 inline constexpr char kDatabasePattern[] = "*.03D";
 inline constexpr char kDatabaseSaveFailedText[] = "无法打开数据库文件,其组件可能已经丢失!!!";
 inline constexpr char kDatabaseWriteFailedText[] = "数据库文件写入失败,原来的数据库文件保持不变!!!";
-inline constexpr char kDatabaseFullText[] = "当前库已存数据,请“新建”或“打开”另一个库文件";
 inline constexpr size_t kDatabaseHeaderBytes = 12;
 inline constexpr size_t kNewDatabaseBytes = 10;
 

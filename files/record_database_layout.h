@@ -182,6 +182,9 @@ static_assert(offsetof(SurfaceReportRecord, n2_flow) == 364);
 static_assert(offsetof(SurfaceReportRecord, he_flow) == 404);
 static_assert(offsetof(SurfaceReportRecord, rel_pressure) == 444);
 
+// A full report table: no room for another report.
+inline constexpr char kDatabaseFullText[] = "当前库已存数据,请“新建”或“打开”另一个库文件";
+
 // A table of fixed capacity: records 0 .. count − 1 are meaningful and contiguous.
 template <typename Record, int32_t Capacity>
 struct RecordTable {
@@ -197,6 +200,26 @@ struct RecordTable {
 using StandardTable = RecordTable<StandardRecord, kStandardCapacity>;
 using SampleTable = RecordTable<SampleRecord, kSampleCapacity>;
 using ReportTable = RecordTable<SurfaceReportRecord, kReportCapacity>;
+
+// The four values the calibration dialog starts from, in the order of the last 16 bytes of
+// ZEvid.ini. They change when a BET report is committed.
+struct BetCalibrationDefaults {
+    float loopVolumeMl = 3.0f;
+    float n2TemperatureC = 15.0f;
+    float adsorptionPressureKpa = 101.3f;
+    float saturatedPressureKpa = 103.0f;
+
+    static BetCalibrationDefaults fromArray(const float (&values)[4]) {
+        return {values[0], values[1], values[2], values[3]};
+    }
+    void toArray(float (&values)[4]) const {
+        values[0] = loopVolumeMl;
+        values[1] = n2TemperatureC;
+        values[2] = adsorptionPressureKpa;
+        values[3] = saturatedPressureKpa;
+    }
+};
+static_assert(sizeof(BetCalibrationDefaults) == 16);
 
 // Which list a list operation acts on, as the main window numbers them.
 enum class RecordList : int32_t { Standards = 0, Samples = 1, Reports = 2 };

@@ -18,6 +18,13 @@ struct FileDialogRequest {
     std::string initialName{};     // the name offered in the dialog, e.g. "unname"; may be empty
 };
 
+// A message to show: what a core rule answers when it refuses something.
+struct PromptMessage {
+    std::string caption;
+    std::string text;
+    PromptIcon icon = PromptIcon::None;
+};
+
 class Prompts {
 public:
     virtual ~Prompts() = default;
