@@ -56,6 +56,23 @@ void copyGbkBytes(char (&field)[N], std::string_view gbk) {
     std::memcpy(field, fits.data(), fits.size());
 }
 
+// A signed integer typed into a field, as the dialogs read their number fields: an optional
+// '-' and the leading digits; anything else reads 0. Saturates at the int32 range.
+inline int32_t parseSignedInteger(std::string_view text) {
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ') ++i;
+    const bool negative = i < text.size() && text[i] == '-';
+    if (negative || (i < text.size() && text[i] == '+')) ++i;
+    int64_t value = 0;
+    for (; i < text.size() && text[i] >= '0' && text[i] <= '9'; ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > 2147483648LL) value = 2147483648LL;
+    }
+    if (negative) value = -value;
+    if (value > 2147483647LL) value = 2147483647LL;
+    return static_cast<int32_t>(value);
+}
+
 // A calendar date.
 struct CalendarDate {
     int32_t year = 0;
