@@ -18,16 +18,16 @@ constexpr const char* kSampleTitles[kSampleListColumns] = {"序号",   "名称",
                                                             "测量人", "审核人",   "送样日期",  "测量日期"};
 
 template <int Columns, typename Table, typename Cells>
-DrawList columnList(const Table& table, const char* const (&titles)[Columns], const int32_t (&widths)[Columns + 1],
+DrawList columnList(const Table& table, const char* const (&titles)[Columns], std::span<const int32_t> widths,
                     int32_t screenWidth, int32_t height, int32_t firstRow, int32_t hScroll, Cells cellsOf) {
     DrawList list;
-    const int32_t total = widths[0];
+    const int32_t total = widths.empty() ? 0 : widths[0];
     list.add(DrawLine{{-hScroll, kBetListHeaderHeight}, {std::max(screenWidth, total) - hScroll, kBetListHeaderHeight}});
     int32_t left[Columns];
     int32_t right[Columns];
     int32_t x = 0;
     for (int c = 0; c < Columns; ++c) {
-        const int32_t w = std::max(widths[c + 1], 0);
+        const int32_t w = static_cast<size_t>(c + 1) < widths.size() ? std::max(widths[c + 1], 0) : 0;
         left[c] = x;
         right[c] = x + w;
         x += w;
@@ -96,13 +96,13 @@ void sampleCells(const SampleRecord& s, std::string (&cells)[kSampleListColumns]
     cells[11] = date(s.measured_year, s.measured_month, s.measured_day);
 }
 
-DrawList standardListDrawing(const StandardTable& standards, const int32_t (&widths)[kStandardListColumns + 1],
+DrawList standardListDrawing(const StandardTable& standards, std::span<const int32_t> widths,
                              int32_t screenWidth, int32_t height, int32_t firstRow, int32_t hScroll) {
     return columnList<kStandardListColumns>(standards, kStandardTitles, widths, screenWidth, height, firstRow, hScroll,
                                             [](const StandardRecord& r, auto& cells) { standardCells(r, cells); });
 }
 
-DrawList sampleListDrawing(const SampleTable& samples, const int32_t (&widths)[kSampleListColumns + 1],
+DrawList sampleListDrawing(const SampleTable& samples, std::span<const int32_t> widths,
                            int32_t screenWidth, int32_t height, int32_t firstRow, int32_t hScroll) {
     return columnList<kSampleListColumns>(samples, kSampleTitles, widths, screenWidth, height, firstRow, hScroll,
                                           [](const SampleRecord& r, auto& cells) { sampleCells(r, cells); });

@@ -6,6 +6,8 @@
 // column's right edge, selected records in magenta, slots not in use left blank.
 
 #include <cstdint>
+#include <span>
+#include <string>
 
 #include "files/record_database_layout.h"
 #include "platform/draw_list.h"
@@ -15,12 +17,13 @@ namespace vespian {
 inline constexpr int32_t kStandardListColumns = 6;
 inline constexpr int32_t kSampleListColumns = 12;
 
-// widths[0] is the total width, widths[1..6] the columns (ZEvidRecord::display).
-DrawList standardListDrawing(const StandardTable& standards, const int32_t (&widths)[kStandardListColumns + 1],
+// widths[0] is the total width, widths[1..6] the columns (ZEvidRecord::display); missing
+// entries count as 0.
+DrawList standardListDrawing(const StandardTable& standards, std::span<const int32_t> widths,
                              int32_t screenWidth, int32_t height, int32_t firstRow, int32_t hScroll);
 
 // widths[0] is the total width, widths[1..12] the columns (ZEvidRecord::columns[0..12]).
-DrawList sampleListDrawing(const SampleTable& samples, const int32_t (&widths)[kSampleListColumns + 1],
+DrawList sampleListDrawing(const SampleTable& samples, std::span<const int32_t> widths,
                            int32_t screenWidth, int32_t height, int32_t firstRow, int32_t hScroll);
 
 // The texts of a record's cells, in column order (for drawing and for tests).
