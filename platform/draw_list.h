@@ -44,6 +44,8 @@ struct DrawText {
     VAlign v = VAlign::Top;
     DrawColour colour = kBlack;
     bool rotated = false;  // turned 90° counter-clockwise about the anchor, reading upwards
+    std::string after{};   // when set, x is moved right by this text's width in the same font
+                           // (a superscript placed just after "[m")
     DrawBox clip{};        // drawn only inside this box when not empty
 };
 
