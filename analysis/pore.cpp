@@ -56,6 +56,19 @@ void deleteCurrentPorePoint(PoreTable& table) {
     table.current = std::max(0, std::min(table.current, table.count - 1));
 }
 
+bool deleteCurrentPorePointAsked(Prompts& prompts, PoreTable& table) {
+    if (!prompts.askYesNo(kDeletePoreCaption, kDeletePorePointQuestion, PromptIcon::Question)) return false;
+    const int32_t before = table.count;
+    deleteCurrentPorePoint(table);
+    return table.count != before;
+}
+
+bool deleteAllPorePointsAsked(Prompts& prompts, PoreTable& table) {
+    if (!prompts.askYesNo(kDeletePoreCaption, kDeleteAllPorePointsQuestion, PromptIcon::Question)) return false;
+    clearPorePoints(table);
+    return true;
+}
+
 void computePoreDistribution(PoreTable& table) {
     const int32_t count = std::clamp(table.count, 0, kPorePointCapacity);
     for (int32_t i = 0; i < count; ++i) {

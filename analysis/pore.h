@@ -49,6 +49,11 @@ inline constexpr char kDeletePorePointQuestion[] = "你真的要删除这一个�
 inline constexpr char kDeleteAllPorePointsQuestion[] = "你真的要删除所有孔径记录吗?";
 inline constexpr char kDeletePoreCaption[] = "删除";
 
+class Prompts;
+// The pop-up commands with their questions (caption "删除", Yes/No): true when points went.
+bool deleteCurrentPorePointAsked(Prompts& prompts, PoreTable& table);
+bool deleteAllPorePointsAsked(Prompts& prompts, PoreTable& table);
+
 // Layer thickness of each point from its relative pressure, then its distribution value.
 void computePoreDistribution(PoreTable& table);
 

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 
 namespace vespian {
@@ -69,6 +71,20 @@ std::optional<std::string> QtPrompts::saveFileName(const FileDialogRequest& requ
     // The program asks about replacing an existing file itself, with its own wording.
     return chosen(QFileDialog::getSaveFileName(owner_, fromUtf8(request.title), startPath(request), filterOf(request),
                                                nullptr, QFileDialog::DontConfirmOverwrite));
+}
+
+bool QtPrompts::choosePrinter(PrintRequest& request) {
+    auto* printer = static_cast<QPrinter*>(request.printer);
+    if (printer == nullptr) return false;
+    printer->setCopyCount(request.copies);
+    printer->setFromTo(request.fromPage, request.toPage);
+    QPrintDialog dialog(printer, owner_);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    request.copies = printer->copyCount();
+    request.fromPage = printer->fromPage();
+    request.toPage = printer->toPage();
+    return true;
 }
 
 }  // namespace vespian

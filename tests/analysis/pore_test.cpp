@@ -7,6 +7,7 @@
 
 #include "files/record_database.h"
 #include "platform/gbk_text.h"
+#include "support/scripted_prompts.h"
 
 namespace vespian {
 namespace {
@@ -129,6 +130,26 @@ TEST_F(PoreTest, DeletingPoints) {
     EXPECT_EQ(table.deadVolumeCount, 4);
     clearDeadVolumes(table);
     EXPECT_EQ(table.deadVolumeCount, 0);
+}
+
+TEST_F(PoreTest, DeletionsAskFirst) {
+    testing::ScriptedPrompts prompts;
+    threePoints();
+    prompts.answerNo();
+    EXPECT_FALSE(deleteCurrentPorePointAsked(prompts, table));
+    EXPECT_EQ(table.count, 3);
+    prompts.answerYes();
+    EXPECT_TRUE(deleteCurrentPorePointAsked(prompts, table));
+    EXPECT_EQ(table.count, 2);
+    prompts.answerNo();
+    EXPECT_FALSE(deleteAllPorePointsAsked(prompts, table));
+    prompts.answerYes();
+    EXPECT_TRUE(deleteAllPorePointsAsked(prompts, table));
+    EXPECT_EQ(table.count, 0);
+    EXPECT_EQ(prompts.texts(), (std::vector<std::string>{"你真的要删除这一个条记录吗?", "你真的要删除这一个条记录吗?",
+                                                         "你真的要删除所有孔径记录吗?", "你真的要删除所有孔径记录吗?"}));
+    EXPECT_EQ(prompts.records()[0].caption, "删除");
+    EXPECT_EQ(prompts.records()[0].icon, PromptIcon::Question);
 }
 
 TEST_F(PoreTest, PointDialogTextsAndAccept) {

@@ -37,6 +37,18 @@ std::optional<std::string> ScriptedPrompts::saveFileName(const FileDialogRequest
     return nextFile(PromptRecord::Kind::SaveFile, request);
 }
 
+bool ScriptedPrompts::choosePrinter(PrintRequest& request) {
+    records_.push_back({PromptRecord::Kind::Print, {}, {}, PromptIcon::None, {}});
+    if (answers_.empty()) {
+        ++unscripted_;
+        return false;
+    }
+    const bool print = answers_.front();
+    answers_.pop_front();
+    if (print) request.copies = printCopies_;
+    return print;
+}
+
 std::vector<std::string> ScriptedPrompts::texts() const {
     std::vector<std::string> texts;
     for (const PromptRecord& r : records_) {
