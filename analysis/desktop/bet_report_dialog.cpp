@@ -1,0 +1,117 @@
+#include "analysis/desktop/bet_report_dialog.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+
+#include "analysis/bet_page.h"
+#include "app/desktop/artwork.h"
+#include "platform/desktop/screen.h"
+#include "print/desktop/draw_list_painter.h"
+
+namespace vespian {
+
+namespace {
+
+QRect rectOf(const DrawBox& b) { return QRect(b.left, b.top, b.right - b.left, b.bottom - b.top); }
+
+}  // namespace
+
+BetReportDialog::BetReportDialog(QWidget* parent, ReportTable& reports, BetRawVolumes& raw,
+                                 const SampleIdentity& sample, BetCalibrationDefaults& defaults, Prompts& prompts)
+    : QDialog(parent), session_(reports, raw), sample_(sample), defaults_(defaults), prompts_(prompts) {
+    setObjectName("betReportDialog");
+    setWindowTitle("生成报告");
+    setFont(programFont(13));
+    setFixedSize(kBetReportWidth, kBetReportHeight);
+    centreOnScreen(this, QSize(kBetReportWidth, kBetReportHeight));
+    opened_ = session_.open(sample_);
+
+    weight_ = new QLineEdit(this);
+    weight_->setObjectName("weightEdit");
+    weight_->setGeometry(rectOf(kBetReportWeightEdit));
+    name_ = new QLineEdit(this);
+    name_->setObjectName("nameEdit");
+    name_->setGeometry(rectOf(kBetReportNameEdit));
+    first_ = new QComboBox(this);
+    first_->setObjectName("firstPointBox");
+    first_->setGeometry(rectOf(kBetReportFirstPoint));
+    second_ = new QComboBox(this);
+    second_->setObjectName("secondPointBox");
+    second_->setGeometry(rectOf(kBetReportSecondPoint));
+    auto* commit = new QPushButton("生成报告", this);
+    commit->setObjectName("commitButton");
+    commit->setGeometry(rectOf(kBetReportCommitButton));
+    commit->setDefault(true);
+    auto* abandon = new QPushButton("放弃", this);
+    abandon->setObjectName("abandonButton");
+    abandon->setGeometry(rectOf(kBetReportAbandonButton));
+    connect(commit, &QPushButton::clicked, this, &BetReportDialog::accept);
+    connect(abandon, &QPushButton::clicked, this, &BetReportDialog::reject);
+    if (!opened_) return;
+
+    weight_->setText(QString::fromStdString(session_.weightText()));
+    name_->setText(QString::fromStdString(session_.nameText()));
+    const bool pairs = session_.pairsEnabled();
+    first_->setEnabled(pairs);
+    second_->setEnabled(pairs);
+    if (pairs) {
+        for (const std::string& choice : session_.pairChoices()) {
+            first_->addItem(QString::fromStdString(choice));
+            second_->addItem(QString::fromStdString(choice));
+        }
+        first_->setCurrentIndex(session_.pairFirst());
+        second_->setCurrentIndex(session_.pairSecond());
+    }
+    connect(weight_, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (session_.weightEdited(text.toStdString())) update();
+    });
+    connect(name_, &QLineEdit::textChanged, this,
+            [this](const QString& text) { session_.nameEdited(text.toStdString()); });
+    connect(first_, &QComboBox::currentIndexChanged, this, &BetReportDialog::pairChanged);
+    connect(second_, &QComboBox::currentIndexChanged, this, &BetReportDialog::pairChanged);
+}
+
+void BetReportDialog::pairChanged() {
+    if (first_->currentIndex() < 0 || second_->currentIndex() < 0) return;
+    session_.pairChosen(first_->currentIndex(), second_->currentIndex());
+    update();
+}
+
+void BetReportDialog::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::TextAntialiasing);
+    paintDrawList(painter, betReportArtwork());
+    if (opened_) paintDrawList(painter, betReportValues(session_.record(), session_.index()));
+}
+
+void BetReportDialog::accept() {
+    if (!opened_) {
+        QDialog::reject();
+        return;
+    }
+    const BetCommitResult result = session_.commit(sample_, defaults_);
+    if (!result.committed) {
+        prompts_.message(result.message.caption, result.message.text, result.message.icon);
+        return;
+    }
+    QDialog::accept();
+}
+
+void BetReportDialog::reject() {
+    if (opened_) session_.abandon();
+    QDialog::reject();
+}
+
+bool BetReportDialog::run(QWidget* parent, ReportTable& reports, BetRawVolumes& raw, const SampleIdentity& sample,
+                          BetCalibrationDefaults& defaults, Prompts& prompts) {
+    BetReportDialog dialog(parent, reports, raw, sample, defaults, prompts);
+    if (!dialog.opened()) {
+        prompts.message("错误", kDatabaseFullText, PromptIcon::Error);
+        return false;
+    }
+    return dialog.exec() == QDialog::Accepted;
+}
+
+}  // namespace vespian

@@ -1,0 +1,54 @@
+#pragma once
+// The report dialog "生成报告": the BET result of the record under construction over the
+// dialog's own artwork (captions, frames, the plot's paper; there is no background bitmap),
+// with the sample weight, the name and the two points of the BET line to change; every change
+// recomputes from the measured volumes. "生成报告" commits the report, "放弃" drops the points.
+
+#include <QDialog>
+
+#include "analysis/bet.h"
+
+class QComboBox;
+class QLineEdit;
+
+namespace vespian {
+
+class BetReportDialog : public QDialog {
+    Q_OBJECT
+
+public:
+    BetReportDialog(QWidget* parent, ReportTable& reports, BetRawVolumes& raw, const SampleIdentity& sample,
+                    BetCalibrationDefaults& defaults, Prompts& prompts);
+
+    // After the point dialog's "完成". True when the report was committed. `defaults` take the
+    // calibration values of a committed report.
+    static bool run(QWidget* parent, ReportTable& reports, BetRawVolumes& raw, const SampleIdentity& sample,
+                    BetCalibrationDefaults& defaults, Prompts& prompts);
+
+    bool opened() const { return opened_; }
+    const BetReportSession& session() const { return session_; }
+
+    // Widgets by objectName: "weightEdit", "nameEdit", "firstPointBox", "secondPointBox",
+    // "commitButton", "abandonButton".
+
+    void accept() override;
+    void reject() override;
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    void pairChanged();
+
+    BetReportSession session_;
+    SampleIdentity sample_;
+    BetCalibrationDefaults& defaults_;
+    Prompts& prompts_;
+    bool opened_ = false;
+    QLineEdit* weight_ = nullptr;
+    QLineEdit* name_ = nullptr;
+    QComboBox* first_ = nullptr;
+    QComboBox* second_ = nullptr;
+};
+
+}  // namespace vespian

@@ -1,0 +1,51 @@
+#pragma once
+// Exports of the record lists for use outside the program:
+//   - "保存为文本文件": the selected samples as a fixed-column GBK text table (CR LF), each cell
+//     padded with spaces to its column end counted in GBK bytes and never cut;
+//   - "导出为CSV": any of the three lists as UTF-8 CSV with a byte-order mark, one header row,
+//     comma-separated, quoted where a cell needs it, so a spreadsheet opens it with every
+//     column in place. The selected records when some are selected, otherwise all.
+// Both write through a temporary file; a failed write is reported, the old file then stays.
+
+#include <cstdint>
+#include <span>
+#include <string>
+
+#include "files/record_database.h"
+
+namespace vespian {
+
+class Prompts;
+
+inline constexpr int32_t kSampleExportColumns = 12;
+// Where each column ends, in bytes from the start of the line (the last ends the line).
+inline constexpr int32_t kSampleExportColumnEnds[kSampleExportColumns - 1] = {6, 26, 41, 58, 68, 88, 108, 118, 128,
+                                                                            138, 158};
+inline constexpr int32_t kSampleExportDashes = 182;
+
+// The text file's bytes (GBK). widths[1..12] (ZEvid.ini's twelve-column widths, element 0 the
+// total) say which columns are written: 0 leaves a column out, as does a missing entry.
+std::string sampleListText(const SampleTable& samples, std::span<const int32_t> widths);
+
+// CSV files (UTF-8 with BOM, CR LF).
+std::string standardsCsv(const StandardTable& standards);
+std::string samplesCsv(const SampleTable& samples);
+std::string reportsCsv(const ReportTable& reports);
+
+// One CSV cell: quoted when it holds a comma, a quote or a line break.
+std::string csvCell(const std::string& utf8);
+
+// Appends ".txt" unless the name's last four characters are exactly ".txt".
+std::string withTextExtension(const std::string& name);
+// Appends ".csv" unless the name ends in it (any letter case).
+std::string withCsvExtension(const std::string& name);
+
+// "保存为文本文件": the file dialog, the replace question, the write. True when written.
+bool exportSampleListWithDialog(Prompts& prompts, const SampleTable& samples,
+                                std::span<const int32_t> widths, const std::string& dataFolder);
+
+// "导出为CSV" of a list. True when written.
+bool exportCsvWithDialog(Prompts& prompts, const RecordDatabase& database, RecordList list,
+                         const std::string& dataFolder);
+
+}  // namespace vespian

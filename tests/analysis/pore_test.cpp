@@ -1,0 +1,221 @@
+#include "analysis/pore.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <memory>
+
+#include "files/record_database.h"
+#include "platform/gbk_text.h"
+#include "support/scripted_prompts.h"
+
+namespace vespian {
+namespace {
+
+class PoreTest : public ::testing::Test {
+protected:
+    PoreTest() : table(*static_cast<PoreTable*>(std::calloc(1, sizeof(PoreTable)))) {}
+    ~PoreTest() override { std::free(&table); }
+
+    // Three points at P/Po 0.5, 0.6, 0.7 with pore sizes 20, 30, 50 Å and 1.0, 1.5, 2.5 ml.
+    void threePoints() {
+        table.count = 3;
+        const float p[] = {0.5f, 0.6f, 0.7f};
+        const float r[] = {20, 30, 50};
+        const float v[] = {1.0f, 1.5f, 2.5f};
+        for (int i = 0; i < 3; ++i) {
+            table.relativePressure[i] = p[i];
+            table.poreSize[i] = r[i];
+            table.adsorbed[i] = v[i];
+            table.peakArea[i] = 1000 * (i + 1);
+            table.trace[i][0] = 1;
+            table.trace[i][1] = i;
+        }
+    }
+
+    PoreTable& table;
+    std::unique_ptr<RecordDatabase> db = std::make_unique<RecordDatabase>();
+    SampleIdentity sample;
+    CalendarDate today{2025, 2, 14};
+};
+
+TEST_F(PoreTest, ReportRightAfterStartHasNoPointsTodayAndTheTypedNumber) {
+    sample.weightMg = 88.0f;
+    sample.sendingCompany = gbkFromUtf8("材料所");
+    sample.reviewer = gbkFromUtf8("审");
+    sample.sampleDate[0] = 2024;
+    const PoreReportResult result = createPoreReport(db->reports(), table, "-17", "孔径样品一号样品", sample, today);
+    ASSERT_TRUE(result.created);
+    EXPECT_EQ(result.message.text, "孔径报告已生成,其编号为：-17.");
+    EXPECT_EQ(result.message.caption, "完成");
+    EXPECT_EQ(result.message.icon, PromptIcon::Information);
+    EXPECT_EQ(db->reports().count, 1);
+    const SurfaceReportRecord& r = db->reports().records[0];
+    EXPECT_EQ(r.number, -17);
+    EXPECT_EQ(readGbkField(r.name), "孔径样品一号样");  // 14 bytes
+    EXPECT_EQ(r.point_count, 0);
+    EXPECT_EQ(r.measured_year, 2025);
+    EXPECT_EQ(r.measured_month, 2);
+    EXPECT_EQ(r.measured_day, 14);
+    EXPECT_EQ(r.weight_mg, 88.0f);
+    EXPECT_EQ(readGbkField(r.sending_company), "材料所");
+    EXPECT_EQ(readGbkField(r.reviewer), "审");
+    EXPECT_EQ(r.sample_year, 2024);
+    EXPECT_EQ(r.in_use, 1);
+    EXPECT_EQ(r.selected, 0);
+}
+
+TEST_F(PoreTest, FullReportTableRefuses) {
+    db->reports().count = kReportCapacity;
+    ASSERT_TRUE(poreReportRefusal(db->reports()).has_value());
+    EXPECT_EQ(poreReportRefusal(db->reports())->text, "当前库已存数据,请“新建”或“打开”另一个库文件");
+    EXPECT_FALSE(createPoreReport(db->reports(), table, "1", "x", sample, today).created);
+    EXPECT_EQ(db->reports().count, kReportCapacity);
+    db->reports().count = kReportCapacity - 1;
+    EXPECT_FALSE(poreReportRefusal(db->reports()).has_value());
+}
+
+TEST_F(PoreTest, ABetMeasurementInProgressMovesOnInsteadOfBecomingThePoreReport) {
+    SurfaceReportRecord& slot = db->reports().records[0];
+    slot.calib_count = 2;
+    slot.point_count = 1;
+    slot.calib_area[0] = 30000;
+    threePoints();
+    ASSERT_TRUE(createPoreReport(db->reports(), table, "3", "p", sample, today).created);
+    EXPECT_EQ(db->reports().records[0].point_count, 3);
+    EXPECT_EQ(db->reports().records[0].calib_count, 0);
+    EXPECT_EQ(db->reports().records[0].calib_area[0], 0);
+    EXPECT_EQ(db->reports().records[1].calib_count, 2);
+    EXPECT_EQ(db->reports().records[1].calib_area[0], 30000);
+}
+
+TEST_F(PoreTest, DistributionThroughTheNumericLibrary) {
+    threePoints();
+    computePoreDistribution(table);
+    // Halsey: 3.54 Å × (5 / −ln 0.5)^(1/3) = 6.8399 Å; at 0.7: 8.5356 Å.
+    EXPECT_NEAR(table.thickness[0], 6.83993, 1e-4);
+    EXPECT_NEAR(table.thickness[2], 8.53563, 1e-4);
+    // dV/dr between neighbours: (1.5 − 1.0)/(30 − 20) and (2.5 − 1.5)/(50 − 30).
+    EXPECT_EQ(table.distribution[0], 0.0f);
+    EXPECT_FLOAT_EQ(table.distribution[1], 0.05f);
+    EXPECT_FLOAT_EQ(table.distribution[2], 0.05f);
+}
+
+TEST_F(PoreTest, DeletingPoints) {
+    deleteCurrentPorePoint(table);  // no points: nothing
+    EXPECT_EQ(table.count, 0);
+    EXPECT_EQ(table.current, 0);
+
+    threePoints();
+    table.current = 1;
+    deleteCurrentPorePoint(table);
+    EXPECT_EQ(table.count, 2);
+    EXPECT_EQ(table.poreSize[1], 50.0f);
+    EXPECT_EQ(table.peakArea[1], 3000);
+    EXPECT_EQ(table.trace[1][1], 2);
+    EXPECT_EQ(table.current, 1);
+    deleteCurrentPorePoint(table);
+    EXPECT_EQ(table.count, 1);
+    EXPECT_EQ(table.current, 0);  // clamped to the last point
+    deleteCurrentPorePoint(table);
+    EXPECT_EQ(table.count, 0);
+    EXPECT_EQ(table.current, 0);
+
+    threePoints();
+    table.current = 2;
+    table.deadVolumeCount = 4;
+    clearPorePoints(table);
+    EXPECT_EQ(table.count, 0);
+    EXPECT_EQ(table.current, 0);
+    EXPECT_EQ(table.deadVolumeCount, 4);
+    clearDeadVolumes(table);
+    EXPECT_EQ(table.deadVolumeCount, 0);
+}
+
+TEST_F(PoreTest, DeletionsAskFirst) {
+    testing::ScriptedPrompts prompts;
+    threePoints();
+    prompts.answerNo();
+    EXPECT_FALSE(deleteCurrentPorePointAsked(prompts, table));
+    EXPECT_EQ(table.count, 3);
+    prompts.answerYes();
+    EXPECT_TRUE(deleteCurrentPorePointAsked(prompts, table));
+    EXPECT_EQ(table.count, 2);
+    prompts.answerNo();
+    EXPECT_FALSE(deleteAllPorePointsAsked(prompts, table));
+    prompts.answerYes();
+    EXPECT_TRUE(deleteAllPorePointsAsked(prompts, table));
+    EXPECT_EQ(table.count, 0);
+    EXPECT_EQ(prompts.texts(), (std::vector<std::string>{"你真的要删除这一个条记录吗?", "你真的要删除这一个条记录吗?",
+                                                         "你真的要删除所有孔径记录吗?", "你真的要删除所有孔径记录吗?"}));
+    EXPECT_EQ(prompts.records()[0].caption, "删除");
+    EXPECT_EQ(prompts.records()[0].icon, PromptIcon::Question);
+}
+
+TEST_F(PoreTest, PointDialogTextsAndAccept) {
+    threePoints();
+    table.atmosphericPressure[0] = 101.3f;
+    table.weight[0] = 50.0f;
+    const PorePointTexts texts = porePointTexts(table, 0);
+    EXPECT_EQ(texts.atmosphericPressure, "101.30");
+    EXPECT_EQ(texts.weight, "50.00");
+    EXPECT_EQ(texts.peakArea, "1000");
+    EXPECT_EQ(texts.relativePressure, "0.500000");
+    EXPECT_EQ(texts.poreSize, "20.0");
+    EXPECT_EQ(texts.adsorbed, "1.0000");
+    // Kelvin radius 9.53 / ln 2 plus the layer: 20.5888 Å.
+    EXPECT_EQ(texts.kelvinPoreSize.substr(0, 6), "20.588");
+    EXPECT_EQ(porePointTexts(table, 3).weight, "");
+
+    acceptPorePoint(table, 0, "60.5", "0.45", "18.2");
+    EXPECT_EQ(table.weight[0], 60.5f);
+    EXPECT_EQ(table.relativePressure[0], 0.45f);
+    EXPECT_EQ(table.poreSize[0], 18.2f);
+    acceptPorePoint(table, 7, "1", "1", "1");  // beyond the points: nothing
+    EXPECT_EQ(table.weight[7], 0.0f);
+}
+
+TEST_F(PoreTest, ThumbnailFrameCaptionAndTrace) {
+    threePoints();
+    table.trace[1][0] = 4;
+    table.trace[1][1] = 10;
+    table.trace[1][2] = 20;
+    table.trace[1][3] = 30;
+    table.trace[1][4] = 40;
+    table.current = 1;
+    const DrawList current = poreThumbnail(table, 1);
+    ASSERT_NE(current.findText("第2次"), nullptr);
+    EXPECT_EQ(current.findText("第2次")->colour, kWhite);
+    const DrawPolyline* line = nullptr;
+    const DrawFill* strip = nullptr;
+    for (const DrawItem& item : current.items) {
+        if (const auto* p = std::get_if<DrawPolyline>(&item)) line = p;
+        if (const auto* f = std::get_if<DrawFill>(&item)) strip = f;
+    }
+    ASSERT_NE(strip, nullptr);
+    EXPECT_EQ(strip->colour, rgb(50, 0, 150));
+    ASSERT_NE(line, nullptr);
+    // Centred: (102 − 4 × 0.05) / 2 = 50.9; baseline 75, 0.16 per unit.
+    const std::vector<DrawPoint> expected{{50, 73}, {50, 71}, {51, 70}, {51, 68}};
+    EXPECT_EQ(line->points, expected);
+
+    const DrawList other = poreThumbnail(table, 0);
+    for (const DrawItem& item : other.items) {
+        if (const auto* f = std::get_if<DrawFill>(&item)) {
+            EXPECT_EQ(f->colour, rgb(0, 0, 50));
+        }
+    }
+}
+
+TEST_F(PoreTest, ClickFindsTheThumbnail) {
+    threePoints();
+    EXPECT_EQ(porePointAt(table, 5, 5, 250, 0), 0);
+    EXPECT_EQ(porePointAt(table, 115, 5, 250, 0), 1);
+    EXPECT_EQ(porePointAt(table, 5, 115, 250, 0), 2);   // two columns fit in 250 pixels
+    EXPECT_EQ(porePointAt(table, 115, 115, 250, 0), -1);  // no fourth point
+    EXPECT_EQ(porePointAt(table, 225, 5, 250, 0), -1);   // right of the grid
+    EXPECT_EQ(porePointAt(table, 5, 5, 250, 110), 2);
+}
+
+}  // namespace
+}  // namespace vespian
