@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "link/analyser_port_link.h"
 #include "link/instrument_link.h"
 
 namespace vespian {
@@ -211,7 +212,7 @@ std::vector<uint32_t> scanPorts(const std::string& devRoot) {
         ports.push_back(number);
     }
     std::sort(ports.begin(), ports.end());
-    return ports;
+    return linkedPortFirst(devRoot, std::move(ports));
 }
 
 // The USB product string of the device behind the port; empty when sysfs has none. Only the

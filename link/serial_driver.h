@@ -12,7 +12,8 @@ namespace vespian {
 
 class SerialDriver final : public DeviceDriver {
 public:
-    // Scans devRoot for ttyUSB<n> in the order of n; the location id of a port is n. The roots
+    // Scans devRoot for ttyUSB<n> in the order of n, the port devRoot/trv-8800 leads to first
+    // (analyser_port_link.h); the location id of a port is n. The roots
     // are parameters so that a tree of plain files and symbolic links can stand in for them.
     explicit SerialDriver(std::string devRoot = "/dev", std::string sysRoot = "/sys");
     // Lists exactly this tty, with location 0 and the analyser's description.

@@ -47,26 +47,30 @@ TraceFileResult saveTraceFile(const std::string& path, const Chromatogram& chrom
         return writeBlock(file, &n, sizeof n) && writeBlock(file, chromatogram.signalMv(), bytes) &&
                writeBlock(file, chromatogram.temperatureC(), bytes);
     });
-    if (status != ReplaceFileStatus::Ok) return {false, failure};
-    return {true, {}, n};
+    if (status != ReplaceFileStatus::Ok) return {false, failure, TraceFileProblem::CannotCreate};
+    return {true, {}, TraceFileProblem::None, n};
 }
 
 TraceFileResult loadTraceFile(const std::string& path, Chromatogram& chromatogram) {
     File file(std::fopen(path.c_str(), "rb"));
     std::error_code error;
-    if (!file || fs::is_directory(path, error)) return {false, quoted("无法打开", path, "文件")};
+    if (!file || fs::is_directory(path, error)) {
+        return {false, quoted("无法打开", path, "文件"), TraceFileProblem::CannotOpen};
+    }
 
     const uintmax_t size = fs::file_size(path, error);
     int32_t n = -1;
     if (error || size < kCountBytes || std::fread(&n, sizeof n, 1, file.get()) != 1) {
-        return {false, quoted("", path, "不是谱图文件：文件太短")};
+        return {false, quoted("", path, "不是谱图文件：文件太短"), TraceFileProblem::NotATraceFile};
     }
     if (n < 0 || n > kLastPointIndex) {
-        return {false, quoted("", path, "不是谱图文件：点数") + std::to_string(n) + "超出范围(0-9999999)"};
+        return {false, quoted("", path, "不是谱图文件：点数") + std::to_string(n) + "超出范围(0-9999999)",
+                TraceFileProblem::NotATraceFile};
     }
     if (size != expectedSize(n)) {
         return {false, quoted("", path, "不是谱图文件：文件长度") + std::to_string(size) + "字节与点数" +
-                           std::to_string(n) + "不符(应为" + std::to_string(expectedSize(n)) + "字节)"};
+                           std::to_string(n) + "不符(应为" + std::to_string(expectedSize(n)) + "字节)",
+                TraceFileProblem::NotATraceFile};
     }
 
     // Read aside first: a read that fails half way must leave the trace as it was.
@@ -74,10 +78,10 @@ TraceFileResult loadTraceFile(const std::string& path, Chromatogram& chromatogra
     std::vector<float> temperature(static_cast<size_t>(n));
     if (std::fread(signal.data(), sizeof(float), signal.size(), file.get()) != signal.size() ||
         std::fread(temperature.data(), sizeof(float), temperature.size(), file.get()) != temperature.size()) {
-        return {false, quoted("无法读取", path, "文件")};
+        return {false, quoted("无法读取", path, "文件"), TraceFileProblem::ReadFailed};
     }
     chromatogram.replace(signal.data(), temperature.data(), n);
-    return {true, {}, n};
+    return {true, {}, TraceFileProblem::None, n};
 }
 
 }  // namespace vespian

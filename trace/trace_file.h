@@ -11,9 +11,13 @@ class Chromatogram;
 
 inline constexpr char kTraceFileExtension[] = ".lne";
 
+// What went wrong, for callers that answer in more than one language or by exit code.
+enum class TraceFileProblem { None, CannotCreate, CannotOpen, NotATraceFile, ReadFailed };
+
 struct TraceFileResult {
     bool ok = false;
     std::string message;  // for the operator, in the program's language (UTF-8); empty when ok
+    TraceFileProblem problem = TraceFileProblem::None;
     int32_t points = 0;   // saved or loaded
 };
 

@@ -12,6 +12,7 @@
 #include "app/desktop/view_area.h"
 #include "app/desktop/splash_window.h"
 #include "app/splash_progress.h"
+#include "platform/data_location.h"
 #include "platform/desktop/qt_prompts.h"
 #include "platform/desktop/screen.h"
 #include "platform/desktop/translations.h"
@@ -111,7 +112,13 @@ int runDesktopProgram(int argc, char** argv) {
         return 2;
     }
 
-    DesktopProgram program(QDir::currentPath().toStdString(), prompts);
+    // The build tree keeps the working folder; an installed program the operator's data folder.
+    const DataLocation place = prepareDataLocation(currentDataLocationInputs());
+    if (!place.ok) {
+        prompts.message("错误", place.message, PromptIcon::Error);
+        return 2;
+    }
+    DesktopProgram program(place.folder, prompts);
     if (!program.start(options)) return 2;
     prompts.setOwner(program.window());
     FirstPaintClock firstPaint(startUp);

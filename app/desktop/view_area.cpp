@@ -15,6 +15,7 @@
 #include "libs/line.h"
 #include "platform/desktop/canvas.h"
 #include "trace/trace_drawing.h"
+#include "trace/desktop/axis_labels.h"
 
 namespace vespian {
 
@@ -214,22 +215,7 @@ void ViewArea::redrawTrace() {
     update();
 }
 
-void ViewArea::drawTexts(const std::vector<AxisLabel>& labels) {
-    QPainter painter(&canvas_);
-    painter.setFont(programFont(12));
-    const QFontMetrics metrics(painter.font());
-    for (const AxisLabel& label : labels) {
-        const QString text = QString::fromStdString(label.text);
-        const int w = metrics.horizontalAdvance(text);
-        int x = label.x;
-        if (label.align == LabelAlign::CentredOnX) x -= w / 2;
-        if (label.align == LabelAlign::RightAligned) x -= w;
-        int y = label.y;
-        if (label.valign == LabelVAlign::Centred) y -= metrics.height() / 2;
-        painter.setPen(qColour(label.colour));
-        painter.drawText(QRect(x, y, w + 1, metrics.height()), Qt::AlignLeft | Qt::AlignTop, text);
-    }
-}
+void ViewArea::drawTexts(const std::vector<AxisLabel>& labels) { drawAxisLabels(canvas_, labels); }
 
 void ViewArea::drawPlainView(const char* notice) {
     TraceView frame = state_.view;

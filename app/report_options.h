@@ -1,0 +1,48 @@
+#pragma once
+// The command line of vespian-report, the tool that turns the program's files into what a
+// laboratory's scripts and data systems take: a summary (as text or JSON), CSV and pictures.
+//
+//   vespian-report FILE [--json] [--csv OUT|-] [--png OUT] [--width N] [--height N]
+//
+// One input file per call; its kind follows from its extension (report_inputs.h).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vespian {
+
+// Exit codes, for scripts.
+enum ReportExitCode : int {
+    kReportOk = 0,
+    kReportUsage = 1,         // the command line is wrong
+    kReportInputRefused = 2,  // the input file is missing, unreadable, of an unknown kind or damaged
+    kReportOutputFailed = 3,  // an output file could not be written
+};
+
+inline constexpr int32_t kDefaultPictureWidth = 1200;
+inline constexpr int32_t kDefaultPictureHeight = 600;
+inline constexpr int32_t kMinPictureSide = 320;
+inline constexpr int32_t kMaxPictureSide = 8000;
+
+// Written in place of an output file name: standard output.
+inline constexpr char kStandardOutput[] = "-";
+
+struct ReportOptions {
+    bool help = false;
+    std::string input;
+    bool json = false;    // the summary as JSON instead of text
+    std::string csvPath;  // empty: no CSV; "-": to standard output, in place of the summary
+    std::string pngPath;
+    int32_t width = kDefaultPictureWidth;
+    int32_t height = kDefaultPictureHeight;
+};
+
+// False with a message (Chinese, then English) when the command line cannot be used. "--help"
+// or "-h" anywhere sets help and nothing else is checked.
+bool parseReportOptions(const std::vector<std::string>& args, ReportOptions* options, std::string* error);
+
+// The --help text, in Chinese and in English.
+std::string reportUsage();
+
+}  // namespace vespian

@@ -1,0 +1,88 @@
+#include "app/report_tool.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "app/report_inputs.h"
+#include "app/report_options.h"
+
+namespace vespian {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+int fail(std::FILE* err, int code, const std::string& message) {
+    std::fprintf(err, "%s\n", message.c_str());
+    return code;
+}
+
+// The input must be a readable file of a known kind before anything is loaded.
+bool checkInput(const std::string& path, std::string* message) {
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status)) {
+        *message = "找不到文件‘" + path + "’\nno such file ‘" + path + "’";
+        return false;
+    }
+    if (fs::is_directory(status)) {
+        *message = "‘" + path + "’是文件夹，不是文件\n‘" + path + "’ is a folder, not a file";
+        return false;
+    }
+    if (inputKindOf(path) == nullptr) {
+        *message = "不能识别‘" + path + "’的文件类型(可用: " + knownExtensions() + ")\nunknown kind of file ‘" + path +
+                   "’ (known: " + knownExtensions() + ")";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+int runReportTool(const std::vector<std::string>& args, std::FILE* out, std::FILE* err, TracePictureWriter* pictures) {
+    ReportOptions options;
+    std::string message;
+    if (!parseReportOptions(args, &options, &message)) {
+        std::fprintf(err, "%s\n用 --help 查看用法 / see --help\n", message.c_str());
+        return kReportUsage;
+    }
+    if (options.help) {
+        std::fputs(reportUsage().c_str(), out);
+        return kReportOk;
+    }
+    if (!checkInput(options.input, &message)) return fail(err, kReportInputRefused, message);
+    const InputKind& kind = *inputKindOf(options.input);
+    const bool wantsCsv = !options.csvPath.empty();
+    const bool wantsPng = !options.pngPath.empty();
+    LoadedInput loaded = kind.load(options.input);
+    if (!loaded.input) return fail(err, kReportInputRefused, loaded.message);
+    const ReportInput& input = *loaded.input;
+    // Asking a kind for an output it does not have is a command-line error.
+    if ((wantsCsv && !input.supports(ReportOutput::Csv)) || (wantsPng && !input.supports(ReportOutput::Png))) {
+        return fail(err, kReportUsage,
+                    std::string(kind.name) + "不能输出所要的格式\n" + std::string(kind.name) +
+                        ": the asked-for output is not available");
+    }
+
+    if (wantsCsv && options.csvPath == kStandardOutput) {
+        if (!input.writeCsv(out)) return fail(err, kReportOutputFailed, "无法写入标准输出\ncannot write to standard output");
+    } else if (wantsCsv && !input.saveCsv(options.csvPath, &message)) {
+        return fail(err, kReportOutputFailed, message);
+    }
+    if (wantsPng) {
+        if (pictures == nullptr) {
+            return fail(err, kReportOutputFailed, "此版本不能绘制图片\nthis build cannot draw pictures");
+        }
+        if (!input.savePng(*pictures, options.pngPath, options.width, options.height, &message)) {
+            return fail(err, kReportOutputFailed, message);
+        }
+    }
+    if (options.csvPath != kStandardOutput) {
+        const InputSummary summary = input.summary();
+        const std::string text = options.json ? summaryJson(options.input, summary) : summaryText(options.input, summary);
+        std::fputs(text.c_str(), out);
+    }
+    return std::fflush(out) == 0 ? kReportOk : fail(err, kReportOutputFailed, "无法写入标准输出\ncannot write to standard output");
+}
+
+}  // namespace vespian

@@ -1,0 +1,81 @@
+#!/usr/bin/env bash
+# Unpacks the .deb that PackageBuild made and checks it as a laboratory machine would see it:
+# the programs, the desktop entry, the udev rule and the icons are in place, the dependencies
+# were computed, and the unpacked vespian-report answers --help and converts a trace recorded
+# by the unpacked recorder.
+#   package_contents_test.sh SCRATCH PACKAGING_SOURCE_FOLDER
+set -euo pipefail
+scratch=$1
+packaging=$2
+deb=$(ls "$scratch"/deb/*.deb)
+root=$scratch/root
+work=$scratch/work
+rm -rf "$root" "$work"
+mkdir -p "$root" "$work"
+failures=0
+fail() { echo "FAILED: $*" >&2; failures=$((failures + 1)); }
+check() { local what=$1; shift; "$@" || fail "$what"; }
+
+dpkg-deb -x "$deb" "$root"
+
+# Metadata: named right, dependencies from dpkg-shlibdeps, the postinst in place.
+check "package name" test "$(dpkg-deb -f "$deb" Package)" = vespian2002
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "Depends: $depends"
+check "libc6 in Depends" grep -q 'libc6' <<<"$depends"
+check "Qt Widgets in Depends" grep -q 'libqt6widgets6' <<<"$depends"
+check "Qt GUI in Depends" grep -q 'libqt6gui6' <<<"$depends"
+dpkg-deb -e "$deb" "$scratch/control"
+check "postinst" test -x "$scratch/control/postinst"
+
+# Files.
+for program in vespian2002 vespian-recorder vespian-report; do
+  check "usr/bin/$program" test -x "$root/usr/bin/$program"
+done
+desktop=$root/usr/share/applications/vespian2002.desktop
+check "desktop entry" test -f "$desktop"
+check "desktop-file-validate" desktop-file-validate "$desktop"
+check "Chinese name" grep -q '^Name\[zh_CN\]=Vespian2002 化学吸附仪$' "$desktop"
+check "English name" grep -q '^Name=Vespian2002 Chemisorption Analyser$' "$desktop"
+rule=$root/usr/lib/udev/rules.d/60-vespian2002.rules
+check "udev rule" cmp -s "$rule" "$packaging/60-vespian2002.rules"
+if udevadm verify --help >/dev/null 2>&1; then
+  check "udevadm verify" udevadm verify --resolve-names=never "$rule"
+fi
+for side in 16 24 32 48 64 128 256; do
+  icon=$root/usr/share/icons/hicolor/${side}x${side}/apps/vespian2002.png
+  check "icon ${side}" grep -q "PNG image data, $side x $side" <<<"$(file -b "$icon" 2>&1)"
+done
+unexpected=$(cd "$root" && find . -type f | grep -v -E '^\./usr/(bin|share/applications|share/icons/hicolor|lib/udev/rules\.d)/' || true)
+check "nothing else in the package: $unexpected" test -z "$unexpected"
+
+# The unpacked programs, with a home of their own.
+export HOME=$work/home XDG_DATA_HOME=$work/home/.local/share
+mkdir -p "$HOME"
+help=$("$root/usr/bin/vespian-report" --help)
+check "help in Chinese" grep -q '用法: vespian-report' <<<"$help"
+check "help in English" grep -q 'Usage: vespian-report' <<<"$help"
+
+"$root/usr/bin/vespian-recorder" --simulator --fast --seconds 20 --out "$work/run.lne" >/dev/null
+json=$("$root/usr/bin/vespian-report" "$work/run.lne" --json --csv "$work/run.csv" --png "$work/run.png" \
+       --width 800 --height 400)
+echo "$json"
+check "JSON point count" grep -q '"points": 100,' <<<"$json"
+check "JSON duration" grep -q '"duration_s": 20,' <<<"$json"
+check "CSV header" test "$(head -n 1 "$work/run.csv")" = "time_s,signal_mV,temperature_C"
+check "CSV rows" test "$(wc -l <"$work/run.csv")" -eq 101
+check "CSV last time" grep -q '^19.8,' <<<"$(tail -n 1 "$work/run.csv")"
+check "PNG picture" grep -q 'PNG image data, 800 x 400' <<<"$(file -b "$work/run.png")"
+
+set +e
+"$root/usr/bin/vespian-report" "$work/absent.lne" 2>"$work/refused.txt"
+code=$?
+set -e
+check "refused file exits with 2 (got $code)" test "$code" -eq 2
+check "refused file says why" grep -q 'no such file' "$work/refused.txt"
+
+if [ "$failures" -ne 0 ]; then
+  echo "$failures check(s) failed" >&2
+  exit 1
+fi
+echo "package checks passed: $deb"
