@@ -3,6 +3,7 @@
 // layer shows the real boxes; tests use a scripted double that records each text and answers
 // from a script. Texts are UTF-8.
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -15,6 +16,23 @@ struct FileDialogRequest {
     std::string filterName;      // e.g. "Vespian2002谱图文件 (*.lne)"
     std::string filterPattern;   // e.g. "*.lne"
     std::string initialDirectory;  // e.g. the data folder "SAVE"
+    std::string initialName{};     // the name offered in the dialog, e.g. "unname"; may be empty
+};
+
+// A message to show: what a core rule answers when it refuses something.
+struct PromptMessage {
+    std::string caption;
+    std::string text;
+    PromptIcon icon = PromptIcon::None;
+};
+
+// The print dialog's choices. `printer` is the desktop layer's printer object, which the dialog
+// configures (opaque here, so the interface stays free of the window system).
+struct PrintRequest {
+    int32_t copies = 1;
+    int32_t fromPage = 1;
+    int32_t toPage = 1;
+    void* printer = nullptr;
 };
 
 class Prompts {
@@ -27,6 +45,12 @@ public:
     // File dialogs; no value when cancelled.
     virtual std::optional<std::string> openFileName(const FileDialogRequest& request) = 0;
     virtual std::optional<std::string> saveFileName(const FileDialogRequest& request) = 0;
+    // The print dialog; true when the operator chose to print (the request then holds the
+    // choices). Without a print dialog nothing is printed.
+    virtual bool choosePrinter(PrintRequest& request) {
+        (void)request;
+        return false;
+    }
 };
 
 }  // namespace vespian

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QPushButton>
 
 namespace vespian {
@@ -27,6 +29,13 @@ QString filterOf(const FileDialogRequest& request) {
     QString filter = fromUtf8(request.filterName);
     if (!filter.contains('(')) filter += " (" + fromUtf8(request.filterPattern) + ")";
     return filter;
+}
+
+// The folder, or the offered name inside it.
+QString startPath(const FileDialogRequest& request) {
+    const QString folder = fromUtf8(request.initialDirectory);
+    if (request.initialName.empty()) return folder;
+    return QDir(folder).filePath(fromUtf8(request.initialName));
 }
 
 std::optional<std::string> chosen(const QString& path) {
@@ -54,15 +63,28 @@ bool QtPrompts::askYesNo(const std::string& caption, const std::string& text, Pr
 
 std::optional<std::string> QtPrompts::openFileName(const FileDialogRequest& request) {
     QDir().mkpath(fromUtf8(request.initialDirectory));
-    return chosen(QFileDialog::getOpenFileName(owner_, fromUtf8(request.title), fromUtf8(request.initialDirectory),
-                                               filterOf(request)));
+    return chosen(QFileDialog::getOpenFileName(owner_, fromUtf8(request.title), startPath(request), filterOf(request)));
 }
 
 std::optional<std::string> QtPrompts::saveFileName(const FileDialogRequest& request) {
     QDir().mkpath(fromUtf8(request.initialDirectory));
     // The program asks about replacing an existing file itself, with its own wording.
-    return chosen(QFileDialog::getSaveFileName(owner_, fromUtf8(request.title), fromUtf8(request.initialDirectory),
-                                               filterOf(request), nullptr, QFileDialog::DontConfirmOverwrite));
+    return chosen(QFileDialog::getSaveFileName(owner_, fromUtf8(request.title), startPath(request), filterOf(request),
+                                               nullptr, QFileDialog::DontConfirmOverwrite));
+}
+
+bool QtPrompts::choosePrinter(PrintRequest& request) {
+    auto* printer = static_cast<QPrinter*>(request.printer);
+    if (printer == nullptr) return false;
+    printer->setCopyCount(request.copies);
+    printer->setFromTo(request.fromPage, request.toPage);
+    QPrintDialog dialog(printer, owner_);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    request.copies = printer->copyCount();
+    request.fromPage = printer->fromPage();
+    request.toPage = printer->toPage();
+    return true;
 }
 
 }  // namespace vespian

@@ -17,6 +17,8 @@ public:
     bool askYesNo(const std::string& caption, const std::string& text, PromptIcon icon) override;
     std::optional<std::string> openFileName(const FileDialogRequest& request) override;
     std::optional<std::string> saveFileName(const FileDialogRequest& request) override;
+    // request.printer is a QPrinter*.
+    bool choosePrinter(PrintRequest& request) override;
 
 private:
     QWidget* owner_;

@@ -18,7 +18,8 @@ bool ScriptedPrompts::askYesNo(const std::string& caption, const std::string& te
 }
 
 std::optional<std::string> ScriptedPrompts::nextFile(PromptRecord::Kind kind, const FileDialogRequest& request) {
-    records_.push_back({kind, request.title, request.filterName, PromptIcon::None, request.initialDirectory});
+    records_.push_back(
+        {kind, request.title, request.filterName, PromptIcon::None, request.initialDirectory, request.initialName});
     if (files_.empty()) {
         ++unscripted_;
         return std::nullopt;
@@ -34,6 +35,18 @@ std::optional<std::string> ScriptedPrompts::openFileName(const FileDialogRequest
 
 std::optional<std::string> ScriptedPrompts::saveFileName(const FileDialogRequest& request) {
     return nextFile(PromptRecord::Kind::SaveFile, request);
+}
+
+bool ScriptedPrompts::choosePrinter(PrintRequest& request) {
+    records_.push_back({PromptRecord::Kind::Print, {}, {}, PromptIcon::None, {}});
+    if (answers_.empty()) {
+        ++unscripted_;
+        return false;
+    }
+    const bool print = answers_.front();
+    answers_.pop_front();
+    if (print) request.copies = printCopies_;
+    return print;
 }
 
 std::vector<std::string> ScriptedPrompts::texts() const {

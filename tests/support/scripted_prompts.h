@@ -14,11 +14,12 @@
 namespace vespian::testing {
 
 struct PromptRecord {
-    enum class Kind { Message, Question, OpenFile, SaveFile } kind;
+    enum class Kind { Message, Question, OpenFile, SaveFile, Print } kind;
     std::string caption;  // the dialog title for file dialogs
     std::string text;     // the filter name for file dialogs
     PromptIcon icon = PromptIcon::None;
     std::string initialDirectory;  // file dialogs only
+    std::string initialName{};     // file dialogs only
 };
 
 class ScriptedPrompts final : public Prompts {
@@ -32,6 +33,9 @@ public:
     bool askYesNo(const std::string& caption, const std::string& text, PromptIcon icon) override;
     std::optional<std::string> openFileName(const FileDialogRequest& request) override;
     std::optional<std::string> saveFileName(const FileDialogRequest& request) override;
+    // Answered from the Yes/No script: Yes prints (with `printCopies` copies).
+    bool choosePrinter(PrintRequest& request) override;
+    void setPrintCopies(int32_t copies) { printCopies_ = copies; }
 
     const std::vector<PromptRecord>& records() const { return records_; }
     // The texts of the messages and questions, in order.
@@ -47,6 +51,7 @@ private:
     std::deque<bool> answers_;
     std::deque<std::optional<std::string>> files_;
     int unscripted_ = 0;
+    int32_t printCopies_ = 1;
 };
 
 }  // namespace vespian::testing
