@@ -19,22 +19,22 @@ int32_t scaledDepth(float value, float lo, float range, float span) {
     return static_cast<int32_t>(depth);  // truncation towards zero
 }
 
-void PolylineBuilder::emit(DrawPoint point) {
+void PolylineBuilder::keep(DrawPoint point) {
     if (!points_.empty() && points_.back() == point) return;
     points_.push_back(point);
 }
 
 void PolylineBuilder::flushRun() {
     if (!open_) return;
-    emit(first_);
+    keep(first_);
     if (lowFirst_) {
-        emit(low_);
-        emit(high_);
+        keep(low_);
+        keep(high_);
     } else {
-        emit(high_);
-        emit(low_);
+        keep(high_);
+        keep(low_);
     }
-    emit(last_);
+    keep(last_);
     open_ = false;
 }
 

@@ -36,7 +36,7 @@ public:
 
 private:
     void flushRun();
-    void emit(DrawPoint point);
+    void keep(DrawPoint point);
 
     std::vector<DrawPoint> points_;
     bool open_ = false;
