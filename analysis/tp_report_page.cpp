@@ -198,7 +198,7 @@ void addReportChart(ReportPageBuilder& page, const TestReport& report, bool temp
     }
     page.text(kLeft, kTop - 18.0f, "[mV]", kAxisType, HAlign::Centre, VAlign::Top, kSignalColour);
     if (temperature) page.text(kRight, kTop - 18.0f, "[℃]", kAxisType, HAlign::Centre, VAlign::Top, kTemperatureColour);
-    page.text(kRight + (temperature ? 30.0f : 10.0f), kBottom + 7.0f, "[秒]", kAxisType);
+    page.text(kRight + (temperature ? 30.0f : 18.0f), kBottom + 7.0f, "[秒]", kAxisType);
 
     if (seconds <= 0) return;  // fewer than five points: no time scale to draw them on
     const int32_t left = page.px(kLeft);

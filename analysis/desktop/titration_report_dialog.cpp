@@ -111,6 +111,8 @@ void TitrationReportDialog::fill() {
             edit->setText(qs(text));
         }
     }
+    // The results as the filled fields give them, not as the record held them before.
+    showResults(titrationResultTexts(context_.report.header()));
     chart_->setDrawing(reportTraceChart(context_.report));
 }
 

@@ -27,6 +27,26 @@ constexpr int kFieldHeight = 22;
 constexpr int kButtonTop = 848;
 constexpr int kScrollBarWidth = 16;
 
+// Text shaping gives digits that follow a Latin letter in a CJK face alternate glyphs, which
+// Qt's PDF output cannot map back to characters: "CXM-2600" would be found in a saved PDF as
+// "CXM-". The report pages need no shaping (no ligatures, no joining scripts), so while they are
+// painted the application's default font, from which the printer's and the page's fonts are
+// made, asks for none.
+class UnshapedPageText {
+public:
+    UnshapedPageText() : previous_(QGuiApplication::font()) {
+        QFont unshaped = previous_;
+        unshaped.setStyleStrategy(QFont::PreferNoShaping);
+        QGuiApplication::setFont(unshaped);
+    }
+    ~UnshapedPageText() { QGuiApplication::setFont(previous_); }
+    UnshapedPageText(const UnshapedPageText&) = delete;
+    UnshapedPageText& operator=(const UnshapedPageText&) = delete;
+
+private:
+    QFont previous_;
+};
+
 QRect screenArea() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen != nullptr ? screen->availableGeometry() : QRect(0, 0, 1280, 1024);
@@ -230,6 +250,7 @@ bool printReportDocument(Prompts& prompts, QPrinter& printer, const char* docume
     // The copies are printed here, one whole report after the other.
     printer.setCopyCount(1);
     printer.setDocName(QString::fromUtf8(documentName));
+    const UnshapedPageText unshaped;  // before the painter starts: it takes its fonts from here
     QPainter painter;
     if (!painter.begin(&printer)) {
         prompts.message("错误", "无法开始打印,请检查打印机!", PromptIcon::Error);
