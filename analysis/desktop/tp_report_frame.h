@@ -1,0 +1,121 @@
+#pragma once
+// What the three report windows (temperature-programmed, titration, desorption) share: a modal
+// window without a title bar, 880 wide, centred over the main window's client area with its
+// top and height; content 890 high that a two-position scroll bar moves when the window is
+// lower; the chart group "谱图" with the 775 × 380 chart at (45, 95); and the buttons "打开",
+// "保存为...", "打印" and "确定". Escape closes the window (refreshing the report panel, writing
+// nothing); Ctrl+O, Ctrl+S and Ctrl+P open, save and print.
+
+#include <QDialog>
+#include <QImage>
+#include <QPrinter>
+#include <QRect>
+
+#include <functional>
+#include <string>
+
+#include "files/report_letterhead.h"
+#include "files/test_report_commands.h"
+#include "platform/draw_list.h"
+
+class QLineEdit;
+class QPushButton;
+class QScrollBar;
+
+namespace vespian {
+
+class Prompts;
+class TestReport;
+
+// Everything a report window works with; the main window owns it all.
+struct ReportWindowContext {
+    TestReport& report;
+    ReportLocation& location;           // the current report file and the data folder
+    Prompts& prompts;
+    const ReportLetterhead& letterhead;
+    std::function<void()> refreshPanel;  // the main window's report panel
+    QRect area;                          // the main window's client area, global coordinates
+};
+
+// The chart bitmap: a picture drawn from the core's draw list, with the pointer's vertical line
+// over it while the pointer is inside. Moves and clicks are handed out in chart pixels.
+class ReportChartView : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit ReportChartView(QWidget* parent);
+
+    void setDrawing(const DrawList& drawing);
+    // Off: no pointer line and no cursor of its own (the titration and desorption charts).
+    void setPointerTracking(bool on);
+    const QImage& picture() const { return picture_; }
+    int pointerX() const { return pointerX_; }
+
+signals:
+    void pointerMoved(int x);
+    void clicked(int x);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
+
+private:
+    QImage picture_;
+    bool tracking_ = true;
+    int pointerX_ = -1;
+};
+
+class ReportWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    ReportWindow(QWidget* parent, ReportWindowContext& context, const char* objectName);
+
+    // The printer the window prints on (kept for the run, as the operator left it).
+    static QPrinter& printer();
+
+    QWidget* content() const { return content_; }
+    ReportChartView* chart() const { return chart_; }
+    QScrollBar* scrollBar() const { return scroll_; }
+
+protected:
+    // A label and its field at window position (x, y); the field `fieldWidth` wide.
+    QLineEdit* addField(const char* label, int x, int y, int labelWidth, int fieldWidth, const char* objectName,
+                        bool editable = true);
+    // The date: "检测日期:" and three fields with "年" "月" "日".
+    void addDateFields(int x, int y, QLineEdit** year, QLineEdit** month, QLineEdit** day);
+
+    // What the buttons do, per report kind.
+    virtual void fill() = 0;            // the record into the fields, the chart redrawn
+    virtual void readBack() = 0;        // the fields into the record
+    virtual void printPages() = 0;      // print (through the prompts' print dialog)
+
+    // "确定": read back, write the current report file, refresh the panel, close. A write that
+    // fails is reported and the window stays open, so the report can still be saved elsewhere.
+    void finish();
+    // Closing without "确定": the panel refreshed, nothing written.
+    void reject() override;
+    void saveAs();
+    void openFile();
+
+    void resizeEvent(QResizeEvent* event) override;
+
+    ReportWindowContext& context_;
+    QWidget* content_;
+    ReportChartView* chart_;
+
+private:
+    void placeContent();
+
+    QScrollBar* scroll_;
+};
+
+// Prints the pages a report kind lays out for the printer's page size, after the print dialog
+// (through the prompts), each copy as a whole: the document carries `documentName`. True when
+// printed; false when the operator cancelled or the printer could not start (then said so).
+bool printReportDocument(Prompts& prompts, QPrinter& printer, const char* documentName,
+                         const std::function<std::vector<DrawList>(int width, int height)>& pages);
+
+}  // namespace vespian
