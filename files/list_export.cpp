@@ -180,11 +180,6 @@ std::string reportsCsv(const ReportTable& reports) {
     return out;
 }
 
-std::string withTextExtension(const std::string& name) {
-    if (name.size() >= 4 && name.compare(name.size() - 4, 4, ".txt") == 0) return name;
-    return name + ".txt";
-}
-
 std::string withCsvExtension(const std::string& name) {
     if (name.size() >= 4) {
         std::string tail = name.substr(name.size() - 4);

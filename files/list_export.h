@@ -12,6 +12,7 @@
 #include <string>
 
 #include "files/record_database.h"
+#include "files/text_file_name.h"
 
 namespace vespian {
 
@@ -35,8 +36,6 @@ std::string reportsCsv(const ReportTable& reports);
 // One CSV cell: quoted when it holds a comma, a quote or a line break.
 std::string csvCell(const std::string& utf8);
 
-// Appends ".txt" unless the name's last four characters are exactly ".txt".
-std::string withTextExtension(const std::string& name);
 // Appends ".csv" unless the name ends in it (any letter case).
 std::string withCsvExtension(const std::string& name);
 

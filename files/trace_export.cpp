@@ -20,12 +20,6 @@ bool exists(const std::string& path) {
 
 }  // namespace
 
-std::string withTextExtension(const std::string& name) {
-    const size_t n = sizeof kTextFileExtension - 1;
-    if (name.size() >= n && name.compare(name.size() - n, n, kTextFileExtension) == 0) return name;
-    return name + kTextFileExtension;
-}
-
 std::string traceExportRow(float voltageMv, float temperatureC, int32_t index) {
     const std::string voltage = printfText("%3.4f", static_cast<double>(voltageMv));
     const std::string temperature = printfText("%4.2f", static_cast<double>(temperatureC));

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 
+#include "files/text_file_name.h"
 #include "platform/prompts.h"
 
 namespace vespian {
@@ -21,7 +22,6 @@ class Chromatogram;
 
 inline constexpr char kTextFileFilter[] = "文本文件 (*.txt)";
 inline constexpr char kTextFilePattern[] = "*.txt";
-inline constexpr char kTextFileExtension[] = ".txt";
 inline constexpr char kExportDataDefaultName[] = "导出数据";
 
 inline constexpr char kExportDialogTitle[] = "导出数据设置";
@@ -33,9 +33,6 @@ inline constexpr char kExportDone[] = "数据导出完毕!!";
 inline constexpr char kExportAborted[] = "数据导出被终止!!";
 // How long "数据导出中..." stays at least, so the operator sees that something happened.
 inline constexpr int32_t kExportRunningMs = 1000;
-
-// Appends ".txt" unless the name ends in exactly ".txt" (case-sensitive).
-std::string withTextExtension(const std::string& name);
 
 // The header line, UTF-8 (written as GBK).
 inline constexpr char kTraceExportHeader[] = "\t\t电压\t\t\t温度\t\t\t时间(秒)\r\n";

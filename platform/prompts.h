@@ -35,13 +35,6 @@ struct PrintRequest {
     void* printer = nullptr;
 };
 
-// A message to show: what a core rule answers when it refuses something.
-struct PromptMessage {
-    std::string caption;
-    std::string text;
-    PromptIcon icon = PromptIcon::None;
-};
-
 class Prompts {
 public:
     virtual ~Prompts() = default;
