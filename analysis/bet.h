@@ -17,6 +17,7 @@
 #include "analysis/sample_identity.h"
 #include "files/record_database_layout.h"
 #include "platform/prompts.h"
+#include "trace/peak_hand_over.h"  // kCalibrateFirstText
 
 namespace vespian {
 
@@ -45,7 +46,6 @@ void BetCorrelation(SurfaceReportRecord& record);
 
 // ---- Accepting a peak ---------------------------------------------------------------------
 
-inline constexpr char kCalibrateFirstText[] = "请先标定吸附量！！！";
 inline constexpr char kBetPointsFullText[] = "本次BET测定已有10个测量点,请生成报告!";
 
 // What a finished peak in the BET method's measuring mode does: nothing beyond a message, or

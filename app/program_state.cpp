@@ -17,7 +17,10 @@ constexpr char kSettingsUnsaved[] = "无法保存此次设置的参数!!!";
 ProgramState::ProgramState(std::string folder)
     : workingFolder(std::move(folder)),
       report(std::make_unique<TestReport>()),
-      chromatogram(std::make_unique<Chromatogram>()) {
+      chromatogram(std::make_unique<Chromatogram>()),
+      peaks(std::make_unique<PeakTable>()),
+      quantPeak(std::make_unique<QuantPeak>()),
+      database(std::make_unique<RecordDatabase>()) {
     dataFolder = (std::filesystem::path(workingFolder) / kDataFolderName).string() + "/";
     databasePath = dataFolder;
     reportPath = dataFolder + kDefaultReportName;

@@ -14,11 +14,17 @@
 #include "app/trace_tools.h"
 #include "app/zevid_file.h"
 #include "control/gas_table.h"
+#include "files/record_database.h"
 #include "files/test_report.h"
+#include "files/test_report_file.h"  // kDefaultReportName
 #include "link/instrument_link.h"
 #include "link/instrument_readings.h"
 #include "link/link_watchdog.h"
 #include "trace/chromatogram.h"
+#include "trace/peak_detector.h"
+#include "trace/peak_hand_over.h"
+#include "trace/peak_table.h"
+#include "trace/quant_peak.h"
 #include "trace/trace_view.h"
 
 namespace vespian {
@@ -28,7 +34,6 @@ class Prompts;
 inline constexpr char kProgramTitle[] = "Vespian2002 v2.9.10.12";
 inline constexpr char kWindowClassName[] = "TRV-6400";
 inline constexpr char kDataFolderName[] = "SAVE";
-inline constexpr char kDefaultReportName[] = "新文件.care";
 
 struct ProgramState {
     // The settings files live in the working folder; the data folder "SAVE" below it.
@@ -46,6 +51,16 @@ struct ProgramState {
     float quantVolumeMl = 0.0f;  // the working volume of the quantitative peak
 
     std::unique_ptr<Chromatogram> chromatogram;
+
+    // Peaks: the table the recogniser and the manual pick fill, the recogniser, the rules of its
+    // hand-over to the windows, and the quantitative peak the amounts are measured against.
+    std::unique_ptr<PeakTable> peaks;
+    PeakDetector peakDetector;
+    PeakHandOverRules peakRules;
+    std::unique_ptr<QuantPeak> quantPeak;
+
+    // The record database: standards, comparison samples and surface-area reports.
+    std::unique_ptr<RecordDatabase> database;
     InstrumentReadings readings;
     DeviceSources sources;
     std::unique_ptr<InstrumentLink> link;

@@ -464,9 +464,10 @@ void MainWindow::handleViewButton(int index, std::function<void()> handler) {
     viewButtonHandlers_[index] = std::move(handler);
 }
 
-void MainWindow::setPeakHandOver(PeakHandOver* handOver, std::function<void(int dialogTemplate)> openDialog) {
-    displayTick_.setPeakHandOver(handOver);
-    openPeakDialog_ = std::move(openDialog);
+void MainWindow::setPeakHandOver(PeakHandOver* handOver) { displayTick_.setPeakHandOver(handOver); }
+
+void MainWindow::handlePeakDialog(int dialogTemplate, std::function<void()> opener) {
+    peakDialogOpeners_[dialogTemplate] = std::move(opener);
 }
 
 void MainWindow::setManualPickHandler(std::function<void(int32_t start, int32_t end)> handler) {
@@ -594,7 +595,7 @@ void MainWindow::displayTick() {
     for (const PromptMessage& message : r.peaks.messages) prompts_.message(message.caption, message.text, message.icon);
     if (r.peaks.peakRecognised) applyDesorptionEffects(state_.autoDesorption.peakRecognised(state_.settings.peak));
     for (int32_t dialog : r.peaks.dialogs) {
-        if (openPeakDialog_) openPeakDialog_(dialog);
+        if (auto it = peakDialogOpeners_.find(dialog); it != peakDialogOpeners_.end()) it->second();
     }
 }
 

@@ -8,7 +8,8 @@
 //
 // Other subsystems plug in without editing the dispatch: a handler per command id
 // (handleCommand), per route (handleRoute) or per view button (handleViewButton), the peak
-// hand-over of the display tick (setPeakHandOver) and the "应用于..." dialog of a manual pick
+// hand-over of the display tick (setPeakHandOver) with the windows it opens, one opener per
+// window template (handlePeakDialog), and the "应用于..." dialog of a manual pick
 // (setManualPickHandler). A command nobody handles yet answers "功能尚未提供".
 
 #include <QLabel>
@@ -69,8 +70,10 @@ public:
     void handleCommand(int commandId, CommandHandler handler);
     void handleRoute(CommandRoute route, CommandHandler handler);
     void handleViewButton(int index, std::function<void()> handler);
-    // Step 6 of the display tick, and what carries out its dialogs (by template id).
-    void setPeakHandOver(PeakHandOver* handOver, std::function<void(int dialogTemplate)> openDialog);
+    // Step 6 of the display tick, and the window each of its dialogs opens (by template id:
+    // the quantitative-peak window, the BET point dialog, the calibration dialog).
+    void setPeakHandOver(PeakHandOver* handOver);
+    void handlePeakDialog(int dialogTemplate, std::function<void()> opener);
     // A completed manual pick: opens the "应用于..." dialog for the sorted stretch.
     void setManualPickHandler(std::function<void(int32_t start, int32_t end)> handler);
 
@@ -132,7 +135,7 @@ private:
     std::map<int, CommandHandler> commandHandlers_;
     std::map<CommandRoute, CommandHandler> routeHandlers_;
     std::map<int, std::function<void()>> viewButtonHandlers_;
-    std::function<void(int)> openPeakDialog_;
+    std::map<int, std::function<void()>> peakDialogOpeners_;
     std::function<void(int32_t, int32_t)> manualPickHandler_;
     DisplayTick displayTick_;
     AlarmPoll alarmPoll_;
