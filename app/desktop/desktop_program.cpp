@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "app/desktop/artwork.h"
+#include "app/desktop/control_wiring.h"
 #include "app/desktop/main_window.h"
 #include "app/desktop/view_area.h"
 #include "app/desktop/splash_window.h"
@@ -16,6 +17,7 @@
 #include "platform/desktop/qt_prompts.h"
 #include "platform/desktop/screen.h"
 #include "platform/desktop/translations.h"
+#include "sim/simulator_driver.h"
 
 namespace vespian {
 
@@ -67,6 +69,8 @@ bool DesktopProgram::start(const LinkOptions& options, bool showSplash) {
     }
 
     window_ = std::make_unique<MainWindow>(*state_, prompts_, options.source == LinkOptions::Source::Simulator);
+    sim::SimulatedAnalyser* simulator = state_->sources.simulator ? &state_->sources.simulator->analyser() : nullptr;
+    control_ = std::make_unique<ControlWiring>(*window_, *state_, prompts_, simulator, options.speed);
     // The trace background is painted while the splash shows its progress.
     const int listWidth = state_->zevid.columns[0];
     window_->viewArea()->paintBackground(screen, listWidth, [&] {

@@ -12,6 +12,7 @@
 
 namespace vespian {
 
+class ControlWiring;
 class MainWindow;
 class Prompts;
 class SplashWindow;
@@ -29,11 +30,13 @@ public:
 
     ProgramState& state() { return *state_; }
     MainWindow* window() const { return window_.get(); }
+    ControlWiring* control() const { return control_.get(); }
 
 private:
     std::unique_ptr<ProgramState> state_;
     Prompts& prompts_;
     std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<ControlWiring> control_;  // goes before the window it is wired into
     bool finished_ = false;
 };
 

@@ -474,6 +474,8 @@ void MainWindow::setManualPickHandler(std::function<void(int32_t start, int32_t 
     manualPickHandler_ = std::move(handler);
 }
 
+void MainWindow::setForcedStop(std::function<void()> stop) { forcedStop_ = std::move(stop); }
+
 void MainWindow::dispatch(int commandId) {
     const CommandEntry* entry = commandFor(commandId);
     if (entry == nullptr) return;
@@ -621,7 +623,14 @@ void MainWindow::alarmTick() {
     restartTimer(kTimerAlarmPoll, after.nextPollMs);
 }
 
-void MainWindow::programmeAbortTick() { performForcedStop(state_.programmeRunning, state_.link.get()); }
+void MainWindow::programmeAbortTick() {
+    stopTimer(kTimerProgramAbort);
+    if (forcedStop_) {
+        forcedStop_();
+        return;
+    }
+    performForcedStop(state_.programmeRunning, state_.link.get());
+}
 
 void MainWindow::linkStatusTick() { state_.linkStatus = state_.readings.lastReadStatus.load() == 0 ? 1 : 0; }
 

@@ -76,6 +76,13 @@ public:
     void handlePeakDialog(int dialogTemplate, std::function<void()> opener);
     // A completed manual pick: opens the "应用于..." dialog for the sorted stretch.
     void setManualPickHandler(std::function<void(int32_t start, int32_t end)> handler);
+    // The forced stop of the furnace programme (timer 9998), carried out by the instrument
+    // control so that the open programme dialog shows it too. Without one, the running flag
+    // alone is cleared and the stop frame sent.
+    void setForcedStop(std::function<void()> stop);
+
+    // What the automatic desorption decided: zeroing, desorption frames, its minute timers.
+    void applyDesorptionEffects(const std::vector<DesorptionEffect>& effects);
 
     // The timers, one tick each (public so tests can drive them without waiting).
     void displayTick();
@@ -108,7 +115,6 @@ private:
     void buildStatusBar(bool simulated);
     void installHandlers();
     void applyEffects(const std::vector<WindowEffect>& effects);
-    void applyDesorptionEffects(const std::vector<DesorptionEffect>& effects);
     void setStatus(int part, const QString& text);
     QString commandName(int commandId) const;
     void openSettings();
@@ -137,6 +143,7 @@ private:
     std::map<int, std::function<void()>> viewButtonHandlers_;
     std::map<int, std::function<void()>> peakDialogOpeners_;
     std::function<void(int32_t, int32_t)> manualPickHandler_;
+    std::function<void()> forcedStop_;
     DisplayTick displayTick_;
     AlarmPoll alarmPoll_;
     RecoveryJournal journal_;
