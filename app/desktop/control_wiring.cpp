@@ -15,13 +15,12 @@ namespace vespian {
 
 namespace {
 
-// The commands whose windows the instrument control opens, each its own kind but the two that
+// The commands whose windows stand alone, without an owner: each its own kind but the two that
 // open the same programme dialog.
-constexpr int kWindowCommands[] = {kCmdTemperatureProgram, kCmdTemperatureProgramAlt, kCmdFlowSetting,
-                                   kCmdGuideTpd,           kCmdGuideTpo,              kCmdGuideTpr,
-                                   kCmdGuideTitration,     kCmdRearPanelView,         kCmdRightPanelView,
-                                   kCmdWizardTpd,          kCmdWizardTpo,             kCmdWizardTpr,
-                                   kCmdWizardTitration};
+constexpr int kWindowCommands[] = {kCmdTemperatureProgram, kCmdTemperatureProgramAlt, kCmdGuideTpd,
+                                   kCmdGuideTpo,           kCmdGuideTpr,              kCmdGuideTitration,
+                                   kCmdRearPanelView,      kCmdRightPanelView,        kCmdWizardTpd,
+                                   kCmdWizardTpo,          kCmdWizardTpr,             kCmdWizardTitration};
 
 int kindOf(int commandId) {
     return commandId == kCmdTemperatureProgramAlt ? kCmdTemperatureProgram : commandId;
@@ -49,7 +48,10 @@ ControlWiring::ControlWiring(MainWindow& window, ProgramState& state, Prompts& p
             once(kindOf(entry.id), [this, id = entry.id] { instrument_->openCommand(id); });
         });
     }
-    // The panel is modal over the main window.
+    // The flow dialog and the panel are modal over the main window.
+    window_.handleCommand(kCmdFlowSetting, [this](const CommandEntry&) {
+        once(kCmdFlowSetting, [this] { instrument_->openFlows(&window_); });
+    });
     window_.handleCommand(kCmdGasPath, [this](const CommandEntry&) {
         once(kCmdGasPath, [this] { instrument_->openGasPath(&window_); });
     });

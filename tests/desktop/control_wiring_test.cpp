@@ -23,25 +23,31 @@
 
 #include "app/command_ids.h"
 #include "app/desktop/main_window.h"
+#include "control/desktop/access_code_dialog.h"
+#include "control/desktop/cleaning_dialog.h"
 #include "control/desktop/flow_dialog.h"
+#include "control/desktop/gas_path_panel.h"
 #include "control/desktop/injector_dialog.h"
 #include "control/desktop/instrument_control.h"
 #include "control/desktop/programme_dialog.h"
+#include "platform/prompts.h"
 #include "program_fixture.h"
 #include "sim/simulator_driver.h"
 
 namespace vespian {
 namespace {
 
-// Acts once on the next dialog shown modally, from inside its own event loop (the commands run
-// their windows with exec()). Gone out of scope, it acts no more.
+// Acts once on the next dialog shown modally (with this title, when one is named), from inside
+// its own event loop (the commands run their windows with exec()). Gone out of scope, it acts no
+// more.
 class WhenShown {
 public:
-    explicit WhenShown(std::function<void(QDialog&)> act) : act_(std::move(act)) {
+    explicit WhenShown(std::function<void(QDialog&)> act, QString title = {}) : act_(std::move(act)) {
         timer_.setInterval(5);
-        QObject::connect(&timer_, &QTimer::timeout, [this] {
+        QObject::connect(&timer_, &QTimer::timeout, [this, title] {
             auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
             if (dialog == nullptr || !dialog->isVisible()) return;
+            if (!title.isEmpty() && dialog->windowTitle() != title) return;
             timer_.stop();
             acted_ = true;
             act_(*dialog);
@@ -127,8 +133,9 @@ TEST_F(ControlWiringTest, EveryControlCommandOpensItsWindow) {
         EXPECT_TRUE(closer.acted()) << c.id;
         EXPECT_EQ(title.toStdString(), c.title) << c.id;
         EXPECT_FALSE(anyNotYetAvailable(prompts)) << c.id;
-        // The panel and the injector dialog belong to the main window; the others stand alone.
-        EXPECT_EQ(ownedByWindow, c.id == kCmdGasPath || c.id == kCmdInjector) << c.id;
+        // The flow dialog, the panel and the injector dialog belong to the main window; the
+        // programme dialog and the picture windows stand alone.
+        EXPECT_EQ(ownedByWindow, c.id == kCmdFlowSetting || c.id == kCmdGasPath || c.id == kCmdInjector) << c.id;
         EXPECT_EQ(visibleCount<QDialog>(), 0) << c.id;
     }
     // The toolbar's three control buttons open the same windows.
@@ -380,6 +387,133 @@ TEST(ControlWiringWithoutSimulator, NoSimulatorMenuForRealInstruments) {
     program.window()->dispatch(kCmdGasPath);
     EXPECT_TRUE(closer.acted());
     EXPECT_TRUE(prompts.texts().empty()) << (prompts.texts().empty() ? "" : prompts.texts().front());
+}
+
+// Prompts whose questions run a piece of the program first (what the timers do while a modal
+// question is shown), then answer.
+class PromptsWithTimers final : public Prompts {
+public:
+    void message(const std::string&, const std::string& text, PromptIcon) override { texts.push_back(text); }
+    bool askYesNo(const std::string&, const std::string& text, PromptIcon) override {
+        texts.push_back(text);
+        return whileAsked ? whileAsked() : false;
+    }
+    std::optional<std::string> openFileName(const FileDialogRequest&) override { return std::nullopt; }
+    std::optional<std::string> saveFileName(const FileDialogRequest&) override { return std::nullopt; }
+
+    std::vector<std::string> texts;
+    std::function<bool()> whileAsked;
+};
+
+// A sensor alarm acknowledged while the stop question is on the screen still stops the furnace,
+// and answering Cancel afterwards does not make the program believe it heats again.
+TEST(ControlWiringAlarmDuringTheStopQuestion, TheFurnaceStopsAndStaysStopped) {
+    testing::TestFolder scratch{"control_wiring_alarm"};
+    PromptsWithTimers prompts;
+    DesktopProgram program(scratch.path().string(), prompts);
+    LinkOptions options;
+    options.source = LinkOptions::Source::Simulator;
+    options.speed = 0.0001;
+    ASSERT_TRUE(program.start(options, false));
+    MainWindow* window = program.window();
+    ProgramState& state = program.state();
+    sim::SimulatedAnalyser& analyser = state.sources.simulator->analyser();
+
+    WhenShown script([&](QDialog& shown) {
+        auto& dialog = dynamic_cast<ProgrammeDialog&>(shown);
+        dialog.field(0)->setText("500");
+        dialog.field(1)->setText("10");
+        dialog.field(2)->setText("30");
+        dialog.addButton()->click();
+        dialog.startStopButton()->click();
+        ASSERT_TRUE(analyser.programRunning());
+        prompts.whileAsked = [&] {
+            EXPECT_TRUE(state.programmeRunning) << "still heating while the operator decides";
+            state.readings.alarmCode.store(1);
+            window->alarmTick();
+            state.readings.alarmCode.store(0);
+            window->programmeAbortTick();
+            return false;  // Cancel
+        };
+        dialog.startStopButton()->click();
+        prompts.whileAsked = nullptr;
+        EXPECT_FALSE(analyser.programRunning()) << "the sensor alarm stopped the furnace";
+        EXPECT_FALSE(state.programmeRunning);
+        EXPECT_EQ(dialog.startStopButton()->text().toStdString(), "开始程序升温");
+        dialog.exitButton()->click();
+    });
+    window->dispatch(kCmdTemperatureProgram);
+    ASSERT_TRUE(script.acted());
+    EXPECT_FALSE(state.programmeRunning);
+    EXPECT_FALSE(analyser.programRunning());
+    ASSERT_GE(prompts.texts.size(), 2u);
+    EXPECT_EQ(prompts.texts[prompts.texts.size() - 2], "确定要停止程序升温吗？");
+    EXPECT_EQ(prompts.texts.back(), "温度传感器故障!!!!程序升温已停止!!请检查!!");
+}
+
+// The windows the control windows open in turn: the cleaning behind the flow dialog's access
+// code, the programme dialog behind the panel's button; both reach the analyser, and a programme
+// started from the panel keeps the close guard.
+TEST_F(ControlWiringTest, CleaningAndTheProgrammeAreReachedFromTheirParentWindows) {
+    start(0.0001);
+    prompts.clear();
+    bool cleaned = false, stoppedCleaning = false;
+    WhenShown cleaning(
+        [&](QDialog& shown) {
+            auto& dialog = dynamic_cast<CleaningDialog&>(shown);
+            dialog.startButton()->click();
+            cleaned = analyser().cleaning(0);
+            dialog.stopButton()->click();
+            dialog.tick();  // the countdown's next tick ends it
+            stoppedCleaning = !analyser().cleaning(0);
+            dialog.exitButton()->click();
+        },
+        "气路清洗设定");
+    WhenShown code(
+        [](QDialog& shown) {
+            auto& dialog = dynamic_cast<AccessCodeDialog&>(shown);
+            dialog.codeField()->setText("quorbe");
+            dialog.okButton()->click();
+        },
+        "输入口令");
+    WhenShown flows(
+        [](QDialog& shown) {
+            dynamic_cast<FlowDialog&>(shown).cleaningButton()->click();
+            shown.reject();
+        },
+        "流量设定");
+    window()->menuAction(kCmdFlowSetting)->trigger();
+    ASSERT_TRUE(flows.acted());
+    ASSERT_TRUE(code.acted());
+    ASSERT_TRUE(cleaning.acted());
+    EXPECT_TRUE(cleaned);
+    EXPECT_TRUE(stoppedCleaning);
+    EXPECT_TRUE(prompts.texts().empty()) << prompts.texts().front();
+
+    WhenShown programme(
+        [&](QDialog& shown) {
+            auto& dialog = dynamic_cast<ProgrammeDialog&>(shown);
+            dialog.field(0)->setText("250");
+            dialog.field(1)->setText("5");
+            dialog.field(2)->setText("15");
+            dialog.addButton()->click();
+            dialog.startStopButton()->click();
+            dialog.exitButton()->click();
+        },
+        "程序升温设定");
+    WhenShown panel(
+        [](QDialog& shown) {
+            dynamic_cast<GasPathPanel&>(shown).button(1024)->click();
+            shown.reject();
+        },
+        "气路控制");
+    window()->menuAction(kCmdGasPath)->trigger();
+    ASSERT_TRUE(panel.acted());
+    ASSERT_TRUE(programme.acted());
+    EXPECT_TRUE(analyser().programRunning());
+    EXPECT_TRUE(state().programmeRunning);
+    window()->close();
+    EXPECT_TRUE(window()->isVisible()) << "the close box waits for the programme";
 }
 
 TEST_F(ControlWiringTest, OneWindowOfEachKindAtATime) {
