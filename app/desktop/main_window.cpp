@@ -328,6 +328,8 @@ void MainWindow::applyDesorptionEffects(const std::vector<DesorptionEffect>& eff
         switch (effect.kind) {
         case DesorptionEffectKind::ZeroSignal: state_.chromatogram->zeroSignal(); break;
         case DesorptionEffectKind::SendCommand:
+            // A desorption starts a new peak: one the recogniser had open is dropped.
+            state_.peakDetector.reset();
             if (state_.link) state_.link->send(effect.command);
             break;
         case DesorptionEffectKind::StartTimer: restartTimer(effect.timerId, effect.periodMs); break;

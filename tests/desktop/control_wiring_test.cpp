@@ -87,6 +87,14 @@ class ControlWiringTest : public testing::ProgramFixture {
 protected:
     sim::SimulatedAnalyser& analyser() { return state().sources.simulator->analyser(); }
 
+    // The recogniser sees a steep rise: a peak is open.
+    void openAPeak() {
+        std::vector<float> signal(200, 0.0f);
+        for (size_t i = 150; i < signal.size(); ++i) signal[i] = 0.5f * static_cast<float>(i - 149);
+        state().peakDetector.step(signal.data(), 170, state().settings.peak, *state().peaks, false);
+        ASSERT_TRUE(state().peakDetector.inPeak());
+    }
+
     // The programme dialog's fields typed, then "加入温控段".
     static void addSegment(ProgrammeDialog& dialog, const char* target, const char* rate, const char* hold) {
         dialog.field(0)->setText(target);
@@ -266,8 +274,10 @@ TEST_F(ControlWiringTest, InjectorDialogArmsTheAutomaticDesorption) {
 
     tick(window(), kTimerAdsorptionMinutes);
     EXPECT_TRUE(analyser().injectorLoaded(1));
+    openAPeak();
     tick(window(), kTimerAdsorptionMinutes);  // the adsorption time is over: position 1
     EXPECT_FALSE(analyser().injectorLoaded(1));
+    EXPECT_FALSE(state().peakDetector.inPeak()) << "the desorption peak starts afresh";
     EXPECT_TRUE(analyser().injectorLoaded(3));
     EXPECT_FALSE(window()->timerActive(kTimerAdsorptionMinutes));
     EXPECT_TRUE(window()->timerActive(kTimerDesorbInterval));
@@ -326,6 +336,7 @@ TEST_F(ControlWiringTest, HandDesorptionDoesNotBringBackServedPositions) {
     EXPECT_FALSE(state().autoDesorption.positionAdsorbed(1));
     EXPECT_TRUE(window()->timerActive(kTimerDesorbInterval));
 
+    openAPeak();
     press({3}, false);
     EXPECT_FALSE(analyser().injectorLoaded(3));
     EXPECT_FALSE(state().autoDesorption.positionAdsorbed(1)) << "served once, not again";
