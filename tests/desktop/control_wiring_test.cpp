@@ -197,6 +197,10 @@ TEST_F(ControlWiringTest, ProgrammeStartAndStopReachTheAnalyserAndKeepTheCloseGu
         ASSERT_TRUE(script.acted());
     }
     EXPECT_EQ(prompts.texts(), (std::vector<std::string>{"确定要停止程序升温吗？", "确定要停止程序升温吗？"}));
+    for (const testing::PromptRecord& record : prompts.records()) {
+        EXPECT_TRUE(record.okCancel) << "the stop question has OK and Cancel";
+        EXPECT_EQ(record.caption, "提示");
+    }
     EXPECT_TRUE(prompts.scriptUsedUp());
 
     // Stopped, the close box closes (the quiet analyser gave no trace to ask about).
