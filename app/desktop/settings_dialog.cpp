@@ -16,6 +16,7 @@
 #include "app/colour_palette.h"
 #include "app/settings_apply.h"
 #include "app/desktop/artwork.h"
+#include "trace/desktop/peak_settings_page.h"
 
 namespace vespian {
 
@@ -182,9 +183,10 @@ private:
 // ---- dialog ---------------------------------------------------------------------------------
 
 SettingsDialog::SettingsDialog(QWidget* parent, const DisplaySettings& current, Prompts& prompts,
-                               ColoursCallback applyColours, RangesCallback applyRanges)
+                               ColoursCallback applyColours, RangesCallback applyRanges,
+                               const PeakSettings& currentPeak, PeakCallback applyPeak)
     : QDialog(parent), current_(current), prompts_(prompts), applyColours_(std::move(applyColours)),
-      applyRanges_(std::move(applyRanges)) {
+      applyRanges_(std::move(applyRanges)), currentPeak_(currentPeak), applyPeak_(std::move(applyPeak)) {
     setObjectName("settingsDialog");
     setWindowTitle("设置");
     setFont(programFont(13));
@@ -197,6 +199,10 @@ SettingsDialog::SettingsDialog(QWidget* parent, const DisplaySettings& current, 
     for (int tab : {kColourTab, kWindowTab}) containers_[tab] = new QWidget();
     tabs_->addTab(containers_[kColourTab], "颜色选择");
     tabs_->addTab(containers_[kWindowTab], "窗口参数");
+    if (applyPeak_) {
+        containers_[kPeakTab] = new QWidget();
+        tabs_->addTab(containers_[kPeakTab], "识峰参数");
+    }
 
     auto* ok = new QPushButton("确定", this);
     ok->setObjectName("okButton");
@@ -209,7 +215,7 @@ SettingsDialog::SettingsDialog(QWidget* parent, const DisplaySettings& current, 
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     // A page comes into being when its tab is first shown, beginning with the remembered one.
-    tabs_->setCurrentIndex(s_rememberedTab);
+    tabs_->setCurrentIndex(s_rememberedTab < tabs_->count() ? s_rememberedTab : kColourTab);
     ensurePage(tabs_->currentIndex());
     connect(tabs_, &QTabWidget::currentChanged, this, &SettingsDialog::ensurePage);
 }
@@ -219,6 +225,7 @@ int SettingsDialog::currentTab() const { return tabs_->currentIndex(); }
 bool SettingsDialog::pageCreated(int tab) const {
     if (tab == kColourTab) return colourPage_ != nullptr;
     if (tab == kWindowTab) return windowPage_ != nullptr;
+    if (tab == kPeakTab) return peakPage_ != nullptr;
     return false;
 }
 
@@ -233,6 +240,10 @@ void SettingsDialog::ensurePage(int tab) {
     } else if (tab == kWindowTab && !windowPage_) {
         windowPage_ = new SettingsWindowPage(containers_[kWindowTab], current_.timeRangeS, current_.voltRangeUv);
         windowPage_->show();
+    } else if (tab == kPeakTab && containers_[kPeakTab] && !peakPage_) {
+        peakPage_ = new PeakSettingsPage(containers_[kPeakTab], currentPeak_);
+        peakPage_->move(28, 8);
+        peakPage_->show();
     }
 }
 
@@ -249,8 +260,14 @@ void SettingsDialog::onOk() {
             return;
         }
     }
+    PeakSettings peak = currentPeak_;
+    if (peakPage_ && !peakPage_->apply(peak, prompts_)) {
+        tabs_->setCurrentIndex(kPeakTab);  // the page has said what is wrong and focused it
+        return;
+    }
     if (colourPage_ && applyColours_) applyColours_(colourPage_->background(), colourPage_->line());
     if (windowPage_ && applyRanges_) applyRanges_(windowPage_->timeRangeS(), windowPage_->voltRangeUv());
+    if (peakPage_) applyPeak_(peak);
     s_rememberedTab = currentTab();
     accept();
 }

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <functional>
 
+#include "app/init_data.h"
 #include "platform/pixel_surface.h"
 #include "platform/prompts.h"
 
@@ -16,6 +17,7 @@ class QTabWidget;
 
 namespace vespian {
 
+class PeakSettingsPage;
 class SettingsColourPage;
 class SettingsWindowPage;
 
@@ -32,13 +34,16 @@ class SettingsDialog : public QDialog {
 public:
     static constexpr int kColourTab = 0;
     static constexpr int kWindowTab = 1;
+    static constexpr int kPeakTab = 2;
 
     using ColoursCallback = std::function<void(StoredColour background, StoredColour line)>;
     using RangesCallback = std::function<void(int32_t timeRangeS, int32_t voltRangeUv)>;
+    using PeakCallback = std::function<void(const PeakSettings& settings)>;
 
     // Messages about unusable ranges go through prompts (caption "警告").
+    // With `applyPeak` the dialog has the page "识峰参数" for the recogniser's settings.
     SettingsDialog(QWidget* parent, const DisplaySettings& current, Prompts& prompts, ColoursCallback applyColours,
-                   RangesCallback applyRanges);
+                   RangesCallback applyRanges, const PeakSettings& currentPeak = {}, PeakCallback applyPeak = {});
 
     int currentTab() const;
     bool pageCreated(int tab) const;
@@ -50,6 +55,7 @@ public:
 
     // Page widgets, found by objectName: "colourPage" (radio buttons "backgroundRadio" and
     // "lineRadio", "palette", "defaultButton"), "windowPage" ("timeRangeEdit", "voltRangeEdit"),
+    // "peakSettingsPage" (see PeakSettingsPage),
     // and the dialog's "settingsTabs", "okButton", "cancelButton".
 
 private:
@@ -60,10 +66,13 @@ private:
     Prompts& prompts_;
     ColoursCallback applyColours_;
     RangesCallback applyRanges_;
+    PeakSettings currentPeak_;
+    PeakCallback applyPeak_;
     QTabWidget* tabs_;
-    QWidget* containers_[2];
+    QWidget* containers_[3] = {};
     SettingsColourPage* colourPage_ = nullptr;
     SettingsWindowPage* windowPage_ = nullptr;
+    PeakSettingsPage* peakPage_ = nullptr;
 };
 
 }  // namespace vespian
