@@ -73,6 +73,9 @@ public:
     void openReportFile();
     void quickSaveReport();
     void exportTraceData();
+    // The record or the list columns changed (a record-list operation, a column width): the
+    // panel is drawn again from them.
+    void refreshPanel();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -80,7 +83,6 @@ protected:
 private:
     void openQuantWindow();
     void placePanel();
-    void refreshPanel();
     void syncReportPath();
     ReportWindowContext windowContext();
 

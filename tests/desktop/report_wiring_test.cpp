@@ -17,6 +17,8 @@
 #include <QTimer>
 
 #include <cmath>
+#include <cstddef>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 
@@ -411,6 +413,43 @@ TEST_F(ReportWiringTest, ThePeakSettingsPageIsKeptInInitDataAndARefusedEntryKeep
     ASSERT_FALSE(prompts.records().empty());
     EXPECT_EQ(prompts.records().back().caption, "警告");
     SettingsDialog::forgetRememberedTab();
+}
+
+TEST_F(ReportWiringTest, WithoutItsCallbackTheDialogHasNoPeakPageAndFallsBackFromARememberedOne) {
+    // The last OK of this run was on the peak page; a dialog without that page opens on colours.
+    onNextModal([](QWidget& dialog) {
+        child<QTabWidget>(dialog, "settingsTabs")->setCurrentIndex(SettingsDialog::kPeakTab);
+        child<QPushButton>(dialog, "okButton")->click();
+    });
+    window()->dispatch(kCmdSettings);
+    ASSERT_EQ(SettingsDialog::rememberedTab(), SettingsDialog::kPeakTab);
+    const DisplaySettings display{state().view.backgroundColour, state().view.traceColour, 600, 1000};
+    SettingsDialog plain(nullptr, display, prompts, {}, {});
+    EXPECT_EQ(child<QTabWidget>(plain, "settingsTabs")->count(), 2);
+    EXPECT_EQ(plain.currentTab(), SettingsDialog::kColourTab);
+    EXPECT_TRUE(plain.pageCreated(SettingsDialog::kColourTab));
+    EXPECT_FALSE(plain.pageCreated(SettingsDialog::kPeakTab));
+    SettingsDialog::forgetRememberedTab();
+}
+
+// ---- start-up ------------------------------------------------------------------------------
+
+class ReportWiringSeededTest : public ProgramFixture {};
+
+TEST_F(ReportWiringSeededTest, TheQuantitativeVolumeStartsAsTheSeededReportsPulseVolume) {
+    // NewData.ini seeds the report; its calibration pulse volume is the quantitative peak's.
+    std::vector<char> seed(kNewDataSeedBytes, 0);
+    const float volume = 0.375f;
+    std::memcpy(seed.data() + offsetof(TestReportHeader, pulseVolumeMl), &volume, sizeof volume);
+    std::memcpy(seed.data(), "seeded", 7);
+    std::ofstream(folder / kNewDataFileName, std::ios::binary).write(seed.data(), static_cast<long>(seed.size()));
+    start(0.0001);
+    EXPECT_EQ(readGbkField(state().report->header().sampleName), "seeded");
+    EXPECT_EQ(state().quantPeak->volumeMl, volume);
+
+    // The panel shows the seeded record once the report view is chosen.
+    window()->dispatch(kCmdReportView);
+    EXPECT_TRUE(waitUntil([&] { return program->reports()->reportPanel()->isVisible(); }, 3000));
 }
 
 // ---- the hand-over's translation ----------------------------------------------------------
