@@ -239,6 +239,8 @@ TEST_F(ReportRoadTest, ADesorptionPeakFromTheTraceToTheSavedReopenedAndPrintedRe
             << expected << "\n" << text.toStdString();
     }
     EXPECT_TRUE(text.contains(QString::fromUtf8(tm).normalized(QString::NormalizationForm_KC))) << tm;
+    QProcess::execute("pdftoppm", {"-r", "60", "-png", "-f", "1", "-l", "1", "-singlefile", QString::fromStdString(pdf),
+                                   VESPIAN_BUILD_DIR "/tpd_report_page"});
     EXPECT_EQ(prompts.unscripted(), 0);
     for (const std::string& said : prompts.texts()) EXPECT_EQ(said.find("功能尚未提供"), std::string::npos) << said;
 }
