@@ -519,13 +519,17 @@ void MainWindow::openSettings() {
         viewArea_->dropTraceScrollBars();
     };
     // The recogniser's settings are kept in InitData.Set at once, not only at exit.
-    auto applyPeak = [this](const PeakSettings& peak) {
+    SettingsExtraPages extra;
+    extra.peak = state_.settings.peak;
+    extra.applyPeak = [this](const PeakSettings& peak) {
         state_.settings.peak = peak;
         if (!writeInitData(state_.settingsPath(kInitDataFileName), state_.settings)) {
             prompts_.message("警告", "无法保存此次设置的参数!!!", PromptIcon::Warning);
         }
     };
-    SettingsDialog dialog(this, current, prompts_, applyColours, applyRanges, state_.settings.peak, applyPeak);
+    extra.letterhead = &state_.letterhead;
+    extra.letterheadPath = state_.settingsPath(kLetterheadFileName);
+    SettingsDialog dialog(this, current, prompts_, applyColours, applyRanges, std::move(extra));
     dialog.exec();
     viewArea_->redraw();
 }

@@ -52,8 +52,6 @@ ReportWiring::ReportWiring(MainWindow& window, ProgramState& state, Prompts& pro
       location_{state.reportPath, state.dataFolder} {
     // The quantitative peak's volume is the one the report was seeded with at start-up.
     state_.quantPeak->volumeMl = state_.quantVolumeMl;
-    // A letterhead file that cannot be read prints without one; the settings say why when edited.
-    readLetterhead(state_.settingsPath(kLetterheadFileName), letterhead_);
 
     window_.setPeakHandOver(this);
     window_.handlePeakDialog(kQuantPeakWindowTemplate, [this] { openQuantWindow(); });
@@ -135,7 +133,7 @@ void ReportWiring::quickSaveReport() { quickWriteReport(prompts_, *state_.report
 ReportWindowContext ReportWiring::windowContext() {
     ViewArea* area = window_.viewArea();
     const QRect client(area->mapToGlobal(QPoint(0, 0)), area->size());
-    return ReportWindowContext{*state_.report, location_, prompts_, letterhead_, [this] { refreshPanel(); }, client};
+    return ReportWindowContext{*state_.report, location_, prompts_, state_.letterhead, [this] { refreshPanel(); }, client};
 }
 
 void ReportWiring::openReportWindow(ReportKind kind) {

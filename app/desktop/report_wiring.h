@@ -17,7 +17,6 @@
 #include <functional>
 
 #include "app/display_tick.h"
-#include "files/report_letterhead.h"
 #include "files/report_panel.h"
 #include "files/test_report_commands.h"
 #include "trace/manual_peak.h"
@@ -65,7 +64,6 @@ public:
 
     const ManualPeakPick& lastPick() const { return pick_; }
     ReportLocation& location() { return location_; }
-    ReportLetterhead& letterhead() { return letterhead_; }
 
     // What the panel's rows, the manual pick and the commands run.
     void openReportWindow(ReportKind kind);
@@ -90,7 +88,6 @@ private:
     ProgramState& state_;
     Prompts& prompts_;
     ReportLocation location_;
-    ReportLetterhead letterhead_;
     ManualPeakPick pick_;
     QPointer<QuantPeakWindow> quantWindow_;
     QPointer<ReportPanelView> panel_;

@@ -8,8 +8,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "app/init_data.h"
+#include "files/report_letterhead.h"
 #include "platform/pixel_surface.h"
 #include "platform/prompts.h"
 
@@ -17,9 +19,20 @@ class QTabWidget;
 
 namespace vespian {
 
+class LetterheadPage;
 class PeakSettingsPage;
 class SettingsColourPage;
 class SettingsWindowPage;
+
+// The pages beyond the trace view's: each is there only when it is given.
+struct SettingsExtraPages {
+    // "识峰参数": the recogniser's settings, handed to applyPeak on OK.
+    PeakSettings peak{};
+    std::function<void(const PeakSettings& settings)> applyPeak;
+    // "报告抬头": the letterhead of the printed reports, written to letterheadPath on OK.
+    ReportLetterhead* letterhead = nullptr;
+    std::string letterheadPath;
+};
 
 struct DisplaySettings {
     StoredColour background;
@@ -35,15 +48,14 @@ public:
     static constexpr int kColourTab = 0;
     static constexpr int kWindowTab = 1;
     static constexpr int kPeakTab = 2;
+    static constexpr int kLetterheadTab = 3;
 
     using ColoursCallback = std::function<void(StoredColour background, StoredColour line)>;
     using RangesCallback = std::function<void(int32_t timeRangeS, int32_t voltRangeUv)>;
-    using PeakCallback = std::function<void(const PeakSettings& settings)>;
 
     // Messages about unusable ranges go through prompts (caption "警告").
-    // With `applyPeak` the dialog has the page "识峰参数" for the recogniser's settings.
     SettingsDialog(QWidget* parent, const DisplaySettings& current, Prompts& prompts, ColoursCallback applyColours,
-                   RangesCallback applyRanges, const PeakSettings& currentPeak = {}, PeakCallback applyPeak = {});
+                   RangesCallback applyRanges, SettingsExtraPages extra = {});
 
     int currentTab() const;
     bool pageCreated(int tab) const;
@@ -55,7 +67,7 @@ public:
 
     // Page widgets, found by objectName: "colourPage" (radio buttons "backgroundRadio" and
     // "lineRadio", "palette", "defaultButton"), "windowPage" ("timeRangeEdit", "voltRangeEdit"),
-    // "peakSettingsPage" (see PeakSettingsPage),
+    // "peakSettingsPage" (see PeakSettingsPage), "letterheadPage" (see LetterheadPage),
     // and the dialog's "settingsTabs", "okButton", "cancelButton".
 
 private:
@@ -66,13 +78,13 @@ private:
     Prompts& prompts_;
     ColoursCallback applyColours_;
     RangesCallback applyRanges_;
-    PeakSettings currentPeak_;
-    PeakCallback applyPeak_;
+    SettingsExtraPages extra_;
     QTabWidget* tabs_;
-    QWidget* containers_[3] = {};
+    QWidget* containers_[4] = {};
     SettingsColourPage* colourPage_ = nullptr;
     SettingsWindowPage* windowPage_ = nullptr;
     PeakSettingsPage* peakPage_ = nullptr;
+    LetterheadPage* letterheadPage_ = nullptr;
 };
 
 }  // namespace vespian

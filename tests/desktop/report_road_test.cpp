@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTextEdit>
 #include <QTimer>
 
@@ -26,6 +27,7 @@
 #include "analysis/tp_report.h"
 #include "app/command_ids.h"
 #include "app/desktop/report_wiring.h"
+#include "app/desktop/settings_dialog.h"
 #include "app/desktop/view_area.h"
 #include "files/desktop/report_panel_view.h"
 #include "files/peak_application.h"
@@ -217,7 +219,15 @@ TEST_F(ReportRoadTest, ADesorptionPeakFromTheTraceToTheSavedReopenedAndPrintedRe
     window()->dispatch(kCmdSave);
     EXPECT_TRUE(fileBytes(saved + ".care") == bytes) << "the reopened report was not written back byte for byte";
 
-    // Printed from the window to PDF.
+    // The supplier's letterhead set in the settings, then printed from the window to PDF.
+    onNextModal([](QWidget& dialog) {
+        child<QTabWidget>(dialog, "settingsTabs")->setCurrentIndex(SettingsDialog::kLetterheadTab);
+        child<QLineEdit>(dialog, "supplierEdit")->setText("示例仪器服务部");
+        child<QLineEdit>(dialog, "hotlineEdit")->setText("400-000-0000");
+        child<QPushButton>(dialog, "okButton")->click();
+    });
+    window()->dispatch(kCmdSettings);
+    SettingsDialog::forgetRememberedTab();
     const std::string pdf = folder.string() + "/tpd_report.pdf";
     QPrinter& printer = ReportWindow::printer();
     printer.setOutputFormat(QPrinter::PdfFormat);
@@ -234,7 +244,8 @@ TEST_F(ReportRoadTest, ADesorptionPeakFromTheTraceToTheSavedReopenedAndPrintedRe
     char tm[32];
     std::snprintf(tm, sizeof tm, "%.0f ℃", report.header().tmValues[0]);
     for (const char* expected : {"氨气程序升温脱附", "样品名称：HZSM-5", "样品重量[g]：0.1000", "检测员：王五",
-                                 "上限温度[℃]：300", "升温速率[℃/分]：30", "检测日期：2026-12-9", "Tm值："}) {
+                                 "上限温度[℃]：300", "升温速率[℃/分]：30", "检测日期：2026-12-9", "Tm值：",
+                                 "示例仪器服务部", "服务热线：400-000-0000"}) {
         EXPECT_TRUE(text.contains(QString::fromUtf8(expected).normalized(QString::NormalizationForm_KC)))
             << expected << "\n" << text.toStdString();
     }

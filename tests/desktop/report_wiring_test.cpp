@@ -374,8 +374,8 @@ TEST_F(ReportWiringTest, ThePeakSettingsPageIsKeptInInitDataAndARefusedEntryKeep
     const PeakSettings before = state().settings.peak;
     onNextModal([](QWidget& dialog) {
         auto* tabs = child<QTabWidget>(dialog, "settingsTabs");
-        ASSERT_EQ(tabs->count(), 3);
-        EXPECT_EQ(tabs->tabText(2), "识峰参数");
+        ASSERT_EQ(tabs->count(), 4);
+        EXPECT_EQ(tabs->tabText(SettingsDialog::kPeakTab), "识峰参数");
         tabs->setCurrentIndex(2);
         child<QLineEdit>(dialog, "minWidthEdit")->setText("7");
         child<QLineEdit>(dialog, "minHeightEdit")->setText("2500");
@@ -412,6 +412,49 @@ TEST_F(ReportWiringTest, ThePeakSettingsPageIsKeptInInitDataAndARefusedEntryKeep
     EXPECT_EQ(state().settings.peak.maxWidth, before.maxWidth);
     ASSERT_FALSE(prompts.records().empty());
     EXPECT_EQ(prompts.records().back().caption, "警告");
+    SettingsDialog::forgetRememberedTab();
+}
+
+TEST_F(ReportWiringTest, TheLetterheadPageIsWrittenToItsFileAndAFileThatCannotBeWrittenKeepsEverything) {
+    const std::string path = state().settingsPath(kLetterheadFileName);
+    onNextModal([](QWidget& dialog) {
+        auto* tabs = child<QTabWidget>(dialog, "settingsTabs");
+        ASSERT_EQ(tabs->count(), 4);
+        EXPECT_EQ(tabs->tabText(SettingsDialog::kLetterheadTab), "报告抬头");
+        tabs->setCurrentIndex(SettingsDialog::kLetterheadTab);
+        child<QLineEdit>(dialog, "supplierEdit")->setText("  示例仪器服务部 ");
+        child<QLineEdit>(dialog, "hotlineEdit")->setText("400-000-0000");
+        child<QPushButton>(dialog, "okButton")->click();
+    });
+    window()->dispatch(kCmdSettings);
+    EXPECT_EQ(state().letterhead.supplierName, "示例仪器服务部");
+    EXPECT_EQ(state().letterhead.hotline, "400-000-0000");
+    ReportLetterhead stored;
+    ASSERT_TRUE(readLetterhead(path, stored));
+    EXPECT_EQ(stored, state().letterhead);
+
+    // The file's place taken by a folder: the write fails, is said, and nothing is applied —
+    // not the letterhead, not the peak page's entries.
+    std::filesystem::remove(path);
+    std::filesystem::create_directory(path);
+    const PeakSettings peakBefore = state().settings.peak;
+    bool stayed = false;
+    onNextModal([&](QWidget& dialog) {
+        auto* tabs = child<QTabWidget>(dialog, "settingsTabs");
+        tabs->setCurrentIndex(SettingsDialog::kPeakTab);
+        child<QLineEdit>(dialog, "minHeightEdit")->setText("3333");
+        tabs->setCurrentIndex(SettingsDialog::kLetterheadTab);
+        child<QLineEdit>(dialog, "supplierEdit")->setText("别的公司");
+        child<QPushButton>(dialog, "okButton")->click();
+        stayed = dialog.isVisible();
+        child<QPushButton>(dialog, "cancelButton")->click();
+    });
+    window()->dispatch(kCmdSettings);
+    EXPECT_TRUE(stayed);
+    EXPECT_EQ(state().letterhead.supplierName, "示例仪器服务部");
+    EXPECT_EQ(state().settings.peak.minHeightUv, peakBefore.minHeightUv);
+    ASSERT_FALSE(prompts.records().empty());
+    EXPECT_EQ(prompts.records().back().caption, "错误");
     SettingsDialog::forgetRememberedTab();
 }
 
