@@ -380,6 +380,7 @@ TEST_F(ReportWiringTest, ThePeakSettingsPageIsKeptInInitDataAndARefusedEntryKeep
         child<QLineEdit>(dialog, "minWidthEdit")->setText("7");
         child<QLineEdit>(dialog, "minHeightEdit")->setText("2500");
         child<QCheckBox>(dialog, "autoZeroCheck")->setChecked(false);
+        EXPECT_TRUE(dialog.grab().save(VESPIAN_BUILD_DIR "/settings_peak_page.png"));
         child<QPushButton>(dialog, "okButton")->click();
     });
     window()->dispatch(kCmdSettings);
