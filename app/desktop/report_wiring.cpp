@@ -114,6 +114,9 @@ void ReportWiring::manualPick(int32_t start, int32_t end) {
                            state_.dataFolder};
     const ApplyToAction action = runApplyToDialog(&window_, context, pick_.start, pick_.end);
     if (action == ApplyToAction::ApplySample) refreshPanel();
+    // The pick is the quantitative peak now: a handed-over window still showing an older one
+    // goes, as by its close box, so its volume field cannot later overwrite the new volume.
+    if (action == ApplyToAction::OpenQuantWindow && !quantWindow_.isNull()) quantWindow_->close();
 }
 
 void ReportWiring::exportTraceData() {

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -249,6 +250,27 @@ TEST_F(ReportWiringTest, ARecognisedPeakInTheComparisonMethodOpensTheQuantWindow
     EXPECT_EQ(state().peaks->count, 0);
     EXPECT_EQ(state().quantPeak->volumeMl, 0.25f);
     EXPECT_EQ(prompts.records().size(), 0u);
+}
+
+TEST_F(ReportWiringTest, AQuantitativePickClosesTheHandedOverWindowSoItsOldVolumeCannotReturn) {
+    measure(kCmdComparisonMethod);
+    tickPeak();
+    QPointer<QuantPeakWindow> handed = reports->quantWindow();
+    ASSERT_FALSE(handed.isNull());
+    child<QLineEdit>(*handed, "volumeEdit")->setText("0.9");
+
+    onNextModal([](QWidget& dialog) { child<QPushButton>(dialog, "okButton")->click(); });
+    QTimer::singleShot(0, [] {
+        onNextModal([](QWidget& window) {
+            child<QLineEdit>(window, "volumeEdit")->setText("0.6");
+            child<QPushButton>(window, "closeButton")->click();
+        });
+    });
+    pick(200, 500);
+    EXPECT_TRUE(waitUntil([&] { return handed.isNull(); }, 3000));
+    EXPECT_EQ(reports->quantWindow(), nullptr);
+    EXPECT_EQ(state().quantPeak->volumeMl, 0.6f);
+    EXPECT_EQ(state().quantPeak->lastIndex, 300);
 }
 
 TEST_F(ReportWiringTest, NoPeakIsHandedOverWhileIdleOrWithTheManualPeakTool) {
