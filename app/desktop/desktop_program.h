@@ -14,6 +14,7 @@ namespace vespian {
 
 class ControlWiring;
 class MainWindow;
+class ReportWiring;
 class Prompts;
 class SplashWindow;
 
@@ -31,12 +32,14 @@ public:
     ProgramState& state() { return *state_; }
     MainWindow* window() const { return window_.get(); }
     ControlWiring* control() const { return control_.get(); }
+    ReportWiring* reports() const { return reports_.get(); }
 
 private:
     std::unique_ptr<ProgramState> state_;
     Prompts& prompts_;
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<ControlWiring> control_;  // goes before the window it is wired into
+    std::unique_ptr<ReportWiring> reports_;  // gone before the window it is wired into
     bool finished_ = false;
 };
 

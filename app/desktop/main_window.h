@@ -83,6 +83,8 @@ public:
 
     // What the automatic desorption decided: zeroing, desorption frames, its minute timers.
     void applyDesorptionEffects(const std::vector<DesorptionEffect>& effects);
+    // File → "打开" and "保存" outside the trace view: the test report's file.
+    void handleReportFile(std::function<void()> open, std::function<void()> save);
 
     // The timers, one tick each (public so tests can drive them without waiting).
     void displayTick();
@@ -144,6 +146,8 @@ private:
     std::map<int, std::function<void()>> peakDialogOpeners_;
     std::function<void(int32_t, int32_t)> manualPickHandler_;
     std::function<void()> forcedStop_;
+    std::function<void()> reportOpen_;
+    std::function<void()> reportSave_;
     DisplayTick displayTick_;
     AlarmPoll alarmPoll_;
     RecoveryJournal journal_;
