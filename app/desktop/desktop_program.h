@@ -12,8 +12,11 @@
 
 namespace vespian {
 
+class DatabaseWiring;
+class ListWiring;
 class MainWindow;
 class Prompts;
+class SurfaceWiring;
 class SplashWindow;
 
 class DesktopProgram {
@@ -29,11 +32,18 @@ public:
 
     ProgramState& state() { return *state_; }
     MainWindow* window() const { return window_.get(); }
+    // The record database, the surface-area windows and the record lists of the window.
+    DatabaseWiring* database() const { return database_.get(); }
+    SurfaceWiring* surface() const { return surface_.get(); }
+    ListWiring* lists() const { return lists_.get(); }
 
 private:
     std::unique_ptr<ProgramState> state_;
     Prompts& prompts_;
     std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<DatabaseWiring> database_;
+    std::unique_ptr<SurfaceWiring> surface_;
+    std::unique_ptr<ListWiring> lists_;
     bool finished_ = false;
 };
 
