@@ -56,22 +56,29 @@ void SurfaceWiring::changed() {
     if (tablesChanged_) tablesChanged_();
 }
 
+void SurfaceWiring::setOpen(bool open) {
+    dialogOpen_ = open;
+    if (openListener_) openListener_(open);
+}
+
+bool SurfaceWiring::betCalibrated() const { return acceptBetPeak(state_.database->reports()).openPointDialog; }
+
 void SurfaceWiring::openCalibration() {
     PeakTable& peaks = *state_.peaks;
     if (dialogOpen_ || peaks.count < 1) return;
-    dialogOpen_ = true;
+    setOpen(true);
     state_.peakDetector.reset();  // a peak that had begun starts again after the dialog
     const BetCalibrationDefaults defaults = BetCalibrationDefaults::fromArray(state_.zevid.betCalibration);
     CalibrationDialog::run(&window_, state_.database->reports(), peaks, defaults, prompts_,
                            recognisedPeakPicture(peaks.records[0]));
-    dialogOpen_ = false;
+    setOpen(false);
     changed();
 }
 
 void SurfaceWiring::openBetPoint() {
     PeakTable& peaks = *state_.peaks;
     if (dialogOpen_ || peaks.count < 1) return;
-    dialogOpen_ = true;
+    setOpen(true);
     state_.peakDetector.reset();
     ReportTable& reports = state_.database->reports();
     const bool finish = BetPointDialog::run(&window_, reports, peaks, prompts_, recognisedPeakPicture(peaks.records[0]));
@@ -83,7 +90,7 @@ void SurfaceWiring::openBetPoint() {
             defaults.toArray(state_.zevid.betCalibration);
         }
     }
-    dialogOpen_ = false;
+    setOpen(false);
     changed();
 }
 

@@ -32,6 +32,12 @@ public:
     // While one of the two dialogs is open the recogniser keeps further peaks in the table:
     // the peak hand-over passes this as its `peakDialogOpen`.
     bool peakDialogOpen() const { return dialogOpen_; }
+    // Told when one of the two dialogs opens (true) and closes (false), for a hand-over that
+    // keeps its own flag.
+    void setDialogOpenListener(std::function<void(bool open)> listener) { openListener_ = std::move(listener); }
+    // The record under construction can take a measured point (its calibration is made and it
+    // holds fewer than ten points).
+    bool betCalibrated() const;
 
     void openCalibration();
     void openBetPoint();
@@ -44,6 +50,7 @@ public:
 
 private:
     void changed();
+    void setOpen(bool open);
 
     MainWindow& window_;
     ProgramState& state_;
@@ -51,6 +58,7 @@ private:
     BetRawVolumes raw_;
     bool dialogOpen_ = false;
     std::function<void()> tablesChanged_;
+    std::function<void(bool)> openListener_;
 };
 
 }  // namespace vespian

@@ -326,6 +326,27 @@ TEST_F(DatabaseWiringTest, TheBetListShowsAPageOnDoubleClickAndTheButtonLeavesIt
     EXPECT_EQ(state().betDetail, 0);
 }
 
+TEST_F(DatabaseWiringTest, TheWheelScrollsTheListAndThePageWithinTheirRange) {
+    start(0.0001);
+    for (int i = 1; i <= 5; ++i) addReport(db().reports(), i, 10.0f * i);
+    showListView(RecordList::Reports);
+    lists().scrollRows(3);
+    EXPECT_EQ(lists().firstRow(), 3);
+    lists().scrollRows(30);
+    EXPECT_EQ(lists().firstRow(), 4);  // the last record stays in sight
+    // A click now toggles the record shown in the first row.
+    view().clickAt(rowPoint(0));
+    EXPECT_NE(db().reports().records[4].selected, 0);
+    lists().scrollRows(-30);
+    EXPECT_EQ(lists().firstRow(), 0);
+    // Another list keeps its own position.
+    lists().scrollRows(2);
+    showListView(RecordList::Samples);
+    EXPECT_EQ(lists().firstRow(), 0);
+    showListView(RecordList::Reports);
+    EXPECT_EQ(lists().firstRow(), 2);
+}
+
 TEST_F(DatabaseWiringTest, ThePopupMenuSwitchesListsAndOpensTheDetails) {
     start(0.0001);
     addSample(db().samples(), 1, "A", 1.0f);

@@ -257,5 +257,70 @@ TEST_F(SurfaceRoadTest, TheCalibrationCloseBoxStoresNothingAndTheNextPeakOpensIt
     EXPECT_NE(std::find(texts.begin(), texts.end(), kLoopVolumeText), texts.end());
 }
 
+TEST_F(SurfaceRoadTest, TheOpenFlagIsToldAndTheCalibrationStateIsAsked) {
+    begin();
+    std::vector<bool> told;
+    program->surface()->setDialogOpenListener([&](bool open) { told.push_back(open); });
+    EXPECT_FALSE(program->surface()->betCalibrated());
+    mode(kCmdCalibration);
+    onModal("标定吸附量", [&](QDialog& dialog) { press(dialog, "okButton"); });
+    appendPeak(5.0f);
+    EXPECT_EQ(told, (std::vector<bool>{true, false}));
+    EXPECT_TRUE(program->surface()->betCalibrated());
+}
+
+// The quantitative-peak window's "存为标样/样品": the stored records appear in the lists.
+TEST_F(SurfaceRoadTest, ARecognisedPeakIsStoredAsAStandardThenAsASample) {
+    begin();
+    auto peak = std::make_unique<PeakRecord>();
+    peak->area = 20000;
+    peak->storedPointCount = 30;
+    for (int i = 0; i < 30; ++i) peak->points[i] = static_cast<float>(i < 15 ? i : 30 - i);
+    onModal("保存为标样/样品", [](QDialog& dialog) {
+        setField(dialog, "areaEdit", "100");
+        press(dialog, "storeButton");
+    });
+    EXPECT_TRUE(program->surface()->openComparisonStore(*peak).stored);
+    ASSERT_EQ(state().database->standards().count, 1);
+    EXPECT_EQ(state().database->standards().records[0].surface_area, 100.0f);
+
+    peak->area = 10000;
+    onModal("保存为标样/样品", [](QDialog& dialog) { press(dialog, "storeButton"); });
+    EXPECT_TRUE(program->surface()->openComparisonStore(*peak).stored);
+    ASSERT_EQ(state().database->samples().count, 1);
+    EXPECT_EQ(state().database->samples().records[0].surface_area, 50.0f);  // half the standard's peak
+
+    // Cancelled: nothing stored.
+    onModal("保存为标样/样品", [](QDialog& dialog) { dialog.reject(); });
+    EXPECT_FALSE(program->surface()->openComparisonStore(*peak).stored);
+    EXPECT_EQ(state().database->samples().count, 1);
+}
+
+TEST(RecognisedPeakPicture, DrawsTheStoredPointsAndSurvivesAFlatOrEmptyPeak) {
+    auto peak = std::make_unique<PeakRecord>();
+    const QImage empty = recognisedPeakPicture(*peak);
+    EXPECT_EQ(empty.size(), QSize(384, 259));
+    auto inked = [](const QImage& image) {
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) n += image.pixel(x, y) != qRgb(255, 255, 255) ? 1 : 0;
+        }
+        return n;
+    };
+    EXPECT_EQ(inked(empty), 0);
+    peak->storedPointCount = 50;
+    const QImage flat = recognisedPeakPicture(*peak);
+    EXPECT_GT(inked(flat), 300);  // a line across
+    for (int i = 0; i < 50; ++i) peak->points[i] = static_cast<float>(25 - std::abs(25 - i));
+    const QImage shaped = recognisedPeakPicture(*peak);
+    // The top of the peak reaches the picture's upper part, the ends its lower part.
+    bool topInked = false;
+    for (int x = 150; x < 234; ++x) topInked = topInked || shaped.pixel(x, 12) != qRgb(255, 255, 255);
+    EXPECT_TRUE(topInked);
+    EXPECT_NE(shaped.pixel(10, 249), qRgb(255, 255, 255));
+    peak->storedPointCount = 1e9f;  // a damaged count reads no further than the record
+    EXPECT_EQ(recognisedPeakPicture(*peak).size(), QSize(384, 259));
+}
+
 }  // namespace
 }  // namespace vespian
