@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QShortcut>
 #include <QWheelEvent>
 #include <algorithm>
 #include <span>
@@ -33,6 +34,9 @@ namespace {
 
 constexpr int kWheelRows = 3;        // rows per wheel notch in the lists
 constexpr int kWheelPagePixels = 60;  // pixels per wheel notch on a BET page
+constexpr int kSidewaysPixels = 40;   // pixels per sideways wheel notch
+constexpr int kBetListWidth = 720;    // the BET list's columns
+constexpr int kBetPageWidth = 1000;   // the BET page at scale 1
 
 int tableCount(const RecordDatabase& database, RecordList list) {
     switch (list) {
@@ -62,6 +66,12 @@ ListWiring::ListWiring(MainWindow& window, ProgramState& state, Prompts& prompts
     window_.handleViewButton(kViewButtonDeleteAll, [this] { deleteAll(); });
     window_.handleViewButton(kViewButtonLeaveDetail, [this] { leaveBetPage(); });
     installPoreButtons();
+    for (const QKeySequence& keys : {QKeySequence(Qt::Key_Menu), QKeySequence(Qt::SHIFT | Qt::Key_F10)}) {
+        auto* shortcut = new QShortcut(keys, &window_);
+        connect(shortcut, &QShortcut::activated, this, [this] {
+            if (state_.measurement.viewMode() == ViewMode::BetList) popupFromKeyboard();
+        });
+    }
 
     window_.handleRoute(CommandRoute::ShowComparisonSamples, [this](const CommandEntry&) { showList(RecordList::Samples); });
     window_.handleRoute(CommandRoute::SaveAsText, [this](const CommandEntry&) { exportText(); });
@@ -110,17 +120,17 @@ void ListWiring::draw(QPainter& painter, const QRect& inside) {
     switch (activeList()) {
     case RecordList::Standards:
         ComparisonListRenderer::drawStandards(painter, inside, db.standards(), std::span<const int32_t>(state_.zevid.display, 7),
-                                              screenSize().width(), first, 0, QImage());
+                                              screenSize().width(), first, sidewaysScroll(), QImage());
         break;
     case RecordList::Samples:
         ComparisonListRenderer::drawSamples(painter, inside, db.samples(), std::span<const int32_t>(state_.zevid.columns, 13),
-                                            screenSize().width(), first, 0, QImage());
+                                            screenSize().width(), first, sidewaysScroll(), QImage());
         break;
     case RecordList::Reports:
         if (betPageShown() && state_.selectedRow >= 0 && state_.selectedRow < db.reports().count) {
-            BetPageRenderer::drawOnScreen(painter, inside, db.reports().records[state_.selectedRow], QPoint(0, pageScroll_));
+            BetPageRenderer::drawOnScreen(painter, inside, db.reports().records[state_.selectedRow], QPoint(pageHScroll_, pageScroll_));
         } else {
-            BetListRenderer::draw(painter, inside, db.reports(), first, 0, QImage());
+            BetListRenderer::draw(painter, inside, db.reports(), first, sidewaysScroll(), QImage());
         }
         break;
     }
@@ -139,6 +149,7 @@ bool ListWiring::doubleClick(QPoint point, const QRect& inside) {
     state_.selectedRow = row;
     state_.betDetail = 1;
     pageScroll_ = 0;
+    pageHScroll_ = 0;
     return true;
 }
 
@@ -155,6 +166,26 @@ void ListWiring::scrollRows(int rows) {
     redraw();
 }
 
+void ListWiring::scrollSideways(int pixels) {
+    const QRect inside = window_.viewArea()->viewInside();
+    int total = kBetListWidth;
+    switch (activeList()) {
+    case RecordList::Standards: total = state_.zevid.display[0]; break;
+    case RecordList::Samples: total = state_.zevid.columns[0]; break;
+    case RecordList::Reports: total = betPageShown() ? kBetPageWidth : kBetListWidth; break;
+    }
+    const int most = std::max(total - inside.width(), 0);
+    int& position = betPageShown() ? pageHScroll_ : hScroll_[static_cast<int>(activeList())];
+    position = std::clamp(position + pixels, 0, most);
+    redraw();
+}
+
+void ListWiring::popupFromKeyboard() {
+    ViewArea* view = window_.viewArea();
+    std::unique_ptr<QMenu> menu = popupMenu();
+    menu->exec(view->mapToGlobal(view->viewInside().center()));
+}
+
 bool ListWiring::eventFilter(QObject* watched, QEvent* event) {
     if (watched != window_.viewArea() || state_.measurement.viewMode() != ViewMode::BetList) return false;
     if (event->type() == QEvent::ContextMenu) {
@@ -164,8 +195,15 @@ bool ListWiring::eventFilter(QObject* watched, QEvent* event) {
         return true;
     }
     if (event->type() == QEvent::Wheel) {
-        const int delta = static_cast<QWheelEvent*>(event)->angleDelta().y();
-        if (delta != 0) scrollRows(delta > 0 ? -kWheelRows : kWheelRows);
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        const QPoint delta = wheel->angleDelta();
+        // Shift turns the wheel sideways, as a horizontal wheel does.
+        const int sideways = (wheel->modifiers() & Qt::ShiftModifier) != 0 ? delta.y() : delta.x();
+        if (sideways != 0) {
+            scrollSideways(sideways > 0 ? -kSidewaysPixels : kSidewaysPixels);
+        } else if (delta.y() != 0) {
+            scrollRows(delta.y() > 0 ? -kWheelRows : kWheelRows);
+        }
         return true;
     }
     return false;
@@ -243,6 +281,7 @@ void ListWiring::deleteAll() {
 void ListWiring::leaveBetPage() {
     state_.betDetail = 0;
     pageScroll_ = 0;
+    pageHScroll_ = 0;
     redraw();
 }
 

@@ -53,6 +53,11 @@ public:
     // The first row shown of each list and the BET page's scroll position.
     int firstRow() const { return firstRow_[static_cast<int>(activeList())]; }
     void scrollRows(int rows);
+    // Sideways by `pixels` (lists wider than the view, the BET page).
+    void scrollSideways(int pixels);
+    int sidewaysScroll() const { return hScroll_[static_cast<int>(activeList())]; }
+    // The pop-up menu at the middle of the view (the menu key, Shift+F10).
+    void popupFromKeyboard();
 
     ListPrinter& printer();
     void redraw();
@@ -73,6 +78,8 @@ private:
     std::unique_ptr<ListPrinter> printer_;
     int firstRow_[3] = {0, 0, 0};
     int pageScroll_ = 0;
+    int hScroll_[3] = {0, 0, 0};
+    int pageHScroll_ = 0;
 };
 
 }  // namespace vespian

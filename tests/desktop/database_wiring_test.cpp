@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -345,6 +346,27 @@ TEST_F(DatabaseWiringTest, TheWheelScrollsTheListAndThePageWithinTheirRange) {
     EXPECT_EQ(lists().firstRow(), 0);
     showListView(RecordList::Reports);
     EXPECT_EQ(lists().firstRow(), 2);
+
+    // The wheel over the view: down one notch, three rows further (at most the last record).
+    const QPoint at = view().viewInside().center();
+    QWheelEvent down(at, view().mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                     Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&view(), &down);
+    EXPECT_EQ(lists().firstRow(), 4);
+
+    // The sample list is wider than the view: sideways as far as its last column, no further.
+    showListView(RecordList::Samples);
+    const QImage left = view().screenImage();
+    QWheelEvent sideways(at, view().mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::ShiftModifier,
+                         Qt::NoScrollPhase, false);
+    QApplication::sendEvent(&view(), &sideways);
+    EXPECT_EQ(lists().sidewaysScroll(), 40);
+    EXPECT_NE(view().screenImage(), left);
+    lists().scrollSideways(100000);
+    EXPECT_EQ(lists().sidewaysScroll(), state().zevid.columns[0] - view().viewInside().width());
+    lists().scrollSideways(-100000);
+    EXPECT_EQ(lists().sidewaysScroll(), 0);
+    EXPECT_EQ(view().screenImage(), left);
 }
 
 TEST_F(DatabaseWiringTest, ThePopupMenuSwitchesListsAndOpensTheDetails) {
