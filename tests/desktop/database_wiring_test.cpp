@@ -458,5 +458,29 @@ TEST_F(DatabaseWiringTest, PrintingTheShownListAsksTheHeaderAndWritesAPdf) {
     EXPECT_GT(fs::file_size(pdf), 1000u);
 }
 
+TEST_F(DatabaseWiringTest, ThePoreButtonsOfTheReportViewAskAndMakeAPoreReport) {
+    start(0.0001);
+    prompts.clear();
+    state().measurement.selectView(ViewMode::Report);
+    // No point yet: the properties have nothing to show, the deletions ask and change nothing.
+    window()->viewButtonPressed(kViewButtonPoreProperties);
+    prompts.answerYes();
+    window()->viewButtonPressed(kViewButtonDeletePoreRecord);
+    prompts.answerYes();
+    window()->viewButtonPressed(kViewButtonDeleteAllPoreRecords);
+    EXPECT_EQ(database().pores().count, 0);
+
+    onModal("生成孔径分布报告", [](QDialog& dialog) {
+        dialog.findChild<QLineEdit*>("numberEdit")->setText("42");
+        dialog.findChild<QPushButton*>("okButton")->click();
+    });
+    window()->viewButtonPressed(kViewButtonPoreReport);
+    ASSERT_EQ(db().reports().count, 1);
+    EXPECT_EQ(db().reports().records[0].number, 42);
+    EXPECT_EQ(db().reports().records[0].point_count, 0);
+    EXPECT_EQ(prompts.texts().back(), "孔径报告已生成,其编号为：42.");
+    EXPECT_FALSE(noticeShown());
+}
+
 }  // namespace
 }  // namespace vespian

@@ -230,7 +230,8 @@ TEST_F(SurfaceRoadTest, AMeasuredPeakBeforeAnyCalibrationIsRefusedAndDropped) {
 
 TEST_F(SurfaceRoadTest, TheCalibrationCloseBoxStoresNothingAndTheNextPeakOpensItAgain) {
     begin();
-    mode(kCmdCalibration);
+    window()->dispatch(kCmdCalibration);  // the menu's "标定吸附量"
+    ASSERT_EQ(state().measurement.measureMode(), MeasureMode::Calibrating);
     int opened = 0;
     onModal("标定吸附量", [&](QDialog& dialog) {
         ++opened;
