@@ -19,6 +19,7 @@
 #include "app/desktop/database_wiring.h"
 #include "app/desktop/main_window.h"
 #include "app/desktop/surface_wiring.h"
+#include "app/desktop/artwork.h"
 #include "app/desktop/view_area.h"
 #include "app/program_state.h"
 #include "app/view_buttons.h"
@@ -45,6 +46,25 @@ int tableCount(const RecordDatabase& database, RecordList list) {
     case RecordList::Reports: break;
     }
     return database.reports().count;
+}
+
+// Which list the view shows, in its lower right corner, in the words of the pop-up menu.
+void drawListCaption(QPainter& painter, const QRect& inside, RecordList list, bool page) {
+    const char* text = "显示对比分析法样品数据";
+    if (list == RecordList::Standards) text = "显示标样数据";
+    if (list == RecordList::Reports) text = page ? "BET报告页  (按钮或右键菜单返回列表)" : "显示BET分析法样品数据";
+    painter.save();
+    painter.setFont(programFont(12));
+    const QString caption = QString::fromUtf8(text);
+    const QFontMetrics metrics(painter.font());
+    QRect box(0, 0, metrics.horizontalAdvance(caption) + 16, metrics.height() + 6);
+    box.moveBottomRight(inside.bottomRight() - QPoint(6, 6));
+    painter.fillRect(box, QColor(255, 255, 225));
+    painter.setPen(QColor(120, 120, 120));
+    painter.drawRect(box.adjusted(0, 0, -1, -1));
+    painter.setPen(QColor(60, 0, 130));
+    painter.drawText(box, Qt::AlignCenter, caption);
+    painter.restore();
 }
 
 }  // namespace
@@ -134,6 +154,7 @@ void ListWiring::draw(QPainter& painter, const QRect& inside) {
         }
         break;
     }
+    drawListCaption(painter, inside, activeList(), betPageShown());
 }
 
 bool ListWiring::click(QPoint point, const QRect& inside) {
