@@ -79,9 +79,9 @@ ListWiring::ListWiring(MainWindow& window, ProgramState& state, Prompts& prompts
     view->installEventFilter(this);
 
     window_.handleViewButton(kViewButtonSampleDetails, [this] { showDetails(); });
-    window_.handleViewButton(kViewButtonSelectAll, [this] { select(static_cast<int>(SelectionCommand::SelectAll)); });
-    window_.handleViewButton(kViewButtonInvertSelection, [this] { select(static_cast<int>(SelectionCommand::Invert)); });
-    window_.handleViewButton(kViewButtonClearSelection, [this] { select(static_cast<int>(SelectionCommand::Clear)); });
+    window_.handleViewButton(kViewButtonSelectAll, [this] { select(SelectionCommand::SelectAll); });
+    window_.handleViewButton(kViewButtonInvertSelection, [this] { select(SelectionCommand::Invert); });
+    window_.handleViewButton(kViewButtonClearSelection, [this] { select(SelectionCommand::Clear); });
     window_.handleViewButton(kViewButtonDeleteSelected, [this] { deleteSelected(); });
     window_.handleViewButton(kViewButtonDeleteAll, [this] { deleteAll(); });
     window_.handleViewButton(kViewButtonLeaveDetail, [this] { leaveBetPage(); });
@@ -242,9 +242,9 @@ std::unique_ptr<QMenu> ListWiring::popupMenu() {
     const bool rows = !betPageShown();
     add("显示详细信息", [this] { showDetails(); }, activeList() == RecordList::Samples);
     menu->addSeparator();
-    add("选择所有数据", [this] { select(static_cast<int>(SelectionCommand::SelectAll)); }, rows);
-    add("反向选择数据", [this] { select(static_cast<int>(SelectionCommand::Invert)); }, rows);
-    add("取消选择数据", [this] { select(static_cast<int>(SelectionCommand::Clear)); }, rows);
+    add("选择所有数据", [this] { select(SelectionCommand::SelectAll); }, rows);
+    add("反向选择数据", [this] { select(SelectionCommand::Invert); }, rows);
+    add("取消选择数据", [this] { select(SelectionCommand::Clear); }, rows);
     menu->addSeparator();
     add("删除选择数据", [this] { deleteSelected(); }, rows);
     add("删除所有数据", [this] { deleteAll(); });
@@ -278,8 +278,8 @@ void ListWiring::showDetails() {
     redraw();
 }
 
-void ListWiring::select(int command) {
-    if (applySelection(*state_.database, activeList(), static_cast<SelectionCommand>(command), betPageShown())) redraw();
+void ListWiring::select(SelectionCommand command) {
+    if (applySelection(*state_.database, activeList(), command, betPageShown())) redraw();
 }
 
 void ListWiring::deleteSelected() {

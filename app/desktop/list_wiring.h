@@ -12,7 +12,7 @@
 #include <QRect>
 #include <memory>
 
-#include "files/record_database_layout.h"
+#include "analysis/comparison.h"
 
 class QMenu;
 class QPainter;
@@ -39,7 +39,7 @@ public:
 
     // The list commands (also reached through the view buttons and the pop-up menu).
     void showDetails();
-    void select(int command);  // SelectionCommand
+    void select(SelectionCommand command);
     void deleteSelected();
     void deleteAll();
     void leaveBetPage();

@@ -82,6 +82,7 @@ protected:
 
     void showListView(RecordList list) {
         state().measurement.selectView(ViewMode::BetList);
+        view().showToolbarOfView();  // as the tab's click does
         lists().showList(list);
         QApplication::processEvents();
     }
@@ -268,6 +269,7 @@ TEST_F(DatabaseWiringTest, RowClicksToggleTheSelectionAndTheButtonsActOnTheShown
     EXPECT_EQ(samples.records[0].selected, 0);
     const QImage selectedShot = view().screenImage();
     EXPECT_TRUE(selectedShot.save(VESPIAN_BUILD_DIR "/comparison_sample_list.png"));
+    EXPECT_TRUE(window()->grab().save(VESPIAN_BUILD_DIR "/comparison_sample_list_window.png"));
     view().clickAt(rowPoint(1));
     EXPECT_EQ(samples.records[1].selected, 0);
     view().clickAt(rowPoint(5));  // below the last record

@@ -209,6 +209,7 @@ TEST_F(SurfaceRoadTest, CalibrationThreePointsReportSavedAndTheSameAfterAReload)
     ASSERT_EQ(state().database->reports().count, 1);
     EXPECT_EQ(std::memcmp(&before, &state().database->reports().records[0], sizeof before), 0);
     state().measurement.selectView(ViewMode::BetList);
+    window()->viewArea()->showToolbarOfView();
     program->lists()->showList(RecordList::Reports);
     EXPECT_TRUE(window()->viewArea()->screenImage().save(VESPIAN_BUILD_DIR "/bet_list_road.png"));
     const QRect inside = window()->viewArea()->viewInside();
