@@ -49,7 +49,11 @@ DatabaseWiring::DatabaseWiring(MainWindow& window, ProgramState& state, Prompts&
     window_.handleRoute(CommandRoute::ClearComparisonRecords,
                         confirmed([this] { deleteAllRecords(*state_.database, RecordList::Samples); }));
     window_.handleRoute(CommandRoute::ClearBetRecords,
-                        confirmed([this] { deleteAllRecords(*state_.database, RecordList::Reports); }));
+                        confirmed([this] {
+                            deleteAllRecords(*state_.database, RecordList::Reports);
+                            state_.betDetail = 0;  // no report left to show a page of
+                            state_.selectedRow = -1;
+                        }));
     window_.handleRoute(CommandRoute::ClearPoreRecords, confirmed([this] { clearPorePoints(*pores_); }));
 
     // Measured records are never dropped silently when the window closes, by "退出" or otherwise.

@@ -123,7 +123,11 @@ RecordList ListWiring::activeList() const {
     }
 }
 
-bool ListWiring::betPageShown() const { return activeList() == RecordList::Reports && state_.betDetail != 0; }
+// A page whose report is gone (the table emptied under it) is no page: the list shows again.
+bool ListWiring::betPageShown() const {
+    return activeList() == RecordList::Reports && state_.betDetail != 0 && state_.selectedRow >= 0 &&
+           state_.selectedRow < state_.database->reports().count;
+}
 
 void ListWiring::showList(RecordList list) {
     state_.listKind = static_cast<int32_t>(list);
@@ -147,7 +151,7 @@ void ListWiring::draw(QPainter& painter, const QRect& inside) {
                                             screenSize().width(), first, sidewaysScroll(), QImage());
         break;
     case RecordList::Reports:
-        if (betPageShown() && state_.selectedRow >= 0 && state_.selectedRow < db.reports().count) {
+        if (betPageShown()) {
             BetPageRenderer::drawOnScreen(painter, inside, db.reports().records[state_.selectedRow], QPoint(pageHScroll_, pageScroll_));
         } else {
             BetListRenderer::draw(painter, inside, db.reports(), first, sidewaysScroll(), QImage());

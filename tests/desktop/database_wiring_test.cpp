@@ -323,6 +323,14 @@ TEST_F(DatabaseWiringTest, TheBetListShowsAPageOnDoubleClickAndTheButtonLeavesIt
     window()->viewButtonPressed(kViewButtonSelectAll);
     EXPECT_EQ(db().reports().records[0].selected, 0);
 
+    // The reports emptied under the page: the (empty) list shows again and answers clicks.
+    prompts.answerYes();
+    window()->dispatch(kCmdClearBetRecords);
+    EXPECT_FALSE(lists().betPageShown());
+    addReport(db().reports(), 1, 180.25f);
+    view().clickAt(rowPoint(0));
+    EXPECT_NE(db().reports().records[0].selected, 0);
+
     window()->viewButtonPressed(kViewButtonLeaveDetail);
     EXPECT_EQ(state().betDetail, 0);
     view().doubleClickAt(QPoint(rowPoint(0).x(), view().viewInside().top() + 25 + 20 * 5 + 10));  // no report there
