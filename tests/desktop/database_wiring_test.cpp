@@ -466,6 +466,21 @@ TEST_F(DatabaseWiringTest, PrintingTheShownListAsksTheHeaderAndWritesAPdf) {
     EXPECT_EQ(lists().printer().settings().header, "催化剂比表面积");
     ASSERT_TRUE(fs::exists(pdf));
     EXPECT_GT(fs::file_size(pdf), 1000u);
+
+    // The BET list prints one page per selected report, without the header question.
+    fs::remove(pdf);
+    addReport(db().reports(), 1, 10.0f);
+    addReport(db().reports(), 2, 20.0f);
+    addReport(db().reports(), 3, 30.0f);
+    db().reports().records[0].selected = 1;
+    db().reports().records[2].selected = 1;
+    showListView(RecordList::Reports);
+    prompts.clear();
+    prompts.answerYes();
+    window()->dispatch(kCmdPrint);
+    EXPECT_EQ(lists().printer().pagesPrinted(), 2);
+    EXPECT_TRUE(fs::exists(pdf));
+    EXPECT_EQ(prompts.unscripted(), 0);
 }
 
 TEST_F(DatabaseWiringTest, ThePoreButtonsOfTheReportViewAskAndMakeAPoreReport) {
