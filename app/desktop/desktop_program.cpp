@@ -8,6 +8,9 @@
 #include <cstdio>
 
 #include "app/desktop/artwork.h"
+#include "app/desktop/database_wiring.h"
+#include "app/desktop/list_wiring.h"
+#include "app/desktop/surface_wiring.h"
 #include "app/desktop/main_window.h"
 #include "app/desktop/report_wiring.h"
 #include "app/desktop/view_area.h"
@@ -46,7 +49,12 @@ private:
 DesktopProgram::DesktopProgram(std::string workingFolder, Prompts& prompts)
     : state_(std::make_unique<ProgramState>(std::move(workingFolder))), prompts_(prompts) {}
 
-DesktopProgram::~DesktopProgram() { finish(); }
+DesktopProgram::~DesktopProgram() {
+    finish();
+    lists_.reset();
+    surface_.reset();
+    database_.reset();
+}
 
 bool DesktopProgram::start(const LinkOptions& options, bool showSplash) {
     QDir().mkpath(QString::fromStdString(state_->dataFolder));
@@ -79,6 +87,18 @@ bool DesktopProgram::start(const LinkOptions& options, bool showSplash) {
     window_->offerRestore();
     window_->create();
     if (splash) splash->close();
+    // The remembered database (a refused file is reported over the window, not the splash).
+    database_ = std::make_unique<DatabaseWiring>(*window_, *state_, prompts_);
+    surface_ = std::make_unique<SurfaceWiring>(*window_, *state_, prompts_);
+    lists_ = std::make_unique<ListWiring>(*window_, *state_, prompts_, *database_);
+    database_->setTablesChanged([this] { lists_->redraw(); });
+    surface_->setTablesChanged([this] { lists_->redraw(); });
+    // The recogniser's hand-over waits while a BET dialog is open. Whether the BET record is
+    // calibrated is decided by the point dialog itself, which also drops a refused peak so the
+    // next point cannot read its area.
+    surface_->setDialogOpenListener([this](bool open) { reports_->setPeakDialogOpen(open); });
+    reports_->setBetCalibrated([] { return true; });
+    reports_->setComparisonStore([this](const PeakRecord& peak) { surface_->openComparisonStore(peak); });
     return true;
 }
 

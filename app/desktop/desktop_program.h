@@ -12,9 +12,12 @@
 
 namespace vespian {
 
+class DatabaseWiring;
+class ListWiring;
 class MainWindow;
 class ReportWiring;
 class Prompts;
+class SurfaceWiring;
 class SplashWindow;
 
 class DesktopProgram {
@@ -31,12 +34,19 @@ public:
     ProgramState& state() { return *state_; }
     MainWindow* window() const { return window_.get(); }
     ReportWiring* reports() const { return reports_.get(); }
+    // The record database, the surface-area windows and the record lists of the window.
+    DatabaseWiring* database() const { return database_.get(); }
+    SurfaceWiring* surface() const { return surface_.get(); }
+    ListWiring* lists() const { return lists_.get(); }
 
 private:
     std::unique_ptr<ProgramState> state_;
     Prompts& prompts_;
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<ReportWiring> reports_;  // gone before the window it is wired into
+    std::unique_ptr<DatabaseWiring> database_;
+    std::unique_ptr<SurfaceWiring> surface_;
+    std::unique_ptr<ListWiring> lists_;
     bool finished_ = false;
 };
 

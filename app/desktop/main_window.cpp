@@ -460,6 +460,11 @@ void MainWindow::handleCommand(int commandId, CommandHandler handler) { commandH
 
 void MainWindow::handleRoute(CommandRoute route, CommandHandler handler) { routeHandlers_[route] = std::move(handler); }
 
+MainWindow::CommandHandler MainWindow::routeHandler(CommandRoute route) const {
+    auto it = routeHandlers_.find(route);
+    return it == routeHandlers_.end() ? CommandHandler{} : it->second;
+}
+
 void MainWindow::handleViewButton(int index, std::function<void()> handler) {
     viewButtonHandlers_[index] = std::move(handler);
 }
@@ -580,6 +585,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         }
         break;
     case CloseStep::Close: break;
+    }
+    if (closeGuard_ && !closeGuard_()) {
+        event->ignore();
+        return;
     }
     closing_ = true;
     for (auto& [id, timer] : timers_) timer->stop();

@@ -95,6 +95,19 @@ QuantPeakWindow::QuantPeakWindow(QWidget* parent, QuantPeak& quant, const float*
     showPeak(signalMv, start, end);
 }
 
+void QuantPeakWindow::setStoreHandler(std::function<void()> store) {
+    storeHandler_ = std::move(store);
+    if (store_ == nullptr) {
+        store_ = new QPushButton("存为标样/样品(&S)...", this);
+        store_->setObjectName("storeButton");
+        store_->setGeometry(kWidth - 300, kHeight - 56, 170, 30);
+        connect(store_, &QPushButton::clicked, this, [this] {
+            if (storeHandler_) storeHandler_();
+        });
+    }
+    store_->setVisible(static_cast<bool>(storeHandler_));
+}
+
 void QuantPeakWindow::showPeak(const float* signalMv, int32_t start, int32_t end) {
     quant_.take(signalMv, start, end);
     const QuantWindowTexts texts = quantWindowTexts(quant_);

@@ -11,6 +11,7 @@
 #include <QImage>
 
 #include <cstdint>
+#include <functional>
 
 class QLineEdit;
 
@@ -31,8 +32,12 @@ public:
     // A further recognised peak while the window is open.
     void takePeak(const float* signalMv, int32_t start, int32_t end);
 
+    // A handed-over peak can be kept in the record database as a comparison standard or sample:
+    // with a handler the window shows the button "storeButton" that calls it.
+    void setStoreHandler(std::function<void()> store);
+
     const QImage& picture() const { return picture_; }
-    // Widgets by objectName: "volumeEdit", "areaEdit", "closeButton", "peakPicture".
+    // Widgets by objectName: "volumeEdit", "areaEdit", "closeButton", "storeButton", "peakPicture".
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -49,6 +54,8 @@ private:
     QLineEdit* area_;
     QImage picture_;
     class PictureView* view_;
+    class QPushButton* store_ = nullptr;
+    std::function<void()> storeHandler_;
     bool done_ = false;
 };
 
