@@ -8,6 +8,7 @@
 #include <QShortcut>
 #include <QTextEdit>
 
+#include "analysis/desktop/tp_evaluation_panel.h"
 #include "analysis/tp_report.h"
 #include "analysis/tp_report_page.h"
 #include "files/test_report.h"
@@ -61,6 +62,13 @@ TpReportDialog::TpReportDialog(QWidget* parent, ReportWindowContext& context)
     auto* del = new QShortcut(QKeySequence::Delete, tmList_, [this] { deleteSelected(); });
     del->setContext(Qt::WidgetShortcut);
 
+    // The evaluation beside the written window; an accepted proposal lands in the Tm list here.
+    auto* evaluate = new QPushButton("评价...", content_);
+    evaluate->setObjectName("evaluateButton");
+    evaluate->setGeometry(330, 848, 90, 28);
+    evaluate->setAutoDefault(false);
+    connect(evaluate, &QPushButton::clicked, this, [this] { openEvaluation(); });
+
     connect(chart_, &ReportChartView::pointerMoved, this,
             [this](int x) { pointerTemperature_->setText(qs(pointerTemperatureText(context_.report, x))); });
     connect(chart_, &ReportChartView::clicked, this, [this](int x) { pickAt(x); });
@@ -80,6 +88,7 @@ void TpReportDialog::fill() {
     rampRate_->setText(qs(t.rampRate));
     rebuildTmList();
     redrawChart();
+    if (evaluation_ != nullptr) evaluation_->reload();  // another report opened
 }
 
 void TpReportDialog::readBack() {
@@ -101,7 +110,25 @@ void TpReportDialog::printPages() {
     if (printed) reject();  // the window closes after printing
 }
 
-void TpReportDialog::redrawChart() { chart_->setDrawing(tpReportChart(context_.report)); }
+void TpReportDialog::openEvaluation() {
+    if (evaluation_ == nullptr) {
+        evaluation_ = new TpEvaluationPanel(this, context_.report, context_.prompts, context_.location.dataFolder, [this] {
+            rebuildTmList();
+            redrawChart();
+        });
+        // Beside the written window where the screen allows, else over it.
+        evaluation_->move(std::max(0, x() - 420), y());
+    } else {
+        evaluation_->reload();
+    }
+    evaluation_->show();
+    evaluation_->raise();
+}
+
+void TpReportDialog::redrawChart() {
+    chart_->setDrawing(tpReportChart(context_.report));
+    if (evaluation_ != nullptr) evaluation_->refreshTmList();
+}
 
 void TpReportDialog::rebuildTmList() {
     tmList_->clear();
