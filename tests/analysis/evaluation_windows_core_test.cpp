@@ -257,3 +257,21 @@ TEST(TitrationUptake, TheMetalIsRecognisedByItsAtomicMass) {
 
 }  // namespace
 }  // namespace vespian
+
+#include "analysis/evaluation_number.h"
+
+namespace vespian {
+namespace {
+
+TEST(EvaluationNumber, OnlyAWholeFiniteNumberIsTaken) {
+    EXPECT_EQ(evaluationNumber(" 12.5 "), 12.5);
+    EXPECT_EQ(evaluationNumber("-3"), -3.0);
+    EXPECT_EQ(evaluationNumber("1e3"), 1000.0);
+    for (const char* bad : {"", "  ", "1O0", "12.5 ml", "1.2.3", "inf", "nan", "0x10", "1e999", "-", "."}) {
+        EXPECT_FALSE(evaluationNumber(bad).has_value()) << bad;
+    }
+    EXPECT_EQ(evaluationNumberMessage("定量管温度[℃]"), "请在“定量管温度[℃]”中输入一个数值。");
+}
+
+}  // namespace
+}  // namespace vespian
