@@ -33,10 +33,12 @@ DrawBox plotArea(int32_t width, int32_t height) {
             std::max(kPlotTopMargin + 1, height - kPlotBottomMargin)};
 }
 
-DrawPoint plotPoint(const PlotAxes& axes, int32_t width, int32_t height, double x, double y) {
+DrawPoint plotPoint(const PlotAxes& axes, int32_t width, int32_t height, double x, double y, bool clamp) {
     const DrawBox a = plotArea(width, height);
-    const double tx = std::clamp((x - axes.x.first) / axisSpan(axes.x), 0.0, 1.0);
-    const double ty = std::clamp((y - axes.y.first) / axisSpan(axes.y), 0.0, 1.0);
+    // Unclamped, a line still ends within a few frames of the plot, far from integer overflow.
+    const double lo = clamp ? 0.0 : -4.0, hi = clamp ? 1.0 : 5.0;
+    const double tx = std::clamp((x - axes.x.first) / axisSpan(axes.x), lo, hi);
+    const double ty = std::clamp((y - axes.y.first) / axisSpan(axes.y), lo, hi);
     const double px = a.left + tx * (a.right - 1 - a.left);
     const double py = a.bottom - 1 - ty * (a.bottom - 1 - a.top);
     return {static_cast<int32_t>(std::lround(std::isfinite(px) ? px : a.left)),
@@ -124,7 +126,7 @@ DrawList kissingerChart(const KissingerFit& fit, int32_t width, int32_t height) 
         fitted.width = 2;
         fitted.clip = a;
         for (double x : {axes.x.first, axes.x.last}) {
-            fitted.points.push_back(plotPoint(axes, width, height, x, fit.intercept + fit.slopeK * x / 1000.0));
+            fitted.points.push_back(plotPoint(axes, width, height, x, fit.intercept + fit.slopeK * x / 1000.0, false));
         }
         list.add(std::move(fitted));
     }
@@ -160,18 +162,19 @@ DrawList overlayChart(std::span<const OverlayRun> runs, std::span<const std::str
         for (const PlotPoint& p : pixels) line.points.push_back({a.left + p.x, a.top + p.y});
         list.add(std::move(line));
     }
-    // The legend: a short line in the run's colour and its text, one row per run.
+    // The legend, top left where a temperature-programmed run is still on its baseline: a short
+    // line in the run's colour and its text, one row per run.
     int32_t y = a.top + 8;
     for (int32_t k = 0; k < plan.runCount && k < static_cast<int32_t>(legends.size()); ++k) {
         const DrawColour colour = overlayDrawColour(k);
         std::string text = legends[static_cast<size_t>(k)];
         if (plan.unweighed[static_cast<size_t>(k)]) text += "（无样品重量，未画出）";
-        list.add(DrawLine{{a.right - 260, y + 7}, {a.right - 236, y + 7}, colour, 3});
-        list.add(DrawText{a.right - 230, y, text, 12, FontFace::Song, HAlign::Left, VAlign::Top, colour});
+        list.add(DrawLine{{a.left + 10, y + 7}, {a.left + 34, y + 7}, colour, 3});
+        list.add(DrawText{a.left + 40, y, text, 12, FontFace::Song, HAlign::Left, VAlign::Top, colour});
         y += 18;
     }
     if (plan.status == OverlayStatus::TooManyRuns) {
-        list.add(DrawText{a.left + 8, a.top + 8, printfText("只画出前%d个谱图", kMaxOverlayRuns), 12});
+        list.add(DrawText{a.left + 10, y + 4, printfText("只画出前%d个谱图", kMaxOverlayRuns), 12});
     }
     return list;
 }
@@ -237,7 +240,9 @@ DrawList betLeastSquaresChart(std::span<const double> relativePressure, const Be
         line.colour = kLineColour;
         line.width = 2;
         line.clip = plotArea(width, height);
-        for (double x : {xlo, xhi}) line.points.push_back(plotPoint(axes, width, height, x, fit.intercept + fit.slope * x));
+        for (double x : {xlo, xhi}) {
+            line.points.push_back(plotPoint(axes, width, height, x, fit.intercept + fit.slope * x, false));
+        }
         list.add(std::move(line));
     }
     for (int32_t k = 0; k < n; ++k) {

@@ -33,8 +33,9 @@ struct PlotAxes {
 };
 DrawBox plotArea(int32_t width, int32_t height);
 void addPlotAxes(DrawList& list, const PlotAxes& axes, int32_t width, int32_t height);
-// Picture position of a value on the axes (clamped to the plotting frame).
-DrawPoint plotPoint(const PlotAxes& axes, int32_t width, int32_t height, double x, double y);
+// Picture position of a value on the axes, clamped to the plotting frame (marks), or not
+// (lines, which are clipped to the frame instead, so their slope stays true).
+DrawPoint plotPoint(const PlotAxes& axes, int32_t width, int32_t height, double x, double y, bool clamp = true);
 
 // ---- Kissinger ------------------------------------------------------------------------------
 

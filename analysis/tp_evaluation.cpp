@@ -248,6 +248,12 @@ DrawList tpEvaluationChart(const TpEvaluation& evaluation, std::span<const int32
     scale.lo -= margin;
     scale.hi += margin;
 
+    // The temperature at each vertical grid line, along the top.
+    for (int32_t k = 1; k < 10; ++k) {
+        const int32_t x = kReportChartWidth * k / 10;
+        const float t = evaluation.temperature()[static_cast<size_t>(evaluationChartIndex(x, n))];
+        list.add(DrawText{x, 2, numberText("%.0f℃", t), 11, FontFace::Song, HAlign::Centre, VAlign::Top, kBaselineColour});
+    }
     if (evaluation.baselineKind() != BaselineKind::None) {
         const int32_t zero = scale.y(0.0);
         list.add(DrawLine{{0, zero}, {kReportChartWidth - 1, zero}, kBaselineColour, 1, true});

@@ -58,7 +58,7 @@ BetLsqPanel::BetLsqPanel(QWidget* parent, const SurfaceReportRecord& record) : Q
         const bool outside = !(x >= kBetRangeLow && x <= kBetRangeHigh);
         auto* item = new QListWidgetItem(qs(printfText("第%d点  P/Po = %.4f  V = %.4f ml/g", k + 1, x,
                                                        points_.volumeMlPerG[k]) +
-                                            (outside ? "  （在0.05–0.30之外）" : "")));
+                                            (outside ? "  （范围外）" : "")));
         item->setFlags(item->flags() | Qt::ItemIsUserCheckable);
         item->setCheckState(chosen[k] ? Qt::Checked : Qt::Unchecked);
         if (outside) item->setForeground(QColor(210, 0, 0));

@@ -80,7 +80,9 @@ TpEvaluationPanel::TpEvaluationPanel(QWidget* parent, TestReport& report, Prompt
     baseline_ = new QComboBox;
     baseline_->setObjectName("baselineBox");
     baseline_->addItems({"无基线", "两点直线（在谱图上点击两点）", "自动（两端平坦段）"});
-    leftGrid->addWidget(new QLabel("基线(&B):"), 0, 0);
+    auto* baselineCaption = new QLabel("基线(&B):");
+    baselineCaption->setBuddy(baseline_);
+    leftGrid->addWidget(baselineCaption, 0, 0);
     leftGrid->addWidget(baseline_, 0, 1);
     prominence_ = addNumberField(leftGrid, 1, "最小突出度[mV]:", "prominenceEdit", {});
     auto* propose = new QPushButton("建议Tm(&P)");
@@ -321,10 +323,17 @@ bool TpEvaluationPanel::readReference(UptakeReference& reference, bool complain)
         const std::optional<double> value = evaluationNumber(f.edit->text().toStdString());
         if (!value) {
             // Said beside the results, without a box: the field keeps its focus and its text.
-            if (complain) status_->setText(qs(evaluationNumberMessage(f.name) + "吸附量暂不计算。"));
+            if (complain) {
+                status_->setText(qs(evaluationNumberMessage(f.name) + "吸附量暂不计算。"));
+                fieldProblemShown_ = true;
+            }
             return false;
         }
         *f.into = *value;
+    }
+    if (fieldProblemShown_) {
+        status_->clear();  // the field is right again
+        fieldProblemShown_ = false;
     }
     reference.sampleWeightG = report_.header().sampleWeightG;
     return true;

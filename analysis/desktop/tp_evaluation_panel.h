@@ -69,6 +69,7 @@ private:
     std::unique_ptr<TpEvaluation> evaluation_;
     std::vector<int32_t> baselineClicks_;
     std::vector<EvaluationRow> rows_;
+    bool fieldProblemShown_ = false;
 
     ReportChartView* chart_;
     QComboBox* baseline_;

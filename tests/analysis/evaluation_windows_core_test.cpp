@@ -107,6 +107,19 @@ TEST(KissingerTexts, FirstOrderPeaksGiveTheirEnergyBackInTheResultLine) {
     const DrawList chart = kissingerChart(fit, 600, 400);
     EXPECT_EQ(countItems<DrawFrame>(chart, [](const DrawFrame& f) { return f.box.right - f.box.left == 9; }), 3);
     EXPECT_EQ(countItems<DrawPolyline>(chart, [](const DrawPolyline& l) { return l.points.size() == 2; }), 1);
+    // Exact first-order runs lie on the drawn line: each mark's centre within a pixel of it.
+    const DrawPolyline* line = nullptr;
+    for (const DrawItem& item : chart.items) {
+        if (const auto* l = std::get_if<DrawPolyline>(&item)) line = l;
+    }
+    ASSERT_NE(line, nullptr);
+    const DrawPoint a = line->points[0], b = line->points[1];
+    for (const DrawItem& item : chart.items) {
+        const auto* f = std::get_if<DrawFrame>(&item);
+        if (f == nullptr || f->box.right - f->box.left != 9) continue;
+        const double cx = f->box.left + 4, cy = f->box.top + 4;
+        EXPECT_NEAR(a.y + (b.y - a.y) * (cx - a.x) / (b.x - a.x), cy, 1.5);
+    }
     EXPECT_TRUE(hasText(chart, "1000/Tm"));
     EXPECT_TRUE(hasText(chart, "ln(β/Tm²)"));
 
