@@ -20,7 +20,9 @@
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
+#include <QTimer>
 
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <memory>
@@ -32,6 +34,7 @@
 #include "analysis/desktop/evaluation_plot_view.h"
 #include "analysis/desktop/kissinger_window.h"
 #include "analysis/desktop/run_overlay_window.h"
+#include "analysis/desktop/titration_report_dialog.h"
 #include "analysis/desktop/titration_uptake_panel.h"
 #include "analysis/desktop/tp_evaluation_panel.h"
 #include "analysis/desktop/tp_report_dialog.h"
@@ -450,10 +453,31 @@ TEST_F(EvaluationWindowsTest, PulseUptakeAddsUpToTheHemisphereParticleSize) {
     ASSERT_GE(at, 0) << text.toStdString();
     const double diameter = text.mid(at + label.size()).section(' ', 0, 0).toDouble();
     EXPECT_NEAR(diameter, 1.12 / 0.2089, 0.1) << text.toStdString();
+    const std::string csv = folder.file("pulses.csv");
+    prompts.chooseFile(csv);
+    child<QPushButton>(panel, "exportButton")->click();
+    const std::string exported = testing::readBytes(csv);
+    EXPECT_EQ(std::count(exported.begin(), exported.end(), '\n'), 6);
+    EXPECT_EQ(exported.substr(0, exported.find('\n')), "脉冲,面积[mV×点],吸附量[µmol],累计吸附量[µmol]");
     child<QLineEdit>(panel, "metalPercentEdit")->setText("一");
     child<QPushButton>(panel, "calculateButton")->click();
     EXPECT_EQ(panel.resultText(), "请在“金属含量[%]”中输入一个数值。");
     EXPECT_EQ(table->rowCount(), 0);
+}
+
+TEST_F(EvaluationWindowsTest, TheTitrationReportOpensItsUptakePanelOverTheSameRecord) {
+    ReportWindowContext c = context();
+    TitrationReportDialog dialog(nullptr, c);
+    dialog.show();
+    QString seen;
+    QTimer::singleShot(0, [&] {
+        auto* panel = qobject_cast<TitrationUptakePanel*>(QApplication::activeModalWidget());
+        if (panel == nullptr) return;
+        seen = panel->findChild<QLineEdit*>("loopVolumeEdit")->text();
+        panel->close();
+    });
+    child<QPushButton>(dialog, "evaluateButton")->click();
+    EXPECT_EQ(seen, "1.000");  // the record's pulse volume
 }
 
 // ---- the menu ------------------------------------------------------------------------------
