@@ -5,8 +5,11 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QTextEdit>
+
+#include <algorithm>
 
 #include "analysis/desktop/tp_evaluation_panel.h"
 #include "analysis/tp_report.h"
@@ -116,8 +119,12 @@ void TpReportDialog::openEvaluation() {
             rebuildTmList();
             redrawChart();
         });
-        // Beside the written window where the screen allows, else over it.
-        evaluation_->move(std::max(0, x() - 420), y());
+        // Beside the written window where the screen has room, else over its right part.
+        const QSize size = evaluation_->sizeHint();
+        const QRect screen = this->screen() != nullptr ? this->screen()->availableGeometry() : QRect();
+        int left = x() + width();
+        if (left + size.width() > screen.right() + 1) left = std::max(screen.left(), x() - size.width());
+        evaluation_->move(left, std::max(screen.top(), y()));
     } else {
         evaluation_->reload();
     }
