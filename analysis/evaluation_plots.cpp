@@ -78,7 +78,7 @@ std::vector<std::string> kissingerResultLines(const KissingerFit& fit) {
         case KissingerStatus::TooFewRuns: return {"至少需要两个不同升温速率的谱图。"};
         case KissingerStatus::TooManyRuns: return {printfText("最多%d个谱图。", kMaxKissingerRuns)};
         case KissingerStatus::InvalidRate: return {"有谱图的升温速率不大于0，请输入升温速率。"};
-        case KissingerStatus::InvalidTemperature: return {"有Tm值低于绝对零度，无法计算。"};
+        case KissingerStatus::InvalidTemperature: return {"有Tm值无效（不高于绝对零度），无法计算。"};
         case KissingerStatus::SameTemperature: return {"各谱图的Tm值相同，无法拟合直线。"};
         case KissingerStatus::EnergyNotPositive:
             return {"拟合直线斜率为正（升温越快Tm越低），得不到活化能。", "请检查各谱图所选的峰和升温速率。"};

@@ -52,7 +52,7 @@ TitrationUptakePanel::TitrationUptakePanel(QWidget* parent, const TestReport& re
         return edit;
     };
     prominence_ = field("最小突出度[mV]:", "prominenceEdit", "0", 0);
-    fullArea_ = field("满脉冲面积:", "fullPulseAreaEdit", numberText("%.0f", h.pulseArea), 2);
+    fullArea_ = field("满脉冲面积:", "fullPulseAreaEdit", numberText("%.3f", h.pulseArea), 2);
     ++row;
     loopVolume_ = field("定量管体积[ml]:", "loopVolumeEdit", numberText("%.3f", h.pulseVolumeMl), 0);
     loopTemp_ = field("定量管温度[℃]:", "loopTempEdit", numberText("%.1f", kDefaultLoopTemperatureC), 2);

@@ -124,7 +124,7 @@ TpEvaluationPanel::TpEvaluationPanel(QWidget* parent, TestReport& report, Prompt
     auto* right = new QGroupBox("定量峰");
     auto* rightGrid = new QGridLayout(right);
     const TestReportHeader& h = report_.header();
-    referenceArea_ = addNumberField(rightGrid, 0, "定量峰面积:", "referenceAreaEdit", qs(numberText("%.0f", h.pulseArea)));
+    referenceArea_ = addNumberField(rightGrid, 0, "定量峰面积:", "referenceAreaEdit", qs(numberText("%.3f", h.pulseArea)));
     loopVolume_ = addNumberField(rightGrid, 1, "定量管体积[ml]:", "loopVolumeEdit", qs(numberText("%.3f", h.pulseVolumeMl)));
     loopTemp_ = addNumberField(rightGrid, 2, "定量管温度[℃]:", "loopTempEdit", qs(numberText("%.1f", kDefaultLoopTemperatureC)));
     loopPressure_ =
