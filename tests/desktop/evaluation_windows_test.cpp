@@ -506,5 +506,47 @@ TEST_F(EvaluationMenuTest, TheMenuHoldsTheEvaluationsAndSaysWhenThereIsNothingTo
     EXPECT_EQ(prompts.records()[1].text, "数据库中没有至少含两个测量点的BET报告。");
 }
 
+TEST_F(EvaluationMenuTest, TheWindowsOpenWithTheCurrentReport) {
+    start(0.0001);
+    fillTwoPeaks(*state().report);
+    state().report->header().tmCount = 1;
+    state().report->header().tmValues[0] = 226.0f;
+    state().report->header().tmIndices[0] = 352;
+    state().reportPath = (folder / "SAVE" / "current.care").string();
+    ASSERT_TRUE(writeReportFile(state().reportPath, *state().report).ok);
+    prompts.clear();
+
+    int overlayRuns = -1, kissingerRuns = -1, proposals = -1;
+    auto closeModal = [&](auto inspect) {
+        QTimer::singleShot(0, [inspect] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (modal == nullptr) return;
+            inspect(modal);
+            modal->close();
+        });
+    };
+    closeModal([&](QWidget* w) {
+        if (auto* o = qobject_cast<RunOverlayWindow*>(w)) overlayRuns = o->runCount();
+    });
+    window()->findChild<QAction*>("evaluationOverlay")->trigger();
+    closeModal([&](QWidget* w) {
+        if (auto* k = qobject_cast<KissingerWindow*>(w)) kissingerRuns = k->runCount();
+    });
+    window()->findChild<QAction*>("evaluationKissinger")->trigger();
+    closeModal([&](QWidget* w) {
+        auto* p = qobject_cast<TpEvaluationPanel*>(w);
+        if (p == nullptr) return;
+        p->findChild<QComboBox*>("baselineBox")->setCurrentIndex(2);
+        p->findChild<QLineEdit*>("prominenceEdit")->setText("1");
+        p->findChild<QPushButton*>("proposeButton")->click();
+        proposals = p->findChild<QListWidget*>("proposalList")->count();
+    });
+    window()->findChild<QAction*>("evaluationPeaks")->trigger();
+    EXPECT_EQ(overlayRuns, 1);
+    EXPECT_EQ(kissingerRuns, 1);
+    EXPECT_EQ(proposals, 2);
+    EXPECT_TRUE(prompts.records().empty());
+}
+
 }  // namespace
 }  // namespace vespian
