@@ -1,9 +1,11 @@
 #include "analysis/titration_uptake.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
 #include "analysis/baseline.h"
+#include "analysis/evaluation_plots.h"
 #include "analysis/peak_maxima.h"
 #include "analysis/tp_evaluation.h"
 #include "platform/printf_text.h"
@@ -25,7 +27,10 @@ TitrationPulses findTitrationPulses(std::span<const float> signalMv, double minP
     const double prominence = minProminenceMv > 0.0 ? minProminenceMv : suggestedProminenceMv(corrected);
     const TmProposals found = proposeTmValues(corrected, flat, prominence);
     for (const TmProposal& p : found.list()) pulses.maxima.push_back(p.index);
-    for (const PeakSegment& s : peakSegments(corrected, flat, pulses.maxima)) pulses.areas.push_back(s.area);
+    for (const PeakSegment& s : peakSegments(corrected, flat, pulses.maxima)) {
+        pulses.areas.push_back(s.area);
+        pulses.ends.push_back(s.last);
+    }
     return pulses;
 }
 
@@ -110,6 +115,53 @@ std::string titrationUptakeCsv(std::span<const double> pulseAreas, const Titrati
                numberText("%.4f", u.cumulativeMicromol[static_cast<size_t>(k)]) + "\n";
     }
     return csv;
+}
+
+DrawList titrationPulseChart(std::span<const float> signalMv, const TitrationPulses& pulses, int32_t width,
+                             int32_t height) {
+    DrawList list;
+    double lo = 0.0, hi = 0.0;
+    bool any = false;
+    for (float v : signalMv) {
+        if (!std::isfinite(v)) continue;
+        lo = any ? std::min(lo, static_cast<double>(v)) : v;
+        hi = any ? std::max(hi, static_cast<double>(v)) : v;
+        any = true;
+    }
+    const double n = std::max<double>(1.0, static_cast<double>(signalMv.size()) - 1.0);
+    PlotAxes axes{roundAxis(0.0, n, 10), roundAxis(lo, hi + 0.08 * (hi - lo), 6), "点", "信号 [mV]", "%g", "%g"};
+    addPlotAxes(list, axes, width, height);
+    if (!any) return list;
+    const DrawBox a = plotArea(width, height);
+    // One point per pixel column, its highest value, so no pulse top is lost.
+    DrawPolyline line;
+    line.colour = rgb(200, 0, 100);
+    line.clip = a;
+    const int32_t columns = std::max(1, a.right - a.left);
+    for (int32_t c = 0; c < columns; ++c) {
+        const auto from = static_cast<size_t>(static_cast<double>(c) / columns * static_cast<double>(signalMv.size()));
+        const auto to = std::max(from + 1, static_cast<size_t>(static_cast<double>(c + 1) / columns *
+                                                               static_cast<double>(signalMv.size())));
+        double best = -std::numeric_limits<double>::infinity();
+        for (size_t i = from; i < to && i < signalMv.size(); ++i) {
+            if (std::isfinite(signalMv[i])) best = std::max(best, static_cast<double>(signalMv[i]));
+        }
+        if (std::isfinite(best)) line.points.push_back(plotPoint(axes, width, height, static_cast<double>(from), best));
+    }
+    list.add(std::move(line));
+    for (size_t k = 0; k < pulses.maxima.size(); ++k) {
+        const auto i = static_cast<size_t>(pulses.maxima[k]);
+        if (i >= signalMv.size()) continue;
+        const DrawPoint p = plotPoint(axes, width, height, static_cast<double>(i), signalMv[i]);
+        list.add(DrawFrame{{p.x - 4, p.y - 4, p.x + 5, p.y + 5}, rgb(0, 90, 200), 2});
+        list.add(DrawText{p.x, p.y - 20, std::to_string(k + 1), 12, FontFace::Song, HAlign::Centre, VAlign::Top,
+                          rgb(0, 90, 200)});
+        if (k + 1 < pulses.maxima.size() && k < pulses.ends.size()) {
+            const DrawPoint e = plotPoint(axes, width, height, pulses.ends[k] + 0.5, lo);
+            list.add(DrawLine{{e.x, a.top}, {e.x, a.bottom - 1}, rgb(120, 120, 120), 1, true});
+        }
+    }
+    return list;
 }
 
 Metal metalByAtomicMass(double atomicMassGPerMol) {

@@ -12,12 +12,14 @@
 
 #include "analysis/particle_size.h"
 #include "analysis/uptake.h"
+#include "platform/draw_list.h"
 
 namespace vespian {
 
 struct TitrationPulses {
     std::vector<int32_t> maxima;  // point of each pulse's maximum, in order
     std::vector<double> areas;    // mV × points, after the baseline
+    std::vector<int32_t> ends;    // last point of each pulse (the next one starts after it)
 };
 
 // Pulses standing out by at least `minProminenceMv` (≤ 0: the suggested prominence).
@@ -45,6 +47,11 @@ std::vector<std::string> titrationUptakeLines(const TitrationUptake& result, con
 
 // The pulses as CSV: pulse, area, uptake µmol, cumulative µmol.
 std::string titrationUptakeCsv(std::span<const double> pulseAreas, const TitrationUptake& result);
+
+// The stretch with the pulses found: the signal over the point index, each pulse's maximum
+// marked and numbered, the borders between pulses dotted.
+DrawList titrationPulseChart(std::span<const float> signalMv, const TitrationPulses& pulses, int32_t width,
+                             int32_t height);
 
 // The metal whose atomic mass is nearest the given one (the report keeps only the mass).
 Metal metalByAtomicMass(double atomicMassGPerMol);

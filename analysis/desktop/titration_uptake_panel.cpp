@@ -12,6 +12,7 @@
 
 #include <cstdio>
 
+#include "analysis/desktop/evaluation_plot_view.h"
 #include "analysis/evaluation_number.h"
 #include "app/desktop/artwork.h"
 #include "files/test_report.h"
@@ -37,7 +38,7 @@ TitrationUptakePanel::TitrationUptakePanel(QWidget* parent, const TestReport& re
     setObjectName("titrationUptakePanel");
     setWindowTitle(kCaption);
     setFont(programFont(13));
-    resize(760, 640);
+    resize(760, 820);
 
     const TestReportHeader& h = report_.header();
     auto* outer = new QVBoxLayout(this);
@@ -79,6 +80,13 @@ TitrationUptakePanel::TitrationUptakePanel(QWidget* parent, const TestReport& re
     auto* calculate = new QPushButton("计算(&R)");
     calculate->setObjectName("calculateButton");
     outer->addWidget(calculate, 0, Qt::AlignLeft);
+    plot_ = new EvaluationPlotView(this, "pulsePlot");
+    plot_->setMinimumHeight(200);
+    plot_->setPlot([this](int w, int h) {
+        const auto used = static_cast<size_t>(reportPointsInUse(report_.header()));
+        return titrationPulseChart(std::span<const float>(report_.signalMv(), used), pulses_, w, h);
+    });
+    outer->addWidget(plot_, 1);
     table_ = new QTableWidget(0, 4, this);
     table_->setObjectName("pulseTable");
     table_->setHorizontalHeaderLabels({"脉冲", "面积[mV×点]", "吸附量[µmol]", "累计吸附量[µmol]"});
@@ -128,6 +136,8 @@ void TitrationUptakePanel::calculate() {
             result_->setText(qs(evaluationNumberMessage(f.name)));
             table_->setRowCount(0);
             areas_.clear();
+            pulses_ = {};
+            plot_->redraw();
             return;
         }
         *f.into = *value;
@@ -138,6 +148,8 @@ void TitrationUptakePanel::calculate() {
     const auto used = static_cast<size_t>(reportPointsInUse(report_.header()));
     const TitrationPulses pulses = findTitrationPulses(std::span<const float>(report_.signalMv(), used), prominence);
     areas_ = pulses.areas;
+    pulses_ = pulses;
+    plot_->redraw();
     uptake_ = titrationUptake(areas_, in);
     table_->setRowCount(uptake_.uptake.count);
     for (int k = 0; k < uptake_.uptake.count; ++k) {

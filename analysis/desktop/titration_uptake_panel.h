@@ -18,6 +18,7 @@ class QTableWidget;
 
 namespace vespian {
 
+class EvaluationPlotView;
 class Prompts;
 class TestReport;
 
@@ -29,7 +30,7 @@ public:
 
     // Widgets by objectName: "prominenceEdit", "fullPulseAreaEdit", "loopVolumeEdit",
     // "loopTempEdit", "loopPressureEdit", "metalBox", "metalPercentEdit", "atomsPerMoleculeEdit",
-    // "calculateButton", "pulseTable", "resultLabel", "exportButton".
+    // "calculateButton", "pulsePlot", "pulseTable", "resultLabel", "exportButton".
 
     void calculate();
     QString resultText() const;
@@ -41,6 +42,7 @@ private:
     Prompts& prompts_;
     std::string dataFolder_;
     std::vector<double> areas_;
+    TitrationPulses pulses_{};
     TitrationUptake uptake_{};
 
     QLineEdit* prominence_;
@@ -51,6 +53,7 @@ private:
     QComboBox* metal_;
     QLineEdit* metalPercent_;
     QLineEdit* atoms_;
+    EvaluationPlotView* plot_;
     QTableWidget* table_;
     QLabel* result_;
 };

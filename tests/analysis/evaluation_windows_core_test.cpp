@@ -251,6 +251,14 @@ TEST(TitrationUptake, PulsesAreFoundMeasuredAndAddUpToDispersionAndHemisphereSiz
     bool sizeLine = false;
     for (const std::string& l : lines) sizeLine = sizeLine || l.find("平均粒径（半球模型） = 5.") == 0;
     EXPECT_TRUE(sizeLine);
+    // The chart marks and numbers every pulse found, with a border between neighbours.
+    const DrawList chart = titrationPulseChart(signal, pulses, 700, 300);
+    EXPECT_EQ(countItems<DrawFrame>(chart, [](const DrawFrame& f) { return f.width == 2; }), 5);
+    EXPECT_EQ(countItems<DrawLine>(chart, [](const DrawLine& l) { return l.dotted; }), 4);
+    EXPECT_TRUE(hasText(chart, "5"));
+    ASSERT_EQ(pulses.ends.size(), 5u);
+    EXPECT_GT(pulses.ends[0], 190);
+    EXPECT_LT(pulses.ends[0], 310);
     const std::string csv = titrationUptakeCsv(pulses.areas, r);
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 6);
 
