@@ -31,6 +31,7 @@
 
 #include "analysis/bet.h"
 #include "analysis/desktop/bet_lsq_panel.h"
+#include "analysis/desktop/bet_report_dialog.h"
 #include "analysis/desktop/evaluation_plot_view.h"
 #include "analysis/desktop/kissinger_window.h"
 #include "analysis/desktop/run_overlay_window.h"
@@ -41,6 +42,7 @@
 #include "analysis/evaluation_plots.h"
 #include "analysis/kissinger.h"
 #include "app/desktop/evaluation_wiring.h"
+#include "files/record_database.h"
 #include "files/test_report.h"
 #include "files/test_report_file.h"
 #include "platform/gbk_text.h"
@@ -415,6 +417,47 @@ TEST_F(EvaluationWindowsTest, BetPanelFitsTheChosenPointsAndFlagsOnesOutsideTheR
     EXPECT_TRUE(panel.grab().save(VESPIAN_BUILD_DIR "/bet_lsq_panel.png"));
     for (int k = 0; k < 4; ++k) points->item(k)->setCheckState(Qt::Unchecked);
     EXPECT_EQ(panel.resultText(), "请至少选择两个测量点。");
+}
+
+TEST_F(EvaluationWindowsTest, TheBetReportDialogOpensTheLeastSquaresPanelOverItsPoints) {
+    auto db = std::make_unique<RecordDatabase>();
+    ReportTable& reports = db->reports();
+    SurfaceReportRecord& r = reports.records[reports.count];
+    r.n2_temp_c = 15.0f;
+    r.ads_pressure_kpa = 101.3f;
+    r.p0_kpa = 103.0f;
+    r.calib_volume_ml = 3.0f;
+    const float volumes[] = {0.8f, 1.0f, 1.15f};
+    for (int i = 0; i < 3; ++i) {
+        r.volume[i] = volumes[i];
+        r.n2_flow[i] = 5.0f * (i + 1);
+        r.he_flow[i] = 50.0f - r.n2_flow[i];
+    }
+    r.point_count = 3;
+    r.calib_count = 3;
+    BetRawVolumes raw;
+    SampleIdentity sample;
+    sample.weightMg = 100.0f;
+    BetCalibrationDefaults defaults;
+    BetReportDialog dialog(nullptr, reports, raw, sample, defaults, prompts);
+    dialog.show();
+    ASSERT_TRUE(dialog.opened());
+    QApplication::processEvents();
+    EXPECT_TRUE(dialog.grab().save(VESPIAN_BUILD_DIR "/bet_report_with_least_squares.png"));
+    int points = -1;
+    QString written;
+    QTimer::singleShot(0, [&] {
+        auto* panel = qobject_cast<BetLsqPanel*>(QApplication::activeModalWidget());
+        if (panel == nullptr) return;
+        points = panel->findChild<QListWidget*>("pointList")->count();
+        written = panel->findChild<QLabel*>("writtenLabel")->text();
+        panel->close();
+    });
+    child<QPushButton>(dialog, "leastSquaresButton")->click();
+    EXPECT_EQ(points, 3);
+    EXPECT_TRUE(written.endsWith(QString::fromStdString(betAreaText(dialog.session().record()) + " m²/g")))
+        << written.toStdString();
+    EXPECT_EQ(reports.count, 0);  // nothing committed by looking
 }
 
 // ---- pulse uptake ---------------------------------------------------------------------------
