@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "analysis/bet_page.h"
+#include "analysis/desktop/bet_lsq_panel.h"
 #include "app/desktop/artwork.h"
 #include "platform/desktop/screen.h"
 #include "print/desktop/draw_list_painter.h"
@@ -50,6 +51,15 @@ BetReportDialog::BetReportDialog(QWidget* parent, ReportTable& reports, BetRawVo
     connect(commit, &QPushButton::clicked, this, &BetReportDialog::accept);
     connect(abandon, &QPushButton::clicked, this, &BetReportDialog::reject);
     if (!opened_) return;
+    // The least-squares line over the same points, beside the written two-point result.
+    auto* leastSquares = new QPushButton("最小二乘...", this);
+    leastSquares->setObjectName("leastSquaresButton");
+    leastSquares->setGeometry(260, 330, 100, 28);
+    leastSquares->setAutoDefault(false);
+    connect(leastSquares, &QPushButton::clicked, this, [this] {
+        BetLsqPanel panel(this, session_.record());
+        panel.exec();
+    });
 
     weight_->setText(QString::fromStdString(session_.weightText()));
     name_->setText(QString::fromStdString(session_.nameText()));

@@ -9,6 +9,7 @@
 
 #include "app/desktop/artwork.h"
 #include "app/desktop/database_wiring.h"
+#include "app/desktop/evaluation_wiring.h"
 #include "app/desktop/list_wiring.h"
 #include "app/desktop/surface_wiring.h"
 #include "app/desktop/main_window.h"
@@ -77,6 +78,7 @@ bool DesktopProgram::start(const LinkOptions& options, bool showSplash) {
 
     window_ = std::make_unique<MainWindow>(*state_, prompts_, options.source == LinkOptions::Source::Simulator);
     reports_ = std::make_unique<ReportWiring>(*window_, *state_, prompts_);
+    installEvaluationMenu(*window_, *state_, prompts_);
     // The trace background is painted while the splash shows its progress.
     const int listWidth = state_->zevid.columns[0];
     window_->viewArea()->paintBackground(screen, listWidth, [&] {
