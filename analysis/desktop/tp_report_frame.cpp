@@ -18,6 +18,7 @@
 #include "app/desktop/artwork.h"
 #include "platform/prompts.h"
 #include "print/desktop/draw_list_painter.h"
+#include "print/desktop/pdf_document.h"
 
 namespace vespian {
 
@@ -26,26 +27,6 @@ namespace {
 constexpr int kFieldHeight = 22;
 constexpr int kButtonTop = 848;
 constexpr int kScrollBarWidth = 16;
-
-// Text shaping gives digits that follow a Latin letter in a CJK face alternate glyphs, which
-// Qt's PDF output cannot map back to characters: "CXM-2600" would be found in a saved PDF as
-// "CXM-". The report pages need no shaping (no ligatures, no joining scripts), so while they are
-// painted the application's default font, from which the printer's and the page's fonts are
-// made, asks for none.
-class UnshapedPageText {
-public:
-    UnshapedPageText() : previous_(QGuiApplication::font()) {
-        QFont unshaped = previous_;
-        unshaped.setStyleStrategy(QFont::PreferNoShaping);
-        QGuiApplication::setFont(unshaped);
-    }
-    ~UnshapedPageText() { QGuiApplication::setFont(previous_); }
-    UnshapedPageText(const UnshapedPageText&) = delete;
-    UnshapedPageText& operator=(const UnshapedPageText&) = delete;
-
-private:
-    QFont previous_;
-};
 
 QRect screenArea() {
     const QScreen* screen = QGuiApplication::primaryScreen();
