@@ -63,10 +63,7 @@ public:
     TestReport& report() { return *report_; }
 
     InputSummary summary() const override {
-        // The results as the windows give them: the titration recalculated from its fields, as
-        // the window does on every change, and the desorption amount from the same header.
-        TestReportHeader h = report_->header();
-        computeTitration(h);
+        const TestReportHeader& h = report_->header();
         const TpReportTexts tp = tpReportTexts(h);
         const std::vector<FieldText> titration = titrationTexts(h);
         const std::vector<FieldText> desorption = desorptionResultTexts(h);
@@ -203,6 +200,9 @@ LoadedInput loadReportFileInput(const std::string& path) {
     auto input = std::make_unique<ReportFileInput>();
     const ReportFileResult result = readReportFile(path, input->report());
     if (!result.ok) return {nullptr, result.message + "\ncannot use the report file ‘" + path + "’"};
+    // The results as the windows show and print them: a window recalculates the titration from
+    // its fields as they are filled, so a stale result in the file never reaches the operator.
+    computeTitration(input->report().header());
     return {std::move(input), {}};
 }
 
