@@ -12,6 +12,7 @@
 
 #include "app/report_options.h"
 #include "support/test_files.h"
+#include "tests/app/report_tool_run.h"
 #include "trace/chromatogram.h"
 #include "trace/trace_file.h"
 #include "trace/trace_picture.h"
@@ -24,11 +25,7 @@ using testing::readBytes;
 using testing::TestFolder;
 using testing::writeBytes;
 
-struct ToolRun {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
+using testing::ToolRun;
 
 // Records what it was asked to draw, and writes a stand-in file (or fails when told).
 class RecordingPictures final : public TracePictureWriter {
@@ -53,20 +50,7 @@ public:
 };
 
 ToolRun run(const std::vector<std::string>& args, TracePictureWriter* pictures = nullptr) {
-    char* outText = nullptr;
-    char* errText = nullptr;
-    size_t outSize = 0, errSize = 0;
-    std::FILE* out = open_memstream(&outText, &outSize);
-    std::FILE* err = open_memstream(&errText, &errSize);
-    ToolRun result;
-    result.code = runReportTool(args, out, err, pictures);
-    std::fclose(out);
-    std::fclose(err);
-    result.out.assign(outText, outSize);
-    result.err.assign(errText, errSize);
-    std::free(outText);
-    std::free(errText);
-    return result;
+    return testing::runTool(args, pictures);
 }
 
 class ReportTool : public ::testing::Test {
