@@ -6,6 +6,7 @@
 #include <cmath>
 #include <vector>
 
+#include "files/export_file.h"
 #include "platform/gbk_text.h"
 #include "platform/printf_text.h"
 #include "platform/prompts.h"
@@ -58,32 +59,13 @@ void forExported(const Table& table, Row row) {
     }
 }
 
-bool exists(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0;
-}
-
 // Writes `bytes` to the chosen file after the usual questions. True when written.
 bool writeChosen(Prompts& prompts, const FileDialogRequest& request, std::string (*extension)(const std::string&),
                  const std::string& bytes) {
     const std::optional<std::string> chosen = prompts.saveFileName(request);
     if (!chosen) return false;
-    const std::string path = extension(*chosen);
-    if (exists(path) &&
-        !prompts.askYesNo("新建", "‘" + path + "’文件已经存在，是否要替换它？", PromptIcon::Warning)) {
-        return false;
-    }
-    const ReplaceFileStatus status =
-        replaceFile(path, [&](std::FILE* file) { return writeBlock(file, bytes.data(), bytes.size()); });
-    switch (status) {
-    case ReplaceFileStatus::Ok: return true;
-    case ReplaceFileStatus::CannotCreate: prompts.message("错误", "无法建立‘" + path + "’文件", PromptIcon::Error); break;
-    case ReplaceFileStatus::WriteFailed:
-    case ReplaceFileStatus::CannotReplace:
-        prompts.message("错误", "写入‘" + path + "’文件失败,文件没有保存", PromptIcon::Error);
-        break;
-    }
-    return false;
+    const std::optional<std::string> path = confirmExportPath(prompts, extension(*chosen));
+    return path && writeExportBytes(prompts, *path, bytes);
 }
 
 }  // namespace
@@ -180,14 +162,7 @@ std::string reportsCsv(const ReportTable& reports) {
     return out;
 }
 
-std::string withCsvExtension(const std::string& name) {
-    if (name.size() >= 4) {
-        std::string tail = name.substr(name.size() - 4);
-        std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return std::tolower(c); });
-        if (tail == ".csv") return name;
-    }
-    return name + ".csv";
-}
+std::string withCsvExtension(const std::string& name) { return withExtension(name, kCsvExtension); }
 
 bool exportSampleListWithDialog(Prompts& prompts, const SampleTable& samples,
                                 std::span<const int32_t> widths, const std::string& dataFolder) {
