@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "analysis/bet.h"
-#include "analysis/bet_page.h"
 #include "app/report_inputs.h"
 #include "app/report_options.h"
 #include "files/json_text.h"
@@ -117,11 +116,10 @@ public:
     // when none is selected. A database without a report has no page to give.
     bool savePdf(ReportPdfWriter& writer, const std::string& path, std::string* error) const override {
         const ReportTable& reports = database_->reports();
-        std::vector<int32_t> chosen;
-        for (const PrintPage& page : printPages(*database_, PrintKind::Reports, 1)) chosen.push_back(page.first);
+        std::vector<PrintPage> chosen = printPages(*database_, PrintKind::Reports, 1);
         if (chosen.empty()) {
             for (int32_t i = 0; i < std::clamp(reports.count, 0, ReportTable::kCapacity); ++i) {
-                if (reports.records[i].in_use != 0) chosen.push_back(i);
+                if (reports.records[i].in_use != 0) chosen.push_back({PrintKind::Reports, i, i + 1});
             }
         }
         if (chosen.empty()) {
@@ -130,9 +128,7 @@ public:
         }
         return writer.savePdf(path, kPrintDocumentName, [&](int32_t w, int32_t h) {
             std::vector<DrawList> pages;
-            for (int32_t i : chosen) {
-                pages.push_back(BetPage(reports.records[i], double(w) / kBetPageWidth, double(h) / kBetPageHeight));
-            }
+            for (const PrintPage& page : chosen) pages.push_back(printedPage(*database_, page, w, h, {}, {}));
             return pages;
         }, error);
     }
