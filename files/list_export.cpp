@@ -16,29 +16,9 @@ namespace vespian {
 
 namespace {
 
-constexpr char kBom[] = "\xEF\xBB\xBF";
-
 std::string field(const char* bytes, size_t size) { return std::string(bytes, strnlen(bytes, size)); }
 
 std::string date(int32_t year, int32_t month, int32_t day) { return printfText("%d-%d-%d", year, month, day); }
-
-// A number for a spreadsheet: empty when it has no value.
-std::string csvNumber(const char* pattern, double value) {
-    return std::isfinite(value) ? printfText(pattern, value) : std::string();
-}
-
-std::string csvDate(int32_t year, int32_t month, int32_t day) {
-    if (year == 0 && month == 0 && day == 0) return {};
-    return printfText("%04d-%02d-%02d", year, month, day);
-}
-
-void csvRow(std::string& out, const std::vector<std::string>& cells) {
-    for (size_t i = 0; i < cells.size(); ++i) {
-        if (i > 0) out += ',';
-        out += csvCell(cells[i]);
-    }
-    out += "\r\n";
-}
 
 template <typename Table>
 bool anySelected(const Table& table) {
@@ -120,8 +100,26 @@ std::string csvCell(const std::string& utf8) {
     return quoted + "\"";
 }
 
+// A number for a spreadsheet: empty when it has no value.
+std::string csvNumber(const char* pattern, double value) {
+    return std::isfinite(value) ? printfText(pattern, value) : std::string();
+}
+
+std::string csvDate(int32_t year, int32_t month, int32_t day) {
+    if (year == 0 && month == 0 && day == 0) return {};
+    return printfText("%04d-%02d-%02d", year, month, day);
+}
+
+void csvRow(std::string& out, const std::vector<std::string>& cells) {
+    for (size_t i = 0; i < cells.size(); ++i) {
+        if (i > 0) out += ',';
+        out += csvCell(cells[i]);
+    }
+    out += "\r\n";
+}
+
 std::string standardsCsv(const StandardTable& standards) {
-    std::string out = kBom;
+    std::string out = kCsvByteOrderMark;
     csvRow(out, {"编号", "名称", "重量[mg]", "表面积[m2/g]", "峰面积", "测量日期"});
     forExported(standards, [&](const StandardRecord& s) {
         csvRow(out, {printfText("%d", s.number), readGbkField(s.name), csvNumber("%.3f", s.weight_mg),
@@ -132,7 +130,7 @@ std::string standardsCsv(const StandardTable& standards) {
 }
 
 std::string samplesCsv(const SampleTable& samples) {
-    std::string out = kBom;
+    std::string out = kCsvByteOrderMark;
     csvRow(out, {"序号", "编号", "名称", "重量[mg]", "比表面积[m2/g]", "峰面积", "送样公司", "测量公司", "送样人",
                  "测量人", "审核人", "送样日期", "测量日期"});
     forExported(samples, [&](const SampleRecord& s) {
@@ -147,7 +145,7 @@ std::string samplesCsv(const SampleTable& samples) {
 }
 
 std::string reportsCsv(const ReportTable& reports) {
-    std::string out = kBom;
+    std::string out = kCsvByteOrderMark;
     csvRow(out, {"编号", "名称", "重量[mg]", "BET比表面积[m2/g]", "斜率", "截距", "相关系数", "点数", "Po[kPa]",
                  "N2温度[C]", "吸附压力[kPa]", "定量管体积[ml]", "送样单位", "测量单位", "送样人", "审核人", "测量日期"});
     forExported(reports, [&](const SurfaceReportRecord& r) {
