@@ -7,8 +7,11 @@
 
 #include "analysis/bet_page.h"
 #include "app/desktop/artwork.h"
+#include "app/desktop/export_actions.h"
+#include "files/report_csv.h"
 #include "platform/desktop/screen.h"
 #include "print/desktop/draw_list_painter.h"
+#include "print/list_printing.h"
 
 namespace vespian {
 
@@ -48,6 +51,17 @@ BetReportDialog::BetReportDialog(QWidget* parent, ReportTable& reports, BetRawVo
     abandon->setObjectName("abandonButton");
     abandon->setGeometry(rectOf(kBetReportAbandonButton));
     connect(commit, &QPushButton::clicked, this, &BetReportDialog::accept);
+    const ExportPlace place{{}, "BET报告"};
+    addExportButton(this, ExportKind::Pdf, QRect(350, 296, 82, 26), [this, place] {
+        const SurfaceReportRecord& record = session_.record();
+        exportPdf(prompts_, place, kPrintDocumentName, [&record](int w, int h) {
+            return std::vector<DrawList>{BetPage(record, double(w) / kBetPageWidth, double(h) / kBetPageHeight)};
+        });
+    });
+    addExportButton(this, ExportKind::Csv, QRect(439, 296, 82, 26),
+                    [this, place] { exportCsvText(prompts_, place, betPointsCsv(session_.record())); });
+    addExportButton(this, ExportKind::Picture, QRect(528, 296, 82, 26),
+                    [this, place] { savePicture(prompts_, place, picture()); });
     connect(abandon, &QPushButton::clicked, this, &BetReportDialog::reject);
     if (!opened_) return;
 
@@ -81,9 +95,17 @@ void BetReportDialog::pairChanged() {
 
 void BetReportDialog::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    painter.drawImage(0, 0, picture());
+}
+
+QImage BetReportDialog::picture() const {
+    QImage image(kBetReportWidth, kBetReportHeight, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::TextAntialiasing);
     paintDrawList(painter, betReportArtwork());
     if (opened_) paintDrawList(painter, betReportValues(session_.record(), session_.index()));
+    return image;
 }
 
 void BetReportDialog::accept() {

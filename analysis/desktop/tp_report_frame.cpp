@@ -15,7 +15,10 @@
 #include <algorithm>
 
 #include "analysis/tp_report.h"
+#include "app/desktop/export_actions.h"
 #include "app/desktop/artwork.h"
+#include "files/test_report.h"
+#include "files/trace_csv.h"
 #include "platform/prompts.h"
 #include "print/desktop/draw_list_painter.h"
 #include "print/desktop/pdf_document.h"
@@ -125,6 +128,13 @@ ReportWindow::ReportWindow(QWidget* parent, ReportWindowContext& context, const 
         connect(button, &QPushButton::clicked, this, b.slot);
         x += 100;
     }
+    x = kReportChartLeft;
+    for (const auto& [kind, slot] : {std::pair{ExportKind::Pdf, &ReportWindow::exportPages},
+                                     std::pair{ExportKind::Csv, &ReportWindow::exportTrace},
+                                     std::pair{ExportKind::Picture, &ReportWindow::saveChartPicture}}) {
+        addExportButton(content_, kind, QRect(x, kButtonTop, 90, 28), [this, slot = slot] { (this->*slot)(); });
+        x += 100;
+    }
     new QShortcut(QKeySequence::Open, this, [this] { openFile(); });
     new QShortcut(QKeySequence::Save, this, [this] { saveAs(); });
     new QShortcut(QKeySequence::Print, this, [this] { printPages(); });
@@ -202,6 +212,24 @@ void ReportWindow::saveAs() {
 void ReportWindow::openFile() {
     if (openReport(context_.prompts, context_.report, context_.location)) fill();
     update();
+}
+
+void ReportWindow::exportPages() {
+    readBack();
+    exportPdf(context_.prompts, {context_.location.dataFolder, documentName()}, QString::fromUtf8(documentName()),
+              [this](int w, int h) { return pageLayout(w, h); });
+}
+
+void ReportWindow::exportTrace() {
+    const TestReport& report = context_.report;
+    const int32_t points = std::clamp(report.header().reportPointCount, 0, kMaxPoints);
+    exportCsv(context_.prompts, {context_.location.dataFolder, documentName()}, [&](const std::string& path) {
+        return saveTraceCsv(path, report.signalMv(), report.temperatureC(), points).ok;
+    });
+}
+
+void ReportWindow::saveChartPicture() {
+    savePicture(context_.prompts, {context_.location.dataFolder, documentName()}, chart_->picture());
 }
 
 void ReportWindow::resizeEvent(QResizeEvent* event) {
