@@ -37,8 +37,14 @@ constexpr PageChoice kPageChoices[] = {
     {"desorption", ReportPage::Desorption},
 };
 
+// A text on one line of the text summary (a heading may run over several lines in the window).
 SummaryField textField(const char* key, const char* label, const std::string& text) {
-    return {key, label, jsonString(text), text.empty() ? "—" : text};
+    std::string line;
+    for (char c : text) {
+        if (c == '\r') continue;
+        line += c == '\n' ? ' ' : c;
+    }
+    return {key, label, jsonString(text), line.empty() ? "—" : line};
 }
 
 // A float with the text the window shows for it; null in JSON where the text is the dash.

@@ -103,15 +103,18 @@ TEST_F(ReportToolCare, SummaryGivesTheResultsTheWindowsShow) {
 }
 
 TEST_F(ReportToolCare, ResultsWithoutAValueAreNullAndDashed) {
-    // No weight: no per-gram figure, dispersion or active area.
+    // No weight: no per-gram figure, dispersion or active area. A heading of two lines stays on
+    // one line of the text summary.
     auto report = std::make_unique<TestReport>();
     ASSERT_TRUE(readReportFile(care, *report).ok);
     report->header().sampleWeightG = 0.0f;
     report->header().tmCount = 0;
+    writeGbkField(report->header().heading, "氨气程序升温脱附\r\n第二行");
     ASSERT_TRUE(writeReportFile(care, *report).ok);
 
     const ToolRun json = runTool({care, "--json"});
     ASSERT_EQ(json.code, kReportOk) << json.err;
+    EXPECT_EQ(jsonValueOf(json.out, "heading"), "\"氨气程序升温脱附\\r\\n第二行\"");
     EXPECT_EQ(jsonValueOf(json.out, "dispersion"), "null");
     EXPECT_EQ(jsonValueOf(json.out, "desorbed_per_gram_ml_g"), "null");
     EXPECT_EQ(jsonValueOf(json.out, "tm_C"), "[]");
@@ -119,6 +122,7 @@ TEST_F(ReportToolCare, ResultsWithoutAValueAreNullAndDashed) {
     EXPECT_EQ(json.out.find("nan"), std::string::npos);
     const ToolRun text = runTool({care});
     EXPECT_NE(text.out.find("分散度 dispersion: —\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("标题 heading: 氨气程序升温脱附 第二行\n"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("Tm值 Tm: —\n"), std::string::npos) << text.out;
 }
 

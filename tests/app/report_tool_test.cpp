@@ -207,6 +207,10 @@ TEST_F(ReportTool, CommandLineMistakesExitWithOne) {
         {lne, "--height", "9000"},
         {lne, "--width", "12x"},
         {lne, "--json", "--csv", "-"},
+        {lne, "--pdf"},
+        {lne, "--pdf", "-"},
+        {lne, "--page"},
+        {lne, "--table", ""},
     };
     for (const auto& args : mistakes) {
         const ToolRun r = run(args);
@@ -214,6 +218,20 @@ TEST_F(ReportTool, CommandLineMistakesExitWithOne) {
         EXPECT_NE(r.err.find("--help"), std::string::npos);
         EXPECT_TRUE(r.out.empty());
     }
+}
+
+TEST_F(ReportTool, ChoicesOfOtherKindsAreRefusedForATrace) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {lne, "--page", "tp"},
+             {lne, "--table", "reports"},
+             {lne, "--letterhead", folder.file("ReportLetterhead.ini")},
+             {lne, "--pdf", folder.file("trace.pdf")}}) {
+        const ToolRun r = run(args);
+        EXPECT_EQ(r.code, kReportUsage) << args[1];
+        EXPECT_FALSE(r.err.empty());
+        EXPECT_TRUE(r.out.empty());
+    }
+    EXPECT_FALSE(fs::exists(folder.file("trace.pdf")));
 }
 
 TEST(ReportOptions, ParsesEveryOptionAndADashedFileName) {
@@ -230,6 +248,16 @@ TEST(ReportOptions, ParsesEveryOptionAndADashedFileName) {
     EXPECT_EQ(options.height, 8000);
     EXPECT_EQ(options.input, "-odd.lne");
     EXPECT_FALSE(options.help);
+
+    ASSERT_TRUE(parseReportOptions({"lab.03D", "--pdf", "bet.pdf", "--table", "samples", "--page", "titration",
+                                    "--letterhead", "head.ini"},
+                                   &options, &error))
+        << error;
+    EXPECT_EQ(options.input, "lab.03D");
+    EXPECT_EQ(options.pdfPath, "bet.pdf");
+    EXPECT_EQ(options.table, "samples");
+    EXPECT_EQ(options.page, "titration");
+    EXPECT_EQ(options.letterhead, "head.ini");
 }
 
 }  // namespace
