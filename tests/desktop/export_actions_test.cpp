@@ -25,9 +25,11 @@
 #include "analysis/tp_report.h"
 #include "analysis/tp_report_page.h"
 #include "files/test_report.h"
+#include "platform/desktop/canvas.h"
 #include "platform/gbk_text.h"
 #include "print/list_printing.h"
 #include "support/scripted_prompts.h"
+#include "tests/desktop/program_fixture.h"
 #include "support/test_files.h"
 
 namespace vespian {
@@ -259,6 +261,31 @@ TEST_F(ExportActionsTest, TheTraceViewShortcutSavesWhatTheViewShows) {
     const QImage saved(QString::fromStdString(folder.file("trace.png")));
     ASSERT_EQ(saved.size(), shown.size());
     EXPECT_EQ(saved.pixelColor(10, 10), QColor(Qt::blue));
+}
+
+class TraceViewPictureTest : public testing::ProgramFixture {};
+
+TEST_F(TraceViewPictureTest, TheMainWindowSavesItsTraceViewAsPng) {
+    start(50.0);
+    ASSERT_TRUE(testing::waitUntil([&] { return state().chromatogram->shownCount() > 100; }));
+    auto* shortcut = window()->findChild<QShortcut*>("savePictureShortcut");
+    ASSERT_NE(shortcut, nullptr);
+    prompts.chooseFile((folder / "view").string());
+    emit shortcut->activated();
+    EXPECT_EQ(prompts.records().back().caption, kSavePictureText);
+    EXPECT_EQ(prompts.records().back().initialDirectory, state().dataFolder);
+    const QImage saved(QString::fromStdString((folder / "view.png").string()));
+    ASSERT_FALSE(saved.isNull());
+    EXPECT_EQ(saved.size(), window()->centralWidget()->size());
+    // The live trace is in the picture: some pixels of the plot carry the signal's colour.
+    const PixelRect plot = plotRect(state().view);
+    const QRgb signal = qColour(state().view.traceColour).rgb() & 0xFFFFFFu;
+    int traced = 0;
+    for (int y = plot.top; y < plot.bottom; ++y) {
+        for (int x = plot.left; x < plot.right; ++x) traced += (saved.pixel(x, y) & 0xFFFFFFu) == signal;
+    }
+    EXPECT_GT(traced, 20);
+    EXPECT_TRUE(saved.save(VESPIAN_BUILD_DIR "/export_trace_view.png"));
 }
 
 }  // namespace
