@@ -80,9 +80,9 @@ TEST_F(ReportToolCare, SummaryGivesTheResultsTheWindowsShow) {
     const ToolRun text = runTool({care});
     ASSERT_EQ(text.code, kReportOk) << text.err;
     for (const char* line : {"类型 kind: report\n", "样品名称 sample: 铂催化剂A\n", "样品重量 weight: 0.1000 g\n",
-                             "测试人 tester: 王工\n", "检测日期 date: 2026-12-9\n", "点数 points: 20\n",
+                             "检测员 tester: 王工\n", "检测日期 date: 2026-12-9\n", "点数 points: 20\n",
                              "上限温度 upper temperature: 800 ℃\n", "Tm值 Tm: Tm = 246 ℃; Tm = 512 ℃\n",
-                             "吸附量 adsorbed: 3.500 ml\n", "单位吸附量 adsorbed per gram: 35.000 ml/g\n",
+                             "吸附体积 adsorbed volume: 3.500 ml\n", "吸附量 adsorbed per gram: 35.000 ml/g\n",
                              "脱附总量 desorbed total: 1.500 ml\n", "脱附量 desorbed per gram: 15.000 ml/g\n"}) {
         EXPECT_NE(text.out.find(line), std::string::npos) << line << "\n" << text.out;
     }
@@ -121,7 +121,7 @@ TEST_F(ReportToolCare, ResultsWithoutAValueAreNullAndDashed) {
     EXPECT_EQ(json.out.find("inf"), std::string::npos);
     EXPECT_EQ(json.out.find("nan"), std::string::npos);
     const ToolRun text = runTool({care});
-    EXPECT_NE(text.out.find("分散度 dispersion: —\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("金属分散度 dispersion: —\n"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("标题 heading: 氨气程序升温脱附 第二行\n"), std::string::npos) << text.out;
     EXPECT_NE(text.out.find("Tm值 Tm: —\n"), std::string::npos) << text.out;
 }
