@@ -139,6 +139,13 @@ public:
             others.table = options.table;
             return ReportInput::choose(others, error);
         }
+        // A letterhead named on the command line must be there: the program's own reading
+        // takes a missing file as the empty letterhead, which here would hide a mistyped name.
+        std::error_code missing;
+        if (!options.letterhead.empty() && !std::filesystem::is_regular_file(options.letterhead, missing)) {
+            *error = "找不到信笺文件‘" + options.letterhead + "’\nno letterhead file ‘" + options.letterhead + "’";
+            return false;
+        }
         if (!options.letterhead.empty() && !readLetterhead(options.letterhead, letterhead_)) {
             *error = "无法读取信笺文件‘" + options.letterhead + "’\ncannot read the letterhead file ‘" +
                      options.letterhead + "’";

@@ -181,6 +181,10 @@ TEST_F(ReportToolCare, WrongChoicesAndFailedOutputsGiveTheirCodes) {
     r = runTool({care, "--letterhead", folder.path().string(), "--pdf", out}, nullptr, &pdf);
     EXPECT_EQ(r.code, kReportUsage);
     EXPECT_NE(r.err.find("letterhead"), std::string::npos);
+    r = runTool({care, "--letterhead", folder.file("mistyped.ini"), "--pdf", out}, nullptr, &pdf);
+    EXPECT_EQ(r.code, kReportUsage);
+    EXPECT_NE(r.err.find("no letterhead file"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(out));
 
     // A writer that fails, and a build without one: exit 3, no summary as if all went well.
     pdf.failWith = "无法建立\ncannot write";
