@@ -134,7 +134,9 @@ TEST_F(ExportActionsTest, TitrationAndDesorptionPagesCarryTheirOwnDocument) {
         prompts.chooseFile(folder.file("titration.pdf"));
         press(dialog, "exportPdfButton");
         ASSERT_TRUE(startsAsPdf(folder.file("titration.pdf")));
-        if (havePdfToText()) EXPECT_TRUE(pdfText(folder.file("titration.pdf")).contains("剩余峰面积"));
+        if (havePdfToText()) {
+            EXPECT_TRUE(pdfText(folder.file("titration.pdf")).contains("剩余峰面积"));
+        }
     }
     {
         DesorptionTestDialog dialog(nullptr, c);
@@ -142,7 +144,9 @@ TEST_F(ExportActionsTest, TitrationAndDesorptionPagesCarryTheirOwnDocument) {
         prompts.chooseFile(folder.file("desorption.pdf"));
         press(dialog, "exportPdfButton");
         ASSERT_TRUE(startsAsPdf(folder.file("desorption.pdf")));
-        if (havePdfToText()) EXPECT_TRUE(pdfText(folder.file("desorption.pdf")).contains("脱附量"));
+        if (havePdfToText()) {
+            EXPECT_TRUE(pdfText(folder.file("desorption.pdf")).contains("脱附量"));
+        }
     }
 }
 
@@ -202,7 +206,9 @@ TEST_F(ExportActionsTest, TheBetReportDialogExportsItsPagePointsAndPicture) {
     prompts.chooseFile(folder.file("bet"));
     press(dialog, "exportPdfButton");
     ASSERT_TRUE(startsAsPdf(folder.file("bet.pdf")));
-    if (havePdfToText()) EXPECT_TRUE(pdfText(folder.file("bet.pdf")).contains("BET绘图"));
+    if (havePdfToText()) {
+        EXPECT_TRUE(pdfText(folder.file("bet.pdf")).contains("BET绘图"));
+    }
 
     prompts.chooseFile(folder.file("bet"));
     press(dialog, "exportCsvButton");
