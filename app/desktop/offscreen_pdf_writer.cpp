@@ -20,8 +20,9 @@ void keepQtErrorsOnly(QtMsgType type, const QMessageLogContext&, const QString& 
 
 struct OffscreenPdfWriter::Gui {
     Gui() {
-        // Pages need fonts but never a screen: a tool run over ssh or from cron has none.
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        // Pages need fonts but never a screen: a tool run over ssh or from cron has none, and a
+        // platform named for the desktop session (xcb, wayland) would stop the tool there.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
         qInstallMessageHandler(keepQtErrorsOnly);
         application = std::make_unique<QGuiApplication>(argc, argv);
         // The pages format their numbers the way the program always has, with ".".

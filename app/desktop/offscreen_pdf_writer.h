@@ -1,7 +1,7 @@
 #pragma once
 // The PDF writer of command-line programs: the printed pages painted without a printer or a
-// display. The first document starts Qt when no Qt application runs yet, on the offscreen
-// platform unless the caller's environment names one. No Qt type in this header.
+// display. The first document starts Qt when no Qt application runs yet, always on the
+// offscreen platform. No Qt type in this header.
 
 #include <memory>
 #include <string>
