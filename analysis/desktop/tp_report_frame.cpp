@@ -128,12 +128,13 @@ ReportWindow::ReportWindow(QWidget* parent, ReportWindowContext& context, const 
         connect(button, &QPushButton::clicked, this, b.slot);
         x += 100;
     }
-    x = kReportChartLeft;
+    // The exports from the left edge, clear of a window's own button left of "打开" (x 330).
+    x = 35;
     for (const auto& [kind, slot] : {std::pair{ExportKind::Pdf, &ReportWindow::exportPages},
                                      std::pair{ExportKind::Csv, &ReportWindow::exportTrace},
                                      std::pair{ExportKind::Picture, &ReportWindow::saveChartPicture}}) {
         addExportButton(content_, kind, QRect(x, kButtonTop, 90, 28), [this, slot = slot] { (this->*slot)(); });
-        x += 100;
+        x += 95;
     }
     new QShortcut(QKeySequence::Open, this, [this] { openFile(); });
     new QShortcut(QKeySequence::Save, this, [this] { saveAs(); });
