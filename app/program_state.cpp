@@ -82,6 +82,8 @@ void loadStartupSettings(ProgramState& state, Prompts& prompts) {
     resetListColumns(state.zevid);
     state.report->seedFromNewData(state.settingsPath(kNewDataFileName), &state.quantVolumeMl);
     state.reportPath = state.dataFolder + kDefaultReportName;
+    // A letterhead file that cannot be read prints without one; the settings page can rewrite it.
+    readLetterhead(state.settingsPath(kLetterheadFileName), state.letterhead);
     applyViewSettings(state.settings, state.view);
 }
 

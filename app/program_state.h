@@ -15,6 +15,7 @@
 #include "app/zevid_file.h"
 #include "control/gas_table.h"
 #include "files/record_database.h"
+#include "files/report_letterhead.h"
 #include "files/test_report.h"
 #include "files/test_report_file.h"  // kDefaultReportName
 #include "link/instrument_link.h"
@@ -49,6 +50,7 @@ struct ProgramState {
     ZEvidRecord zevid{};
     std::unique_ptr<TestReport> report;
     float quantVolumeMl = 0.0f;  // the working volume of the quantitative peak
+    ReportLetterhead letterhead;  // printed on the reports; ReportLetterhead.ini
 
     std::unique_ptr<Chromatogram> chromatogram;
 

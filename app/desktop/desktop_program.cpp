@@ -9,6 +9,7 @@
 
 #include "app/desktop/artwork.h"
 #include "app/desktop/main_window.h"
+#include "app/desktop/report_wiring.h"
 #include "app/desktop/view_area.h"
 #include "app/desktop/splash_window.h"
 #include "app/splash_progress.h"
@@ -67,6 +68,7 @@ bool DesktopProgram::start(const LinkOptions& options, bool showSplash) {
     }
 
     window_ = std::make_unique<MainWindow>(*state_, prompts_, options.source == LinkOptions::Source::Simulator);
+    reports_ = std::make_unique<ReportWiring>(*window_, *state_, prompts_);
     // The trace background is painted while the splash shows its progress.
     const int listWidth = state_->zevid.columns[0];
     window_->viewArea()->paintBackground(screen, listWidth, [&] {

@@ -13,6 +13,7 @@
 namespace vespian {
 
 class MainWindow;
+class ReportWiring;
 class Prompts;
 class SplashWindow;
 
@@ -29,11 +30,13 @@ public:
 
     ProgramState& state() { return *state_; }
     MainWindow* window() const { return window_.get(); }
+    ReportWiring* reports() const { return reports_.get(); }
 
 private:
     std::unique_ptr<ProgramState> state_;
     Prompts& prompts_;
     std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<ReportWiring> reports_;  // gone before the window it is wired into
     bool finished_ = false;
 };
 

@@ -371,7 +371,7 @@ void MainWindow::confirmAndRun(const CommandEntry& entry) {
 
 void MainWindow::openTrace() {
     if (state_.measurement.viewMode() != ViewMode::Trace) {
-        showDispatchNotice(kCmdOpen);  // report files come with the test reports
+        reportOpen_ ? reportOpen_() : showDispatchNotice(kCmdOpen);
         return;
     }
     std::optional<std::string> chosen =
@@ -389,7 +389,7 @@ void MainWindow::openTrace() {
 
 void MainWindow::saveTrace() {
     if (state_.measurement.viewMode() != ViewMode::Trace) {
-        showDispatchNotice(kCmdSave);
+        reportSave_ ? reportSave_() : showDispatchNotice(kCmdSave);
         return;
     }
     const TraceFileResult saved = saveTraceWithDialog(prompts_, *state_.chromatogram, state_.dataFolder);
@@ -477,6 +477,11 @@ void MainWindow::setManualPickHandler(std::function<void(int32_t start, int32_t 
     manualPickHandler_ = std::move(handler);
 }
 
+void MainWindow::handleReportFile(std::function<void()> open, std::function<void()> save) {
+    reportOpen_ = std::move(open);
+    reportSave_ = std::move(save);
+}
+
 void MainWindow::dispatch(int commandId) {
     const CommandEntry* entry = commandFor(commandId);
     if (entry == nullptr) return;
@@ -516,7 +521,18 @@ void MainWindow::openSettings() {
                            voltRangeUv);
         viewArea_->dropTraceScrollBars();
     };
-    SettingsDialog dialog(this, current, prompts_, applyColours, applyRanges);
+    // The recogniser's settings are kept in InitData.Set at once, not only at exit.
+    SettingsExtraPages extra;
+    extra.peak = state_.settings.peak;
+    extra.applyPeak = [this](const PeakSettings& peak) {
+        state_.settings.peak = peak;
+        if (!writeInitData(state_.settingsPath(kInitDataFileName), state_.settings)) {
+            prompts_.message("警告", "无法保存此次设置的参数!!!", PromptIcon::Warning);
+        }
+    };
+    extra.letterhead = &state_.letterhead;
+    extra.letterheadPath = state_.settingsPath(kLetterheadFileName);
+    SettingsDialog dialog(this, current, prompts_, applyColours, applyRanges, std::move(extra));
     dialog.exec();
     viewArea_->redraw();
 }

@@ -76,6 +76,8 @@ public:
     void handlePeakDialog(int dialogTemplate, std::function<void()> opener);
     // A completed manual pick: opens the "应用于..." dialog for the sorted stretch.
     void setManualPickHandler(std::function<void(int32_t start, int32_t end)> handler);
+    // File → "打开" and "保存" outside the trace view: the test report's file.
+    void handleReportFile(std::function<void()> open, std::function<void()> save);
 
     // The timers, one tick each (public so tests can drive them without waiting).
     void displayTick();
@@ -137,6 +139,8 @@ private:
     std::map<int, std::function<void()>> viewButtonHandlers_;
     std::map<int, std::function<void()>> peakDialogOpeners_;
     std::function<void(int32_t, int32_t)> manualPickHandler_;
+    std::function<void()> reportOpen_;
+    std::function<void()> reportSave_;
     DisplayTick displayTick_;
     AlarmPoll alarmPoll_;
     RecoveryJournal journal_;

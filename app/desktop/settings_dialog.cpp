@@ -16,6 +16,8 @@
 #include "app/colour_palette.h"
 #include "app/settings_apply.h"
 #include "app/desktop/artwork.h"
+#include "files/desktop/letterhead_page.h"
+#include "trace/desktop/peak_settings_page.h"
 
 namespace vespian {
 
@@ -182,9 +184,10 @@ private:
 // ---- dialog ---------------------------------------------------------------------------------
 
 SettingsDialog::SettingsDialog(QWidget* parent, const DisplaySettings& current, Prompts& prompts,
-                               ColoursCallback applyColours, RangesCallback applyRanges)
+                               ColoursCallback applyColours, RangesCallback applyRanges,
+                               SettingsExtraPages extra)
     : QDialog(parent), current_(current), prompts_(prompts), applyColours_(std::move(applyColours)),
-      applyRanges_(std::move(applyRanges)) {
+      applyRanges_(std::move(applyRanges)), extra_(std::move(extra)) {
     setObjectName("settingsDialog");
     setWindowTitle("设置");
     setFont(programFont(13));
@@ -197,6 +200,16 @@ SettingsDialog::SettingsDialog(QWidget* parent, const DisplaySettings& current, 
     for (int tab : {kColourTab, kWindowTab}) containers_[tab] = new QWidget();
     tabs_->addTab(containers_[kColourTab], "颜色选择");
     tabs_->addTab(containers_[kWindowTab], "窗口参数");
+    // The letterhead's tab keeps its place only after the peak tab, so a remembered tab
+    // index always names the same page.
+    if (extra_.applyPeak) {
+        containers_[kPeakTab] = new QWidget();
+        tabs_->addTab(containers_[kPeakTab], "识峰参数");
+        if (extra_.letterhead != nullptr) {
+            containers_[kLetterheadTab] = new QWidget();
+            tabs_->addTab(containers_[kLetterheadTab], "报告抬头");
+        }
+    }
 
     auto* ok = new QPushButton("确定", this);
     ok->setObjectName("okButton");
@@ -209,7 +222,7 @@ SettingsDialog::SettingsDialog(QWidget* parent, const DisplaySettings& current, 
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     // A page comes into being when its tab is first shown, beginning with the remembered one.
-    tabs_->setCurrentIndex(s_rememberedTab);
+    tabs_->setCurrentIndex(s_rememberedTab < tabs_->count() ? s_rememberedTab : kColourTab);
     ensurePage(tabs_->currentIndex());
     connect(tabs_, &QTabWidget::currentChanged, this, &SettingsDialog::ensurePage);
 }
@@ -219,6 +232,8 @@ int SettingsDialog::currentTab() const { return tabs_->currentIndex(); }
 bool SettingsDialog::pageCreated(int tab) const {
     if (tab == kColourTab) return colourPage_ != nullptr;
     if (tab == kWindowTab) return windowPage_ != nullptr;
+    if (tab == kPeakTab) return peakPage_ != nullptr;
+    if (tab == kLetterheadTab) return letterheadPage_ != nullptr;
     return false;
 }
 
@@ -233,6 +248,14 @@ void SettingsDialog::ensurePage(int tab) {
     } else if (tab == kWindowTab && !windowPage_) {
         windowPage_ = new SettingsWindowPage(containers_[kWindowTab], current_.timeRangeS, current_.voltRangeUv);
         windowPage_->show();
+    } else if (tab == kPeakTab && containers_[kPeakTab] && !peakPage_) {
+        peakPage_ = new PeakSettingsPage(containers_[kPeakTab], extra_.peak);
+        peakPage_->move(28, 8);
+        peakPage_->show();
+    } else if (tab == kLetterheadTab && containers_[kLetterheadTab] && !letterheadPage_) {
+        letterheadPage_ = new LetterheadPage(containers_[kLetterheadTab], *extra_.letterhead);
+        letterheadPage_->move(28, 8);
+        letterheadPage_->show();
     }
 }
 
@@ -249,8 +272,20 @@ void SettingsDialog::onOk() {
             return;
         }
     }
+    PeakSettings peak = extra_.peak;
+    if (peakPage_ && !peakPage_->apply(peak, prompts_)) {
+        tabs_->setCurrentIndex(kPeakTab);  // the page has said what is wrong and focused it
+        return;
+    }
+    // The letterhead is written to its file first: a file that cannot be written is said, and
+    // the dialog stays with every other setting as it was.
+    if (letterheadPage_ && !letterheadPage_->apply(*extra_.letterhead, extra_.letterheadPath, prompts_)) {
+        tabs_->setCurrentIndex(kLetterheadTab);
+        return;
+    }
     if (colourPage_ && applyColours_) applyColours_(colourPage_->background(), colourPage_->line());
     if (windowPage_ && applyRanges_) applyRanges_(windowPage_->timeRangeS(), windowPage_->voltRangeUv());
+    if (peakPage_) extra_.applyPeak(peak);
     s_rememberedTab = currentTab();
     accept();
 }

@@ -8,7 +8,10 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
+#include "app/init_data.h"
+#include "files/report_letterhead.h"
 #include "platform/pixel_surface.h"
 #include "platform/prompts.h"
 
@@ -16,8 +19,20 @@ class QTabWidget;
 
 namespace vespian {
 
+class LetterheadPage;
+class PeakSettingsPage;
 class SettingsColourPage;
 class SettingsWindowPage;
+
+// The pages beyond the trace view's: each is there only when it is given.
+struct SettingsExtraPages {
+    // "识峰参数": the recogniser's settings, handed to applyPeak on OK.
+    PeakSettings peak{};
+    std::function<void(const PeakSettings& settings)> applyPeak;
+    // "报告抬头": the letterhead of the printed reports, written to letterheadPath on OK.
+    ReportLetterhead* letterhead = nullptr;
+    std::string letterheadPath;
+};
 
 struct DisplaySettings {
     StoredColour background;
@@ -32,13 +47,15 @@ class SettingsDialog : public QDialog {
 public:
     static constexpr int kColourTab = 0;
     static constexpr int kWindowTab = 1;
+    static constexpr int kPeakTab = 2;
+    static constexpr int kLetterheadTab = 3;
 
     using ColoursCallback = std::function<void(StoredColour background, StoredColour line)>;
     using RangesCallback = std::function<void(int32_t timeRangeS, int32_t voltRangeUv)>;
 
     // Messages about unusable ranges go through prompts (caption "警告").
     SettingsDialog(QWidget* parent, const DisplaySettings& current, Prompts& prompts, ColoursCallback applyColours,
-                   RangesCallback applyRanges);
+                   RangesCallback applyRanges, SettingsExtraPages extra = {});
 
     int currentTab() const;
     bool pageCreated(int tab) const;
@@ -50,6 +67,7 @@ public:
 
     // Page widgets, found by objectName: "colourPage" (radio buttons "backgroundRadio" and
     // "lineRadio", "palette", "defaultButton"), "windowPage" ("timeRangeEdit", "voltRangeEdit"),
+    // "peakSettingsPage" (see PeakSettingsPage), "letterheadPage" (see LetterheadPage),
     // and the dialog's "settingsTabs", "okButton", "cancelButton".
 
 private:
@@ -60,10 +78,13 @@ private:
     Prompts& prompts_;
     ColoursCallback applyColours_;
     RangesCallback applyRanges_;
+    SettingsExtraPages extra_;
     QTabWidget* tabs_;
-    QWidget* containers_[2];
+    QWidget* containers_[4] = {};
     SettingsColourPage* colourPage_ = nullptr;
     SettingsWindowPage* windowPage_ = nullptr;
+    PeakSettingsPage* peakPage_ = nullptr;
+    LetterheadPage* letterheadPage_ = nullptr;
 };
 
 }  // namespace vespian

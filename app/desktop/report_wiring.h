@@ -1,0 +1,102 @@
+#pragma once
+// Peaks and the chemisorption reports in the running program: the recogniser's hand-over in
+// the display tick (the quantitative-peak window of the comparison method opened modeless and
+// fed with further peaks), the "应用于..." dialog after a manual pick, the report panel in the
+// report view with its three report windows, File → "打开" / "保存" of the report file while the
+// trace view is not shown, and "导出数据" for the last peak stretch.
+//
+// The BET point and calibration dialogs of a peak in the BET method are opened by the record
+// database's wiring; it tells this hand-over whether one of them is open and whether the
+// current BET record has its calibration.
+
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+
+#include <cstdint>
+#include <functional>
+
+#include "app/display_tick.h"
+#include "files/report_panel.h"
+#include "files/test_report_commands.h"
+#include "trace/manual_peak.h"
+#include "trace/peak_hand_over.h"
+
+namespace vespian {
+
+class MainWindow;
+class Prompts;
+class QuantPeakWindow;
+class ReportPanelView;
+struct ProgramState;
+struct ReportWindowContext;
+
+// The hand-over's view of the window: what is open, what the BET record says.
+PeakTickInput peakTickInput(const PeakHandOverContext& context, bool manualPeakTool, bool quantWindowOpen,
+                            bool peakDialogOpen, bool betCalibrated);
+// The rules' answer as the window's orders.
+PeakHandOverResult handOverResult(const PeakTickOutcome& outcome);
+
+class ReportWiring : public QObject, public PeakHandOver {
+    Q_OBJECT
+
+public:
+    // Installs itself in `window`: hand-over, template 164, the manual pick, the commands.
+    ReportWiring(MainWindow& window, ProgramState& state, Prompts& prompts);
+    ~ReportWiring() override;
+
+    PeakHandOverResult handOver(const PeakHandOverContext& context) override;
+
+    // For the BET point and calibration dialogs' wiring: while one of them is open a recognised
+    // peak waits in the table.
+    void setPeakDialogOpen(bool open) { peakDialogOpen_ = open; }
+    bool peakDialogOpen() const { return peakDialogOpen_; }
+    // Whether the current BET record has its calibration ("请先标定吸附量！！！" otherwise). None
+    // installed: no record, so not calibrated.
+    void setBetCalibrated(std::function<bool()> query) { betCalibrated_ = std::move(query); }
+
+    // The comparison method's quantitative-peak window while it is open (null otherwise).
+    QuantPeakWindow* quantWindow() const;
+    // The report view's panel (a child of the view area, shown in the report view only).
+    ReportPanelView* reportPanel() const;
+    // Where the panel sits in the view area: the top of the report view's frame, its full width.
+    QRect reportPanelRect() const;
+
+    const ManualPeakPick& lastPick() const { return pick_; }
+    ReportLocation& location() { return location_; }
+
+    // What the panel's rows, the manual pick and the commands run.
+    void openReportWindow(ReportKind kind);
+    void manualPick(int32_t start, int32_t end);
+    void openReportFile();
+    void quickSaveReport();
+    void exportTraceData();
+    // The record or the list columns changed (a record-list operation, a column width): the
+    // panel is drawn again from them.
+    void refreshPanel();
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void openQuantWindow();
+    void placePanel();
+    void syncReportPath();
+    ReportWindowContext windowContext();
+
+    MainWindow& window_;
+    ProgramState& state_;
+    Prompts& prompts_;
+    ReportLocation location_;
+    ManualPeakPick pick_;
+    QPointer<QuantPeakWindow> quantWindow_;
+    QPointer<ReportPanelView> panel_;
+    std::function<bool()> betCalibrated_;
+    bool peakDialogOpen_ = false;
+    // The stretch of the peak the rules handed over last (the window opened for it shows it).
+    int32_t handedStart_ = 0;
+    int32_t handedEnd_ = 0;
+    bool placeQueued_ = false;
+};
+
+}  // namespace vespian
