@@ -11,7 +11,6 @@
 #include "files/report_csv.h"
 #include "platform/desktop/screen.h"
 #include "print/desktop/draw_list_painter.h"
-#include "print/list_printing.h"
 
 namespace vespian {
 
@@ -52,12 +51,8 @@ BetReportDialog::BetReportDialog(QWidget* parent, ReportTable& reports, BetRawVo
     abandon->setGeometry(rectOf(kBetReportAbandonButton));
     connect(commit, &QPushButton::clicked, this, &BetReportDialog::accept);
     const ExportPlace place{{}, "BET报告"};
-    addExportButton(this, ExportKind::Pdf, QRect(350, 296, 82, 26), [this, place] {
-        const SurfaceReportRecord& record = session_.record();
-        exportPdf(prompts_, place, kPrintDocumentName, [&record](int w, int h) {
-            return std::vector<DrawList>{BetPage(record, double(w) / kBetPageWidth, double(h) / kBetPageHeight)};
-        });
-    });
+    addExportButton(this, ExportKind::Pdf, QRect(350, 296, 82, 26),
+                    [this, place] { exportBetPagePdf(prompts_, place, session_.record()); });
     addExportButton(this, ExportKind::Csv, QRect(439, 296, 82, 26),
                     [this, place] { exportCsvText(prompts_, place, betPointsCsv(session_.record())); });
     addExportButton(this, ExportKind::Picture, QRect(528, 296, 82, 26),

@@ -6,6 +6,7 @@
 #include <QSaveFile>
 #include <QShortcut>
 
+#include "analysis/bet_page.h"
 #include "files/export_file.h"
 #include "print/list_printing.h"
 
@@ -74,6 +75,12 @@ bool exportListPdf(Prompts& prompts, const ExportPlace& place, const RecordDatab
         std::vector<DrawList> drawn;
         for (const PrintPage& page : pages) drawn.push_back(printedPage(database, page, w, h, header, today));
         return drawn;
+    });
+}
+
+bool exportBetPagePdf(Prompts& prompts, const ExportPlace& place, const SurfaceReportRecord& record) {
+    return exportPdf(prompts, place, QString::fromUtf8(kPrintDocumentName), [&record](int w, int h) {
+        return std::vector<DrawList>{BetPage(record, double(w) / kBetPageWidth, double(h) / kBetPageHeight)};
     });
 }
 

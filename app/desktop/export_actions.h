@@ -51,6 +51,9 @@ QPushButton* addExportButton(QWidget* parent, ExportKind kind, const QRect& geom
 bool exportListPdf(Prompts& prompts, const ExportPlace& place, const RecordDatabase& database, RecordList active,
                    const std::string& header, const CalendarDate& today);
 
+// One BET report's page as printed (the report dialog, the BET page of the list view).
+bool exportBetPagePdf(Prompts& prompts, const ExportPlace& place, const SurfaceReportRecord& record);
+
 // The trace view's "保存图片": Ctrl+Alt+S on `window` saves what `picture` gives (the view as
 // the screen shows it) to a file the operator names.
 void installSavePictureShortcut(QWidget* window, Prompts& prompts, std::function<ExportPlace()> place,
