@@ -1,6 +1,7 @@
 // vespian-report on a record database (.03D): how many records each list holds, the BET
 // results, one list as CSV (the list export's columns), and the BET pages as printed.
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
