@@ -17,6 +17,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "analysis/desktop/bet_point_dialog.h"
 #include "analysis/desktop/bet_report_dialog.h"
 #include "analysis/desktop/desorption_test_dialog.h"
 #include "analysis/desktop/titration_report_dialog.h"
@@ -29,6 +30,7 @@
 #include "platform/gbk_text.h"
 #include "print/list_printing.h"
 #include "support/scripted_prompts.h"
+#include "trace/peak_table.h"
 #include "tests/desktop/program_fixture.h"
 #include "support/test_files.h"
 
@@ -223,6 +225,28 @@ TEST_F(ExportActionsTest, TheBetReportDialogExportsItsPagePointsAndPicture) {
     // Nothing was committed by exporting.
     EXPECT_EQ(db->reports().count, 0);
     EXPECT_TRUE(dialog.grab().save(VESPIAN_BUILD_DIR "/export_bet_report_dialog.png"));
+}
+
+TEST_F(ExportActionsTest, TheBetPointDialogSavesItsPeakPictureWhenItHasPrompts) {
+    auto db = std::make_unique<RecordDatabase>();
+    auto peaks = std::make_unique<PeakTable>();
+    peaks->count = 1;
+    const BetPointTexts texts = beginBetPoint(db->reports(), 10000);
+    QImage peak(200, 120, QImage::Format_RGB32);
+    peak.fill(Qt::darkGreen);
+    {
+        // Without prompts (as older callers build it) there is nothing to save with.
+        BetPointDialog dialog(nullptr, db->reports(), *peaks, texts, peak);
+        EXPECT_EQ(dialog.findChild<QPushButton*>("savePictureButton"), nullptr);
+    }
+    BetPointDialog dialog(nullptr, db->reports(), *peaks, texts, peak, &prompts);
+    dialog.show();
+    prompts.chooseFile(folder.file("point"));
+    press(dialog, "savePictureButton");
+    const QImage saved(QString::fromStdString(folder.file("point.png")));
+    ASSERT_EQ(saved.size(), peak.size());
+    EXPECT_EQ(saved.pixelColor(5, 5), QColor(Qt::darkGreen));
+    EXPECT_TRUE(dialog.grab().save(VESPIAN_BUILD_DIR "/export_bet_point_dialog.png"));
 }
 
 TEST_F(ExportActionsTest, ListsExportTheirPrintedPagesOrSayThereIsNone) {
