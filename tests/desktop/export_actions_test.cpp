@@ -30,6 +30,8 @@
 #include "platform/gbk_text.h"
 #include "print/list_printing.h"
 #include "support/scripted_prompts.h"
+#include "trace/desktop/quant_peak_window.h"
+#include "trace/quant_peak.h"
 #include "trace/peak_table.h"
 #include "tests/desktop/program_fixture.h"
 #include "support/test_files.h"
@@ -247,6 +249,19 @@ TEST_F(ExportActionsTest, TheBetPointDialogSavesItsPeakPictureWhenItHasPrompts) 
     ASSERT_EQ(saved.size(), peak.size());
     EXPECT_EQ(saved.pixelColor(5, 5), QColor(Qt::darkGreen));
     EXPECT_TRUE(dialog.grab().save(VESPIAN_BUILD_DIR "/export_bet_point_dialog.png"));
+}
+
+TEST_F(ExportActionsTest, TheQuantitativePeakWindowSavesThePeakItShows) {
+    auto quant = std::make_unique<QuantPeak>();
+    QuantPeakWindow window(nullptr, *quant, report->signalMv(), 100, 300, nullptr, &prompts);
+    window.show();
+    prompts.chooseFile(folder.file("quant"));
+    press(window, "savePictureButton");
+    const QImage saved(QString::fromStdString(folder.file("quant.png")));
+    ASSERT_FALSE(saved.isNull());
+    EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32), window.picture().convertToFormat(QImage::Format_RGB32));
+    EXPECT_TRUE(window.grab().save(VESPIAN_BUILD_DIR "/export_quant_peak_window.png"));
+    window.close();
 }
 
 TEST_F(ExportActionsTest, ListsExportTheirPrintedPagesOrSayThereIsNone) {
