@@ -105,7 +105,9 @@ void DesorptionTestDialog::readBack() {
     }
 }
 
-std::vector<DrawList> DesorptionTestDialog::pageLayout(int w, int h) const { return {desorptionReportPage(context_.report, context_.letterhead, w, h)}; }
+std::vector<DrawList> DesorptionTestDialog::pageLayout(int w, int h) const {
+    return {desorptionReportPage(context_.report, context_.letterhead, w, h)};
+}
 
 const char* DesorptionTestDialog::documentName() const { return kDesorptionDocumentName; }
 

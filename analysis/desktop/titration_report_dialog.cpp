@@ -123,7 +123,9 @@ void TitrationReportDialog::readBack() {
     }
 }
 
-std::vector<DrawList> TitrationReportDialog::pageLayout(int w, int h) const { return {titrationReportPage(context_.report, context_.letterhead, w, h)}; }
+std::vector<DrawList> TitrationReportDialog::pageLayout(int w, int h) const {
+    return {titrationReportPage(context_.report, context_.letterhead, w, h)};
+}
 
 const char* TitrationReportDialog::documentName() const { return kTitrationDocumentName; }
 

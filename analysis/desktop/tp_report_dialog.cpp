@@ -92,7 +92,9 @@ void TpReportDialog::readBack() {
     readBackTpReport(t, context_.report.header());
 }
 
-std::vector<DrawList> TpReportDialog::pageLayout(int w, int h) const { return tpReportPages(context_.report, context_.letterhead, w, h); }
+std::vector<DrawList> TpReportDialog::pageLayout(int w, int h) const {
+    return tpReportPages(context_.report, context_.letterhead, w, h);
+}
 
 const char* TpReportDialog::documentName() const { return kTpReportDocumentName; }
 

@@ -15,8 +15,8 @@
 #include <algorithm>
 
 #include "analysis/tp_report.h"
-#include "app/desktop/export_actions.h"
 #include "app/desktop/artwork.h"
+#include "app/desktop/export_actions.h"
 #include "files/test_report.h"
 #include "files/trace_csv.h"
 #include "platform/prompts.h"
