@@ -136,6 +136,12 @@ void TitrationReportDialog::readBack() {
     }
 }
 
+std::vector<DrawList> TitrationReportDialog::pageLayout(int w, int h) const {
+    return {titrationReportPage(context_.report, context_.letterhead, w, h)};
+}
+
+const char* TitrationReportDialog::documentName() const { return kTitrationDocumentName; }
+
 void TitrationReportDialog::printPages() {
     const bool printed =
         printReportDocument(context_.prompts, printer(), kTitrationDocumentName, [this](int w, int h) {

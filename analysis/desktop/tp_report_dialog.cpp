@@ -104,6 +104,12 @@ void TpReportDialog::readBack() {
     readBackTpReport(t, context_.report.header());
 }
 
+std::vector<DrawList> TpReportDialog::pageLayout(int w, int h) const {
+    return tpReportPages(context_.report, context_.letterhead, w, h);
+}
+
+const char* TpReportDialog::documentName() const { return kTpReportDocumentName; }
+
 void TpReportDialog::printPages() {
     // What the window shows is what goes on paper.
     readBack();

@@ -33,6 +33,8 @@ protected:
     void fill() override;
     void readBack() override;
     void printPages() override;
+    std::vector<DrawList> pageLayout(int w, int h) const override;
+    const char* documentName() const override;
 
 private:
     void redrawChart();

@@ -17,6 +17,7 @@
 #include "app/command_ids.h"
 #include "app/command_tables.h"
 #include "app/desktop/database_wiring.h"
+#include "app/desktop/export_actions.h"
 #include "app/desktop/main_window.h"
 #include "app/desktop/surface_wiring.h"
 #include "app/desktop/artwork.h"
@@ -267,6 +268,17 @@ std::unique_ptr<QMenu> ListWiring::popupMenu() {
     menu->addSeparator();
     add("导出为文本", [this] { exportText(); }, activeList() == RecordList::Samples);
     add("导出为CSV", [this] { exportCsv(); });
+    if (betPageShown()) {
+        add("导出PDF", [this] {
+            exportBetPagePdf(prompts_, {state_.dataFolder, "BET报告"},
+                             state_.database->reports().records[state_.selectedRow]);
+        });
+    } else {
+        add("导出PDF", [this] {
+            exportListPdf(prompts_, {state_.dataFolder, "列表"}, *state_.database, activeList(),
+                          printer().settings().header, localToday());
+        });
+    }
     menu->addSeparator();
     add("打印设置", [this] { printSettings(); });
     QAction* printAction = add("打印", [this] { print(); });

@@ -105,7 +105,7 @@ void ReportWiring::openQuantWindow() {
         return;
     }
     quantWindow_ = showHandedOverQuantWindow(&window_, *state_.quantPeak, *state_.peaks,
-                                             state_.chromatogram->signalMv(), handedStart_, handedEnd_);
+                                             state_.chromatogram->signalMv(), handedStart_, handedEnd_, &prompts_);
     if (comparisonStore_) {
         quantWindow_->setStoreHandler([this] {
             // The newest recognised peak is the one the window shows.

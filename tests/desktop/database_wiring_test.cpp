@@ -442,6 +442,39 @@ TEST_F(DatabaseWiringTest, ExportsWriteTheTextAndCsvFiles) {
     EXPECT_FALSE(noticeShown());
 }
 
+// "导出PDF" of the pop-up menu: the shown list's printed pages without the print dialog; the
+// BET page shown from the list exports that report's page instead.
+TEST_F(DatabaseWiringTest, ThePopupExportsTheShownListOrPageAsPdf) {
+    start(0.0001);
+    for (int i = 1; i <= 16; ++i) addSample(db().samples(), i, "硅胶", 10.0f * i);
+    showListView(RecordList::Samples);
+    window()->viewButtonPressed(kViewButtonSelectAll);
+    auto trigger = [&](const char* text) {
+        std::unique_ptr<QMenu> menu = lists().popupMenu();
+        for (QAction* a : menu->actions()) {
+            if (a->text() == QString::fromUtf8(text)) {
+                a->trigger();
+                return true;
+            }
+        }
+        return false;
+    };
+    prompts.chooseFile(databaseFile("samples"));
+    ASSERT_TRUE(trigger("导出PDF"));
+    const std::string pdf = testing::readBytes(databaseFile("samples.pdf"));
+    ASSERT_GT(pdf.size(), 1000u);
+    EXPECT_EQ(pdf.substr(0, 5), "%PDF-");
+    EXPECT_FALSE(noticeShown());
+
+    addReport(db().reports(), 1, 42.0f);
+    showListView(RecordList::Reports);
+    state().selectedRow = 0;
+    state().betDetail = 1;
+    prompts.chooseFile(databaseFile("bet"));
+    ASSERT_TRUE(trigger("导出PDF"));
+    EXPECT_EQ(testing::readBytes(databaseFile("bet.pdf")).substr(0, 5), "%PDF-");
+}
+
 TEST_F(DatabaseWiringTest, PrintingTheShownListAsksTheHeaderAndWritesAPdf) {
     start(0.0001);
     for (int i = 1; i <= 16; ++i) addSample(db().samples(), i, "硅胶", 10.0f * i);

@@ -17,6 +17,7 @@ class QLineEdit;
 
 namespace vespian {
 
+class Prompts;
 class QuantPeak;
 struct PeakTable;
 
@@ -26,8 +27,9 @@ class QuantPeakWindow : public QDialog {
 public:
     // Takes signalMv[start .. end] into the quantitative peak and shows it. With a table the
     // window is the comparison method's: closing it empties the table.
+    // With prompts the window also offers "保存图片" of the peak's picture as it stands.
     QuantPeakWindow(QWidget* parent, QuantPeak& quant, const float* signalMv, int32_t start, int32_t end,
-                    PeakTable* handedOverTable = nullptr);
+                    PeakTable* handedOverTable = nullptr, Prompts* prompts = nullptr);
 
     // A further recognised peak while the window is open.
     void takePeak(const float* signalMv, int32_t start, int32_t end);
@@ -37,7 +39,8 @@ public:
     void setStoreHandler(std::function<void()> store);
 
     const QImage& picture() const { return picture_; }
-    // Widgets by objectName: "volumeEdit", "areaEdit", "closeButton", "storeButton", "peakPicture".
+    // Widgets by objectName: "volumeEdit", "areaEdit", "closeButton", "storeButton", "peakPicture",
+    // "savePictureButton".
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -60,11 +63,13 @@ private:
 };
 
 // After "应用于..." with "定量": modal.
-void runQuantPeakWindow(QWidget* parent, QuantPeak& quant, const float* signalMv, int32_t start, int32_t end);
+void runQuantPeakWindow(QWidget* parent, QuantPeak& quant, const float* signalMv, int32_t start, int32_t end,
+                        Prompts* prompts = nullptr);
 
 // After a recognised peak in the comparison method: modeless, deleted when closed. The caller
 // keeps the returned pointer (a QPointer) to take further peaks into it while it is open.
 QuantPeakWindow* showHandedOverQuantWindow(QWidget* parent, QuantPeak& quant, PeakTable& table,
-                                           const float* signalMv, int32_t start, int32_t end);
+                                           const float* signalMv, int32_t start, int32_t end,
+                                           Prompts* prompts = nullptr);
 
 }  // namespace vespian
