@@ -25,6 +25,10 @@
 
 namespace vespian {
 
+// Room kept above a report window for the window manager's title bar.
+constexpr int kTitleBarRoom = 32;
+
+
 namespace {
 
 constexpr int kFieldHeight = 22;
@@ -148,8 +152,10 @@ ReportWindow::ReportWindow(QWidget* parent, ReportWindowContext& context, const 
     connect(scroll_, &QScrollBar::valueChanged, this, [this] { placeContent(); });
 
     const QRect area = context_.area.isEmpty() ? screenArea() : context_.area;
-    setGeometry(area.left() + (area.width() - kReportWindowWidth) / 2, area.top(), kReportWindowWidth,
-                std::min(area.height(), kReportContentHeight));
+    // The window manager's title bar sits above the client area: keep it on the screen too, so a
+    // window lower than its content can still be moved and closed on a small screen.
+    resize(kReportWindowWidth, std::min(area.height() - kTitleBarRoom, kReportContentHeight));
+    move(area.left() + (area.width() - kReportWindowWidth) / 2, area.top());
 }
 
 QPrinter& ReportWindow::printer() {

@@ -76,7 +76,13 @@ void openBetLeastSquares(QWidget* parent, ProgramState& state, Prompts& prompts)
 }
 
 QMenu* installEvaluationMenu(MainWindow& window, ProgramState& state, Prompts& prompts) {
-    QMenu* menu = window.menuBar()->addMenu("评价(&V)");
+    // Alt+V is the display menu's; the menu stands before help, which stays last.
+    auto* menu = new QMenu("评价(&A)", window.menuBar());
+    QAction* help = nullptr;
+    for (QAction* action : window.menuBar()->actions()) {
+        if (action->text().startsWith("帮助")) help = action;
+    }
+    window.menuBar()->insertMenu(help, menu);
     menu->setObjectName("evaluationMenu");
     struct Entry {
         const char* text;

@@ -15,6 +15,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMouseEvent>
 #include <QPrinter>
 #include <QPushButton>
@@ -539,6 +540,15 @@ TEST_F(EvaluationMenuTest, TheMenuHoldsTheEvaluationsAndSaysWhenThereIsNothingTo
     QStringList texts;
     for (QAction* a : menu->actions()) texts << a->text();
     EXPECT_EQ(texts, QStringList({"峰解析...", "Kissinger 活化能...", "谱图叠加...", "BET 最小二乘...", "脉冲吸附量..."}));
+    // In the menu bar: before help, which stays last, and with a mnemonic of its own.
+    QStringList bar;
+    for (QAction* a : window()->menuBar()->actions()) bar << a->text();
+    const qsizetype at = bar.indexOf(menu->title());
+    ASSERT_GE(at, 0);
+    ASSERT_LT(at + 1, bar.size());
+    EXPECT_TRUE(bar[at + 1].startsWith("帮助"));
+    const QString mnemonic = menu->title().mid(menu->title().indexOf('&'), 2);
+    EXPECT_EQ(bar.filter(mnemonic).size(), 1) << mnemonic.toStdString();
     state().report->header().reportPointCount = 0;
     prompts.clear();
     window()->findChild<QAction*>("evaluationPeaks")->trigger();
