@@ -5,6 +5,7 @@
 #include <charconv>
 #include <optional>
 
+#include "app/report_options.h"
 #include "files/json_text.h"
 #include "files/trace_csv.h"
 #include "files/trace_summary.h"
@@ -16,17 +17,11 @@ namespace vespian {
 
 namespace {
 
-// Fixed decimals whatever the locale (a Qt application sets the user's).
-std::string fixed(double value, int decimals) {
-    char text[64];
-    return std::string(text, std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals).ptr);
-}
-
 SummaryField rangeField(const char* key, const char* label, const std::optional<ValueRange>& range, bool max,
                         int decimals, const char* unit) {
     if (!range) return {key, label, "null", "—"};
     const float value = max ? range->max : range->min;
-    return {key, label, jsonNumber(value), fixed(value, decimals) + " " + unit};
+    return {key, label, jsonNumber(value), fixedText(value, decimals) + " " + unit};
 }
 
 std::string englishProblem(TraceFileProblem problem, const std::string& path) {
@@ -49,7 +44,7 @@ public:
         InputSummary summary{"trace", {}};
         summary.fields = {
             {"points", "点数 points", std::to_string(s.points), std::to_string(s.points)},
-            {"duration_s", "时长 duration", jsonNumber(s.durationS), fixed(s.durationS, 1) + " s"},
+            {"duration_s", "时长 duration", jsonNumber(s.durationS), fixedText(s.durationS, 1) + " s"},
             rangeField("signal_min_mV", "信号最小值 signal min", s.signalMv, false, 3, "mV"),
             rangeField("signal_max_mV", "信号最大值 signal max", s.signalMv, true, 3, "mV"),
             rangeField("temperature_min_C", "温度最小值 temperature min", s.temperatureC, false, 1, "℃"),
@@ -81,15 +76,21 @@ private:
     std::unique_ptr<Chromatogram> trace_;
 };
 
-LoadedInput loadTrace(const std::string& path) {
+}  // namespace
+
+LoadedInput loadTraceInput(const std::string& path) {
     auto input = std::make_unique<TraceInput>();
     const TraceFileResult result = loadTraceFile(path, input->trace());
     if (!result.ok) return {nullptr, result.message + "\n" + englishProblem(result.problem, path)};
     return {std::move(input), {}};
 }
 
+namespace {
+
 constexpr InputKind kInputKinds[] = {
-    {".lne", "谱图文件 trace file", loadTrace},
+    {".lne", "谱图文件 trace file", loadTraceInput},
+    {".care", "报告文件 report file", loadReportFileInput},
+    {".03D", "数据库文件 record database", loadDatabaseInput},
 };
 
 bool endsWithIgnoringCase(const std::string& text, std::string_view end) {
@@ -101,6 +102,21 @@ bool endsWithIgnoringCase(const std::string& text, std::string_view end) {
 
 }  // namespace
 
+std::string fixedText(double value, int decimals) {
+    char text[64];
+    return std::string(text, std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals).ptr);
+}
+
+bool ReportInput::choose(const ReportOptions& options, std::string* error) {
+    const char* option = !options.page.empty()         ? "--page"
+                         : !options.letterhead.empty() ? "--letterhead"
+                         : !options.table.empty()      ? "--table"
+                                                       : nullptr;
+    if (option == nullptr) return true;
+    *error = std::string("该文件没有选项") + option + "\nthis kind of file takes no " + option;
+    return false;
+}
+
 bool ReportInput::writeCsv(std::FILE*) const { return false; }
 
 bool ReportInput::saveCsv(const std::string&, std::string* error) const {
@@ -110,6 +126,11 @@ bool ReportInput::saveCsv(const std::string&, std::string* error) const {
 
 bool ReportInput::savePng(TracePictureWriter&, const std::string&, int32_t, int32_t, std::string* error) const {
     *error = "该文件不能输出PNG图片\nthis kind of file has no picture";
+    return false;
+}
+
+bool ReportInput::savePdf(ReportPdfWriter&, const std::string&, std::string* error) const {
+    *error = "该文件不能输出PDF\nthis kind of file has no printed pages";
     return false;
 }
 

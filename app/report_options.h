@@ -1,8 +1,11 @@
 #pragma once
 // The command line of vespian-report, the tool that turns the program's files into what a
-// laboratory's scripts and data systems take: a summary (as text or JSON), CSV and pictures.
+// laboratory's scripts and data systems take: a summary (as text or JSON), CSV, pictures and
+// the printed pages as PDF.
 //
 //   vespian-report FILE [--json] [--csv OUT|-] [--png OUT] [--width N] [--height N]
+//                       [--pdf OUT] [--page tp|titration|desorption] [--letterhead FILE]
+//                       [--table standards|samples|reports]
 //
 // One input file per call; its kind follows from its extension (report_inputs.h).
 
@@ -36,6 +39,10 @@ struct ReportOptions {
     std::string pngPath;
     int32_t width = kDefaultPictureWidth;
     int32_t height = kDefaultPictureHeight;
+    std::string pdfPath;  // empty: no PDF
+    std::string page;     // report files: which test's page; empty for the default
+    std::string table;    // record databases: which list; empty for the default
+    std::string letterhead;  // report files: the letterhead file (ReportLetterhead.ini) for the pages
 };
 
 // False with a message (Chinese, then English) when the command line cannot be used. "--help"

@@ -39,7 +39,8 @@ bool checkInput(const std::string& path, std::string* message) {
 
 }  // namespace
 
-int runReportTool(const std::vector<std::string>& args, std::FILE* out, std::FILE* err, TracePictureWriter* pictures) {
+int runReportTool(const std::vector<std::string>& args, std::FILE* out, std::FILE* err, TracePictureWriter* pictures,
+                  ReportPdfWriter* pdf) {
     ReportOptions options;
     std::string message;
     if (!parseReportOptions(args, &options, &message)) {
@@ -54,15 +55,24 @@ int runReportTool(const std::vector<std::string>& args, std::FILE* out, std::FIL
     const InputKind& kind = *inputKindOf(options.input);
     const bool wantsCsv = !options.csvPath.empty();
     const bool wantsPng = !options.pngPath.empty();
+    const bool wantsPdf = !options.pdfPath.empty();
     LoadedInput loaded = kind.load(options.input);
     if (!loaded.input) return fail(err, kReportInputRefused, loaded.message);
+    if (!loaded.input->choose(options, &message)) return fail(err, kReportUsage, message);
     const ReportInput& input = *loaded.input;
     // Asking a kind for an output it does not have is a command-line error.
-    if ((wantsCsv && !input.supports(ReportOutput::Csv)) || (wantsPng && !input.supports(ReportOutput::Png))) {
+    if ((wantsCsv && !input.supports(ReportOutput::Csv)) || (wantsPng && !input.supports(ReportOutput::Png)) ||
+        (wantsPdf && !input.supports(ReportOutput::Pdf))) {
         return fail(err, kReportUsage,
                     std::string(kind.name) + "不能输出所要的格式\n" + std::string(kind.name) +
                         ": the asked-for output is not available");
     }
+
+    // Formatted before any picture or page is drawn: drawing starts Qt, which takes the user's
+    // number format, and a summary for scripts keeps "." whatever the locale.
+    const InputSummary fields = input.summary();
+    const std::string summary =
+        options.json ? summaryJson(options.input, fields) : summaryText(options.input, fields);
 
     if (wantsCsv && options.csvPath == kStandardOutput) {
         if (!input.writeCsv(out)) return fail(err, kReportOutputFailed, "无法写入标准输出\ncannot write to standard output");
@@ -77,11 +87,11 @@ int runReportTool(const std::vector<std::string>& args, std::FILE* out, std::FIL
             return fail(err, kReportOutputFailed, message);
         }
     }
-    if (options.csvPath != kStandardOutput) {
-        const InputSummary summary = input.summary();
-        const std::string text = options.json ? summaryJson(options.input, summary) : summaryText(options.input, summary);
-        std::fputs(text.c_str(), out);
+    if (wantsPdf) {
+        if (pdf == nullptr) return fail(err, kReportOutputFailed, "此版本不能输出PDF\nthis build cannot write PDF");
+        if (!input.savePdf(*pdf, options.pdfPath, &message)) return fail(err, kReportOutputFailed, message);
     }
+    if (options.csvPath != kStandardOutput) std::fputs(summary.c_str(), out);
     return std::fflush(out) == 0 ? kReportOk : fail(err, kReportOutputFailed, "无法写入标准输出\ncannot write to standard output");
 }
 

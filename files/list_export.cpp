@@ -6,6 +6,7 @@
 #include <cmath>
 #include <vector>
 
+#include "files/export_file.h"
 #include "platform/gbk_text.h"
 #include "platform/printf_text.h"
 #include "platform/prompts.h"
@@ -15,29 +16,9 @@ namespace vespian {
 
 namespace {
 
-constexpr char kBom[] = "\xEF\xBB\xBF";
-
 std::string field(const char* bytes, size_t size) { return std::string(bytes, strnlen(bytes, size)); }
 
 std::string date(int32_t year, int32_t month, int32_t day) { return printfText("%d-%d-%d", year, month, day); }
-
-// A number for a spreadsheet: empty when it has no value.
-std::string csvNumber(const char* pattern, double value) {
-    return std::isfinite(value) ? printfText(pattern, value) : std::string();
-}
-
-std::string csvDate(int32_t year, int32_t month, int32_t day) {
-    if (year == 0 && month == 0 && day == 0) return {};
-    return printfText("%04d-%02d-%02d", year, month, day);
-}
-
-void csvRow(std::string& out, const std::vector<std::string>& cells) {
-    for (size_t i = 0; i < cells.size(); ++i) {
-        if (i > 0) out += ',';
-        out += csvCell(cells[i]);
-    }
-    out += "\r\n";
-}
 
 template <typename Table>
 bool anySelected(const Table& table) {
@@ -58,32 +39,13 @@ void forExported(const Table& table, Row row) {
     }
 }
 
-bool exists(const std::string& path) {
-    struct stat info {};
-    return ::stat(path.c_str(), &info) == 0;
-}
-
 // Writes `bytes` to the chosen file after the usual questions. True when written.
 bool writeChosen(Prompts& prompts, const FileDialogRequest& request, std::string (*extension)(const std::string&),
                  const std::string& bytes) {
     const std::optional<std::string> chosen = prompts.saveFileName(request);
     if (!chosen) return false;
-    const std::string path = extension(*chosen);
-    if (exists(path) &&
-        !prompts.askYesNo("新建", "‘" + path + "’文件已经存在，是否要替换它？", PromptIcon::Warning)) {
-        return false;
-    }
-    const ReplaceFileStatus status =
-        replaceFile(path, [&](std::FILE* file) { return writeBlock(file, bytes.data(), bytes.size()); });
-    switch (status) {
-    case ReplaceFileStatus::Ok: return true;
-    case ReplaceFileStatus::CannotCreate: prompts.message("错误", "无法建立‘" + path + "’文件", PromptIcon::Error); break;
-    case ReplaceFileStatus::WriteFailed:
-    case ReplaceFileStatus::CannotReplace:
-        prompts.message("错误", "写入‘" + path + "’文件失败,文件没有保存", PromptIcon::Error);
-        break;
-    }
-    return false;
+    const std::optional<std::string> path = confirmExportPath(prompts, extension(*chosen));
+    return path && writeExportBytes(prompts, *path, bytes);
 }
 
 }  // namespace
@@ -138,8 +100,26 @@ std::string csvCell(const std::string& utf8) {
     return quoted + "\"";
 }
 
+// A number for a spreadsheet: empty when it has no value.
+std::string csvNumber(const char* pattern, double value) {
+    return std::isfinite(value) ? printfText(pattern, value) : std::string();
+}
+
+std::string csvDate(int32_t year, int32_t month, int32_t day) {
+    if (year == 0 && month == 0 && day == 0) return {};
+    return printfText("%04d-%02d-%02d", year, month, day);
+}
+
+void csvRow(std::string& out, const std::vector<std::string>& cells) {
+    for (size_t i = 0; i < cells.size(); ++i) {
+        if (i > 0) out += ',';
+        out += csvCell(cells[i]);
+    }
+    out += "\r\n";
+}
+
 std::string standardsCsv(const StandardTable& standards) {
-    std::string out = kBom;
+    std::string out = kCsvByteOrderMark;
     csvRow(out, {"编号", "名称", "重量[mg]", "表面积[m2/g]", "峰面积", "测量日期"});
     forExported(standards, [&](const StandardRecord& s) {
         csvRow(out, {printfText("%d", s.number), readGbkField(s.name), csvNumber("%.3f", s.weight_mg),
@@ -150,7 +130,7 @@ std::string standardsCsv(const StandardTable& standards) {
 }
 
 std::string samplesCsv(const SampleTable& samples) {
-    std::string out = kBom;
+    std::string out = kCsvByteOrderMark;
     csvRow(out, {"序号", "编号", "名称", "重量[mg]", "比表面积[m2/g]", "峰面积", "送样公司", "测量公司", "送样人",
                  "测量人", "审核人", "送样日期", "测量日期"});
     forExported(samples, [&](const SampleRecord& s) {
@@ -165,7 +145,7 @@ std::string samplesCsv(const SampleTable& samples) {
 }
 
 std::string reportsCsv(const ReportTable& reports) {
-    std::string out = kBom;
+    std::string out = kCsvByteOrderMark;
     csvRow(out, {"编号", "名称", "重量[mg]", "BET比表面积[m2/g]", "斜率", "截距", "相关系数", "点数", "Po[kPa]",
                  "N2温度[C]", "吸附压力[kPa]", "定量管体积[ml]", "送样单位", "测量单位", "送样人", "审核人", "测量日期"});
     forExported(reports, [&](const SurfaceReportRecord& r) {
@@ -180,14 +160,7 @@ std::string reportsCsv(const ReportTable& reports) {
     return out;
 }
 
-std::string withCsvExtension(const std::string& name) {
-    if (name.size() >= 4) {
-        std::string tail = name.substr(name.size() - 4);
-        std::transform(tail.begin(), tail.end(), tail.begin(), [](unsigned char c) { return std::tolower(c); });
-        if (tail == ".csv") return name;
-    }
-    return name + ".csv";
-}
+std::string withCsvExtension(const std::string& name) { return withExtension(name, kCsvExtension); }
 
 bool exportSampleListWithDialog(Prompts& prompts, const SampleTable& samples,
                                 std::span<const int32_t> widths, const std::string& dataFolder) {

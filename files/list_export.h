@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "files/record_database.h"
 #include "files/text_file_name.h"
@@ -35,6 +36,14 @@ std::string reportsCsv(const ReportTable& reports);
 
 // One CSV cell: quoted when it holds a comma, a quote or a line break.
 std::string csvCell(const std::string& utf8);
+// One row of cells with its CR LF.
+void csvRow(std::string& out, const std::vector<std::string>& cells);
+// A number for a spreadsheet with its pattern: empty when it has no value.
+std::string csvNumber(const char* pattern, double value);
+// "2026-12-09"; empty for the all-zero date of a record that has none.
+std::string csvDate(int32_t year, int32_t month, int32_t day);
+// The byte-order mark a CSV file starts with, so a spreadsheet reads it as UTF-8.
+inline constexpr char kCsvByteOrderMark[] = "\xEF\xBB\xBF";
 
 // Appends ".csv" unless the name ends in it (any letter case).
 std::string withCsvExtension(const std::string& name);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "analysis/bet_page.h"
 #include "platform/gbk_text.h"
 #include "platform/printf_text.h"
 
@@ -223,6 +224,15 @@ DrawList samplePage(const SampleTable& samples, int32_t start, int32_t end, int3
         ++k;
     }
     return page;
+}
+
+DrawList printedPage(const RecordDatabase& database, const PrintPage& page, int32_t width, int32_t height,
+                     const std::string& header, const CalendarDate& today) {
+    if (page.kind == PrintKind::Reports) {
+        return BetPage(database.reports().records[page.first], double(width) / kBetPageWidth,
+                       double(height) / kBetPageHeight);
+    }
+    return samplePage(database.samples(), page.first, page.end, width, height, header, today);
 }
 
 }  // namespace vespian

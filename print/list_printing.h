@@ -57,4 +57,8 @@ SamplePageScales samplePageScales(const SampleTable& samples, int32_t start, int
 DrawList samplePage(const SampleTable& samples, int32_t start, int32_t end, int32_t width, int32_t height,
                     const std::string& header, const CalendarDate& today);
 
+// One planned page of W × H printer pixels: a sample page or a BET page.
+DrawList printedPage(const RecordDatabase& database, const PrintPage& page, int32_t width, int32_t height,
+                     const std::string& header, const CalendarDate& today);
+
 }  // namespace vespian

@@ -6,6 +6,7 @@
 #include <QPushButton>
 
 #include "app/desktop/artwork.h"
+#include "app/desktop/export_actions.h"
 #include "platform/desktop/screen.h"
 #include "trace/peak_table.h"
 
@@ -21,7 +22,7 @@ constexpr const char* kNames[8] = {"numberEdit", "peakAreaEdit", "volumeEdit", "
 }  // namespace
 
 BetPointDialog::BetPointDialog(QWidget* parent, ReportTable& reports, PeakTable& peaks, const BetPointTexts& texts,
-                               const QImage& peakPicture)
+                               const QImage& peakPicture, Prompts* prompts)
     : QDialog(parent), reports_(reports), peaks_(peaks) {
     setObjectName("betPointDialog");
     setWindowTitle("多点BET取点设定");
@@ -60,6 +61,11 @@ BetPointDialog::BetPointDialog(QWidget* parent, ReportTable& reports, PeakTable&
     finish->setGeometry(355, 440, 90, 28);
     finish->setDefault(true);
     connect(finish, &QPushButton::clicked, this, [this] { close(BetPointClose::Finish); });
+    if (prompts != nullptr && !peakPicture.isNull()) {
+        addExportButton(this, ExportKind::Picture, QRect(25, 440, 90, 28), [prompts, peakPicture] {
+            savePicture(*prompts, {{}, "BET取点谱图"}, peakPicture);
+        });
+    }
 }
 
 void BetPointDialog::close(BetPointClose how) {
@@ -83,7 +89,7 @@ bool BetPointDialog::run(QWidget* parent, ReportTable& reports, PeakTable& peaks
         return false;
     }
     const BetPointTexts texts = beginBetPoint(reports, peaks.records[0].area);
-    BetPointDialog dialog(parent, reports, peaks, texts, peakPicture);
+    BetPointDialog dialog(parent, reports, peaks, texts, peakPicture, &prompts);
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -19,8 +19,9 @@ public:
     static constexpr int kHeight = 490;
     static constexpr int kContinue = 1083;  // the result of "继续>>"
 
+    // With prompts the dialog also offers "保存图片" of the peak's picture.
     BetPointDialog(QWidget* parent, ReportTable& reports, PeakTable& peaks, const BetPointTexts& texts,
-                   const QImage& peakPicture);
+                   const QImage& peakPicture, Prompts* prompts = nullptr);
 
     // The display tick's call for the first peak of the table: the calibration check (its
     // message, the peak then dropped), the dialog. True when "完成" asks for the report.
@@ -29,7 +30,7 @@ public:
 
     // Fields by objectName: "numberEdit", "peakAreaEdit", "volumeEdit", "n2FlowEdit", "heFlowEdit",
     // "p0Edit", "n2TemperatureEdit", "adsorptionPressureEdit"; buttons "continueButton",
-    // "finishButton".
+    // "finishButton", "savePictureButton".
 
     void reject() override;
 

@@ -6,7 +6,10 @@
 #include <QPushButton>
 
 #include "analysis/bet_page.h"
+#include "analysis/desktop/bet_lsq_panel.h"
 #include "app/desktop/artwork.h"
+#include "app/desktop/export_actions.h"
+#include "files/report_csv.h"
 #include "platform/desktop/screen.h"
 #include "print/desktop/draw_list_painter.h"
 
@@ -48,8 +51,24 @@ BetReportDialog::BetReportDialog(QWidget* parent, ReportTable& reports, BetRawVo
     abandon->setObjectName("abandonButton");
     abandon->setGeometry(rectOf(kBetReportAbandonButton));
     connect(commit, &QPushButton::clicked, this, &BetReportDialog::accept);
+    const ExportPlace place{{}, "BET报告"};
+    addExportButton(this, ExportKind::Pdf, QRect(350, 296, 82, 26),
+                    [this, place] { exportBetPagePdf(prompts_, place, session_.record()); });
+    addExportButton(this, ExportKind::Csv, QRect(439, 296, 82, 26),
+                    [this, place] { exportCsvText(prompts_, place, betPointsCsv(session_.record())); });
+    addExportButton(this, ExportKind::Picture, QRect(528, 296, 82, 26),
+                    [this, place] { savePicture(prompts_, place, picture()); });
     connect(abandon, &QPushButton::clicked, this, &BetReportDialog::reject);
     if (!opened_) return;
+    // The least-squares line over the same points, beside the written two-point result.
+    auto* leastSquares = new QPushButton("最小二乘...", this);
+    leastSquares->setObjectName("leastSquaresButton");
+    leastSquares->setGeometry(260, 330, 100, 28);
+    leastSquares->setAutoDefault(false);
+    connect(leastSquares, &QPushButton::clicked, this, [this] {
+        BetLsqPanel panel(this, session_.record());
+        panel.exec();
+    });
 
     weight_->setText(QString::fromStdString(session_.weightText()));
     name_->setText(QString::fromStdString(session_.nameText()));
@@ -81,9 +100,17 @@ void BetReportDialog::pairChanged() {
 
 void BetReportDialog::paintEvent(QPaintEvent*) {
     QPainter painter(this);
+    painter.drawImage(0, 0, picture());
+}
+
+QImage BetReportDialog::picture() const {
+    QImage image(kBetReportWidth, kBetReportHeight, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
     painter.setRenderHint(QPainter::TextAntialiasing);
     paintDrawList(painter, betReportArtwork());
     if (opened_) paintDrawList(painter, betReportValues(session_.record(), session_.index()));
+    return image;
 }
 
 void BetReportDialog::accept() {

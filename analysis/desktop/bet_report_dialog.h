@@ -3,8 +3,11 @@
 // dialog's own artwork (captions, frames, the plot's paper; there is no background bitmap),
 // with the sample weight, the name and the two points of the BET line to change; every change
 // recomputes from the measured volumes. "生成报告" commits the report, "放弃" drops the points.
+// "导出PDF" writes the report's printed BET page, "导出CSV" its measured points, "保存图片" the
+// dialog's picture of the result, without committing anything.
 
 #include <QDialog>
+#include <QImage>
 
 #include "analysis/bet.h"
 
@@ -29,7 +32,10 @@ public:
     const BetReportSession& session() const { return session_; }
 
     // Widgets by objectName: "weightEdit", "nameEdit", "firstPointBox", "secondPointBox",
-    // "commitButton", "abandonButton".
+    // "commitButton", "abandonButton", "exportPdfButton", "exportCsvButton", "savePictureButton".
+
+    // The result as drawn: the artwork with the values and the plot over it.
+    QImage picture() const;
 
     void accept() override;
     void reject() override;

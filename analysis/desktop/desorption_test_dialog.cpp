@@ -105,6 +105,12 @@ void DesorptionTestDialog::readBack() {
     }
 }
 
+std::vector<DrawList> DesorptionTestDialog::pageLayout(int w, int h) const {
+    return {desorptionReportPage(context_.report, context_.letterhead, w, h)};
+}
+
+const char* DesorptionTestDialog::documentName() const { return kDesorptionDocumentName; }
+
 void DesorptionTestDialog::printPages() {
     const bool printed =
         printReportDocument(context_.prompts, printer(), kDesorptionDocumentName, [this](int w, int h) {

@@ -3,8 +3,10 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTextEdit>
 
+#include "analysis/desktop/titration_uptake_panel.h"
 #include "analysis/titration.h"
 #include "analysis/titration_page.h"
 #include "analysis/tp_report.h"
@@ -84,6 +86,17 @@ TitrationReportDialog::TitrationReportDialog(QWidget* parent, ReportWindowContex
         connect(edit, &QLineEdit::textChanged, this, [this, fieldId](const QString& text) { changed(fieldId, text); });
     }
     connect(heading_, &QTextEdit::textChanged, this, [this] { changed(f::kHeading, heading_->toPlainText()); });
+
+    // Pulse by pulse, beside the written result: cumulative uptake and particle size.
+    auto* evaluate = new QPushButton("评价...", content_);
+    evaluate->setObjectName("evaluateButton");
+    evaluate->setGeometry(330, 848, 90, 28);
+    evaluate->setAutoDefault(false);
+    connect(evaluate, &QPushButton::clicked, this, [this] {
+        readBack();
+        TitrationUptakePanel panel(this, context_.report, context_.prompts, context_.location.dataFolder);
+        panel.exec();
+    });
     fill();
 }
 
@@ -122,6 +135,12 @@ void TitrationReportDialog::readBack() {
         if (isTitrationEditable(id)) titrationFieldChanged(context_.report.header(), id, edit->text().toStdString());
     }
 }
+
+std::vector<DrawList> TitrationReportDialog::pageLayout(int w, int h) const {
+    return {titrationReportPage(context_.report, context_.letterhead, w, h)};
+}
+
+const char* TitrationReportDialog::documentName() const { return kTitrationDocumentName; }
 
 void TitrationReportDialog::printPages() {
     const bool printed =

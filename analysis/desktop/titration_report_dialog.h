@@ -27,6 +27,8 @@ protected:
     void fill() override;
     void readBack() override;
     void printPages() override;
+    std::vector<DrawList> pageLayout(int w, int h) const override;
+    const char* documentName() const override;
 
 private:
     void changed(int id, const QString& text);

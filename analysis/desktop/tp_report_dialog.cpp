@@ -5,9 +5,13 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScreen>
 #include <QShortcut>
 #include <QTextEdit>
 
+#include <algorithm>
+
+#include "analysis/desktop/tp_evaluation_panel.h"
 #include "analysis/tp_report.h"
 #include "analysis/tp_report_page.h"
 #include "files/test_report.h"
@@ -61,6 +65,13 @@ TpReportDialog::TpReportDialog(QWidget* parent, ReportWindowContext& context)
     auto* del = new QShortcut(QKeySequence::Delete, tmList_, [this] { deleteSelected(); });
     del->setContext(Qt::WidgetShortcut);
 
+    // The evaluation beside the written window; an accepted proposal lands in the Tm list here.
+    auto* evaluate = new QPushButton("评价...", content_);
+    evaluate->setObjectName("evaluateButton");
+    evaluate->setGeometry(330, 848, 90, 28);
+    evaluate->setAutoDefault(false);
+    connect(evaluate, &QPushButton::clicked, this, [this] { openEvaluation(); });
+
     connect(chart_, &ReportChartView::pointerMoved, this,
             [this](int x) { pointerTemperature_->setText(qs(pointerTemperatureText(context_.report, x))); });
     connect(chart_, &ReportChartView::clicked, this, [this](int x) { pickAt(x); });
@@ -80,6 +91,7 @@ void TpReportDialog::fill() {
     rampRate_->setText(qs(t.rampRate));
     rebuildTmList();
     redrawChart();
+    if (evaluation_ != nullptr) evaluation_->reload();  // another report opened
 }
 
 void TpReportDialog::readBack() {
@@ -92,6 +104,12 @@ void TpReportDialog::readBack() {
     readBackTpReport(t, context_.report.header());
 }
 
+std::vector<DrawList> TpReportDialog::pageLayout(int w, int h) const {
+    return tpReportPages(context_.report, context_.letterhead, w, h);
+}
+
+const char* TpReportDialog::documentName() const { return kTpReportDocumentName; }
+
 void TpReportDialog::printPages() {
     // What the window shows is what goes on paper.
     readBack();
@@ -101,7 +119,29 @@ void TpReportDialog::printPages() {
     if (printed) reject();  // the window closes after printing
 }
 
-void TpReportDialog::redrawChart() { chart_->setDrawing(tpReportChart(context_.report)); }
+void TpReportDialog::openEvaluation() {
+    if (evaluation_ == nullptr) {
+        evaluation_ = new TpEvaluationPanel(this, context_.report, context_.prompts, context_.location.dataFolder, [this] {
+            rebuildTmList();
+            redrawChart();
+        });
+        // Beside the written window where the screen has room, else over its right part.
+        const QSize size = evaluation_->sizeHint();
+        const QRect screen = this->screen() != nullptr ? this->screen()->availableGeometry() : QRect();
+        int left = x() + width();
+        if (left + size.width() > screen.right() + 1) left = std::max(screen.left(), x() - size.width());
+        evaluation_->move(left, std::max(screen.top(), y()));
+    } else {
+        evaluation_->reload();
+    }
+    evaluation_->show();
+    evaluation_->raise();
+}
+
+void TpReportDialog::redrawChart() {
+    chart_->setDrawing(tpReportChart(context_.report));
+    if (evaluation_ != nullptr) evaluation_->refreshTmList();
+}
 
 void TpReportDialog::rebuildTmList() {
     tmList_->clear();

@@ -13,6 +13,8 @@ class QTextEdit;
 
 namespace vespian {
 
+class TpEvaluationPanel;
+
 class TpReportDialog : public ReportWindow {
     Q_OBJECT
 
@@ -21,12 +23,18 @@ public:
 
     // Widgets by objectName: "headingEdit", "sampleNameEdit", "weightEdit", "testerEdit",
     // "yearEdit", "monthEdit", "dayEdit", "upperTempEdit", "rampRateEdit", "pointerTemperature",
-    // "tmList", "deleteTmButton", "clearTmButton", "chart", and the frame's buttons.
+    // "tmList", "deleteTmButton", "clearTmButton", "chart", "evaluateButton" and the frame's buttons.
+
+    // "评价...": the evaluation panel beside the window (made once, then brought up again).
+    void openEvaluation();
+    TpEvaluationPanel* evaluationPanel() const { return evaluation_; }
 
 protected:
     void fill() override;
     void readBack() override;
     void printPages() override;
+    std::vector<DrawList> pageLayout(int w, int h) const override;
+    const char* documentName() const override;
 
 private:
     void redrawChart();
@@ -46,6 +54,7 @@ private:
     QLineEdit* rampRate_;
     QLabel* pointerTemperature_;
     QListWidget* tmList_;
+    TpEvaluationPanel* evaluation_ = nullptr;
 };
 
 // The report panel's second row: the window over the main window's client area, modal. The

@@ -16,36 +16,24 @@
 
 #include "analysis/tp_report.h"
 #include "app/desktop/artwork.h"
+#include "app/desktop/export_actions.h"
+#include "files/test_report.h"
+#include "files/trace_csv.h"
 #include "platform/prompts.h"
 #include "print/desktop/draw_list_painter.h"
+#include "print/desktop/pdf_document.h"
 
 namespace vespian {
+
+// Room kept above a report window for the window manager's title bar.
+constexpr int kTitleBarRoom = 32;
+
 
 namespace {
 
 constexpr int kFieldHeight = 22;
 constexpr int kButtonTop = 848;
 constexpr int kScrollBarWidth = 16;
-
-// Text shaping gives digits that follow a Latin letter in a CJK face alternate glyphs, which
-// Qt's PDF output cannot map back to characters: "CXM-2600" would be found in a saved PDF as
-// "CXM-". The report pages need no shaping (no ligatures, no joining scripts), so while they are
-// painted the application's default font, from which the printer's and the page's fonts are
-// made, asks for none.
-class UnshapedPageText {
-public:
-    UnshapedPageText() : previous_(QGuiApplication::font()) {
-        QFont unshaped = previous_;
-        unshaped.setStyleStrategy(QFont::PreferNoShaping);
-        QGuiApplication::setFont(unshaped);
-    }
-    ~UnshapedPageText() { QGuiApplication::setFont(previous_); }
-    UnshapedPageText(const UnshapedPageText&) = delete;
-    UnshapedPageText& operator=(const UnshapedPageText&) = delete;
-
-private:
-    QFont previous_;
-};
 
 QRect screenArea() {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -144,6 +132,14 @@ ReportWindow::ReportWindow(QWidget* parent, ReportWindowContext& context, const 
         connect(button, &QPushButton::clicked, this, b.slot);
         x += 100;
     }
+    // The exports from the left edge, clear of a window's own button left of "打开" (x 330).
+    x = 35;
+    for (const auto& [kind, slot] : {std::pair{ExportKind::Pdf, &ReportWindow::exportPages},
+                                     std::pair{ExportKind::Csv, &ReportWindow::exportTrace},
+                                     std::pair{ExportKind::Picture, &ReportWindow::saveChartPicture}}) {
+        addExportButton(content_, kind, QRect(x, kButtonTop, 90, 28), [this, slot = slot] { (this->*slot)(); });
+        x += 95;
+    }
     new QShortcut(QKeySequence::Open, this, [this] { openFile(); });
     new QShortcut(QKeySequence::Save, this, [this] { saveAs(); });
     new QShortcut(QKeySequence::Print, this, [this] { printPages(); });
@@ -156,8 +152,10 @@ ReportWindow::ReportWindow(QWidget* parent, ReportWindowContext& context, const 
     connect(scroll_, &QScrollBar::valueChanged, this, [this] { placeContent(); });
 
     const QRect area = context_.area.isEmpty() ? screenArea() : context_.area;
-    setGeometry(area.left() + (area.width() - kReportWindowWidth) / 2, area.top(), kReportWindowWidth,
-                std::min(area.height(), kReportContentHeight));
+    // The window manager's title bar sits above the client area: keep it on the screen too, so a
+    // window lower than its content can still be moved and closed on a small screen.
+    resize(kReportWindowWidth, std::min(area.height() - kTitleBarRoom, kReportContentHeight));
+    move(area.left() + (area.width() - kReportWindowWidth) / 2, area.top());
 }
 
 QPrinter& ReportWindow::printer() {
@@ -221,6 +219,24 @@ void ReportWindow::saveAs() {
 void ReportWindow::openFile() {
     if (openReport(context_.prompts, context_.report, context_.location)) fill();
     update();
+}
+
+void ReportWindow::exportPages() {
+    readBack();
+    exportPdf(context_.prompts, {context_.location.dataFolder, documentName()}, QString::fromUtf8(documentName()),
+              [this](int w, int h) { return pageLayout(w, h); });
+}
+
+void ReportWindow::exportTrace() {
+    const TestReport& report = context_.report;
+    const int32_t points = std::clamp(report.header().reportPointCount, 0, kMaxPoints);
+    exportCsv(context_.prompts, {context_.location.dataFolder, documentName()}, [&](const std::string& path) {
+        return saveTraceCsv(path, report.signalMv(), report.temperatureC(), points).ok;
+    });
+}
+
+void ReportWindow::saveChartPicture() {
+    savePicture(context_.prompts, {context_.location.dataFolder, documentName()}, chart_->picture());
 }
 
 void ReportWindow::resizeEvent(QResizeEvent* event) {

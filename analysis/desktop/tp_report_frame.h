@@ -4,7 +4,8 @@
 // top and height; content 890 high that a two-position scroll bar moves when the window is
 // lower; the chart group "谱图" with the 775 × 380 chart at (45, 95); and the buttons "打开",
 // "保存为...", "打印" and "确定". Escape closes the window (refreshing the report panel, writing
-// nothing); Ctrl+O, Ctrl+S and Ctrl+P open, save and print.
+// nothing); Ctrl+O, Ctrl+S and Ctrl+P open, save and print. Beside them "导出PDF" writes the
+// printed pages to a PDF file, "导出CSV" the report's trace, "保存图片" the chart as PNG.
 
 #include <QDialog>
 #include <QImage>
@@ -91,6 +92,15 @@ protected:
     virtual void fill() = 0;            // the record into the fields, the chart redrawn
     virtual void readBack() = 0;        // the fields into the record
     virtual void printPages() = 0;      // print (through the prompts' print dialog)
+    // The printed pages of this report kind for a page of width × height, and their document.
+    virtual std::vector<DrawList> pageLayout(int width, int height) const = 0;
+    virtual const char* documentName() const = 0;
+
+    // "导出PDF" (the window's fields read back first: what it shows goes on the page), "导出CSV"
+    // (the report's trace) and "保存图片" (the chart).
+    void exportPages();
+    void exportTrace();
+    void saveChartPicture();
 
     // "确定": read back, write the current report file, refresh the panel, close. A write that
     // fails is reported and the window stays open, so the report can still be saved elsewhere.

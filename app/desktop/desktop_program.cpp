@@ -9,6 +9,10 @@
 
 #include "app/desktop/artwork.h"
 #include "app/desktop/control_wiring.h"
+#include "app/desktop/database_wiring.h"
+#include "app/desktop/evaluation_wiring.h"
+#include "app/desktop/list_wiring.h"
+#include "app/desktop/surface_wiring.h"
 #include "app/desktop/main_window.h"
 #include "app/desktop/report_wiring.h"
 #include "app/desktop/view_area.h"
@@ -48,7 +52,12 @@ private:
 DesktopProgram::DesktopProgram(std::string workingFolder, Prompts& prompts)
     : state_(std::make_unique<ProgramState>(std::move(workingFolder))), prompts_(prompts) {}
 
-DesktopProgram::~DesktopProgram() { finish(); }
+DesktopProgram::~DesktopProgram() {
+    finish();
+    lists_.reset();
+    surface_.reset();
+    database_.reset();
+}
 
 bool DesktopProgram::start(const LinkOptions& options, bool showSplash) {
     QDir().mkpath(QString::fromStdString(state_->dataFolder));
@@ -70,9 +79,11 @@ bool DesktopProgram::start(const LinkOptions& options, bool showSplash) {
     }
 
     window_ = std::make_unique<MainWindow>(*state_, prompts_, options.source == LinkOptions::Source::Simulator);
+    reports_ = std::make_unique<ReportWiring>(*window_, *state_, prompts_);
+    installEvaluationMenu(*window_, *state_, prompts_);
+    // Last, so that the simulator's menu comes after the program's own.
     sim::SimulatedAnalyser* simulator = state_->sources.simulator ? &state_->sources.simulator->analyser() : nullptr;
     control_ = std::make_unique<ControlWiring>(*window_, *state_, prompts_, simulator, options.speed);
-    reports_ = std::make_unique<ReportWiring>(*window_, *state_, prompts_);
     // The trace background is painted while the splash shows its progress.
     const int listWidth = state_->zevid.columns[0];
     window_->viewArea()->paintBackground(screen, listWidth, [&] {
@@ -83,6 +94,18 @@ bool DesktopProgram::start(const LinkOptions& options, bool showSplash) {
     window_->offerRestore();
     window_->create();
     if (splash) splash->close();
+    // The remembered database (a refused file is reported over the window, not the splash).
+    database_ = std::make_unique<DatabaseWiring>(*window_, *state_, prompts_);
+    surface_ = std::make_unique<SurfaceWiring>(*window_, *state_, prompts_);
+    lists_ = std::make_unique<ListWiring>(*window_, *state_, prompts_, *database_);
+    database_->setTablesChanged([this] { lists_->redraw(); });
+    surface_->setTablesChanged([this] { lists_->redraw(); });
+    // The recogniser's hand-over waits while a BET dialog is open. Whether the BET record is
+    // calibrated is decided by the point dialog itself, which also drops a refused peak so the
+    // next point cannot read its area.
+    surface_->setDialogOpenListener([this](bool open) { reports_->setPeakDialogOpen(open); });
+    reports_->setBetCalibrated([] { return true; });
+    reports_->setComparisonStore([this](const PeakRecord& peak) { surface_->openComparisonStore(peak); });
     return true;
 }
 

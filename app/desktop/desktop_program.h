@@ -13,9 +13,12 @@
 namespace vespian {
 
 class ControlWiring;
+class DatabaseWiring;
+class ListWiring;
 class MainWindow;
 class ReportWiring;
 class Prompts;
+class SurfaceWiring;
 class SplashWindow;
 
 class DesktopProgram {
@@ -33,6 +36,10 @@ public:
     MainWindow* window() const { return window_.get(); }
     ControlWiring* control() const { return control_.get(); }
     ReportWiring* reports() const { return reports_.get(); }
+    // The record database, the surface-area windows and the record lists of the window.
+    DatabaseWiring* database() const { return database_.get(); }
+    SurfaceWiring* surface() const { return surface_.get(); }
+    ListWiring* lists() const { return lists_.get(); }
 
 private:
     std::unique_ptr<ProgramState> state_;
@@ -40,6 +47,9 @@ private:
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<ControlWiring> control_;  // goes before the window it is wired into
     std::unique_ptr<ReportWiring> reports_;  // gone before the window it is wired into
+    std::unique_ptr<DatabaseWiring> database_;
+    std::unique_ptr<SurfaceWiring> surface_;
+    std::unique_ptr<ListWiring> lists_;
     bool finished_ = false;
 };
 

@@ -14,6 +14,7 @@
 #include "app/command_ids.h"
 #include "app/desktop/about_box.h"
 #include "app/desktop/artwork.h"
+#include "app/desktop/export_actions.h"
 #include "app/desktop/progress_window.h"
 #include "app/desktop/settings_dialog.h"
 #include "app/desktop/view_area.h"
@@ -54,6 +55,8 @@ MainWindow::MainWindow(ProgramState& state, Prompts& prompts, bool simulated, QW
            std::min(kDefaultWindowHeight, std::max(screen.height() - 80, kMinimumWindowHeight)));
     viewArea_ = new ViewArea(state_, this);
     setCentralWidget(viewArea_);
+    installSavePictureShortcut(this, prompts_, [this] { return ExportPlace{state_.dataFolder, "谱图"}; },
+                               [this] { return viewArea_->screenImage(); });
     buildMenu();
     buildToolbars();
     buildStatusBar(simulated);
@@ -462,6 +465,11 @@ void MainWindow::handleCommand(int commandId, CommandHandler handler) { commandH
 
 void MainWindow::handleRoute(CommandRoute route, CommandHandler handler) { routeHandlers_[route] = std::move(handler); }
 
+MainWindow::CommandHandler MainWindow::routeHandler(CommandRoute route) const {
+    auto it = routeHandlers_.find(route);
+    return it == routeHandlers_.end() ? CommandHandler{} : it->second;
+}
+
 void MainWindow::handleViewButton(int index, std::function<void()> handler) {
     viewButtonHandlers_[index] = std::move(handler);
 }
@@ -584,6 +592,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         }
         break;
     case CloseStep::Close: break;
+    }
+    if (closeGuard_ && !closeGuard_()) {
+        event->ignore();
+        return;
     }
     closing_ = true;
     for (auto& [id, timer] : timers_) timer->stop();

@@ -70,6 +70,11 @@ public:
     void handleCommand(int commandId, CommandHandler handler);
     void handleRoute(CommandRoute route, CommandHandler handler);
     void handleViewButton(int index, std::function<void()> handler);
+    // The handler a route has now (empty: none), so a subsystem can add to it, not replace it.
+    CommandHandler routeHandler(CommandRoute route) const;
+    // Asked last before the window closes (the programme and trace checks passed); false keeps
+    // the window open.
+    void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
     // Step 6 of the display tick, and the window each of its dialogs opens (by template id:
     // the quantitative-peak window, the BET point dialog, the calibration dialog).
     void setPeakHandOver(PeakHandOver* handOver);
@@ -148,6 +153,7 @@ private:
     std::function<void()> forcedStop_;
     std::function<void()> reportOpen_;
     std::function<void()> reportSave_;
+    std::function<bool()> closeGuard_;
     DisplayTick displayTick_;
     AlarmPoll alarmPoll_;
     RecoveryJournal journal_;

@@ -105,7 +105,14 @@ void ReportWiring::openQuantWindow() {
         return;
     }
     quantWindow_ = showHandedOverQuantWindow(&window_, *state_.quantPeak, *state_.peaks,
-                                             state_.chromatogram->signalMv(), handedStart_, handedEnd_);
+                                             state_.chromatogram->signalMv(), handedStart_, handedEnd_, &prompts_);
+    if (comparisonStore_) {
+        quantWindow_->setStoreHandler([this] {
+            // The newest recognised peak is the one the window shows.
+            const PeakTable& peaks = *state_.peaks;
+            if (peaks.count > 0) comparisonStore_(peaks.records[peaks.count - 1]);
+        });
+    }
 }
 
 void ReportWiring::manualPick(int32_t start, int32_t end) {

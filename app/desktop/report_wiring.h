@@ -54,6 +54,9 @@ public:
     // Whether the current BET record has its calibration ("请先标定吸附量！！！" otherwise). None
     // installed: no record, so not calibrated.
     void setBetCalibrated(std::function<bool()> query) { betCalibrated_ = std::move(query); }
+    // Keeping a handed-over peak as a comparison standard or sample (the record database's
+    // wiring): the quantitative-peak window of the comparison method offers it.
+    void setComparisonStore(std::function<void(const PeakRecord&)> store) { comparisonStore_ = std::move(store); }
 
     // The comparison method's quantitative-peak window while it is open (null otherwise).
     QuantPeakWindow* quantWindow() const;
@@ -92,6 +95,7 @@ private:
     QPointer<QuantPeakWindow> quantWindow_;
     QPointer<ReportPanelView> panel_;
     std::function<bool()> betCalibrated_;
+    std::function<void(const PeakRecord&)> comparisonStore_;
     bool peakDialogOpen_ = false;
     // The stretch of the peak the rules handed over last (the window opened for it shows it).
     int32_t handedStart_ = 0;

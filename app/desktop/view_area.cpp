@@ -226,10 +226,26 @@ void ViewArea::drawPlainView(const char* notice) {
     style.insideColour = kWhite;
     drawViewFrame(surface, frame, style);
     QPainter painter(&canvas_);
+    viewInside_ = QRect(frame.X0 + 2, frame.Y0 + 2, frame.X1 - frame.X0 - 4, frame.Y1 - frame.Y0 - 4);
+    if (const ViewPainter& draw = viewPainters_[static_cast<int>(state_.measurement.viewMode())]) {
+        painter.setClipRect(viewInside_);
+        draw(painter, viewInside_);
+        return;
+    }
     painter.setFont(programFont(14));
     painter.setPen(QColor(90, 90, 90));
     painter.drawText(QRect(frame.X0, frame.Y0, frame.X1 - frame.X0, frame.Y1 - frame.Y0), Qt::AlignCenter,
                      QString::fromUtf8(notice));
+}
+
+void ViewArea::setViewPainter(ViewMode view, ViewPainter painter) {
+    viewPainters_[static_cast<int>(view)] = std::move(painter);
+}
+
+void ViewArea::setViewClick(ViewMode view, ViewClick click) { viewClicks_[static_cast<int>(view)] = std::move(click); }
+
+void ViewArea::setViewDoubleClick(ViewMode view, ViewClick click) {
+    viewDoubleClicks_[static_cast<int>(view)] = std::move(click);
 }
 
 // ---- Incremental drawing ------------------------------------------------------------------
@@ -431,6 +447,15 @@ void ViewArea::mouseReleaseEvent(QMouseEvent* event) {
 
 void ViewArea::mouseMoveEvent(QMouseEvent* event) { moveTo(event->position().toPoint()); }
 
+void ViewArea::mouseDoubleClickEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) doubleClickAt(event->position().toPoint());
+}
+
+void ViewArea::doubleClickAt(QPoint point) {
+    const int view = static_cast<int>(state_.measurement.viewMode());
+    if (viewDoubleClicks_[view] && viewInside_.contains(point) && viewDoubleClicks_[view](point, viewInside_)) redraw();
+}
+
 void ViewArea::leaveEvent(QEvent*) {
     if (hover_.left()) hideHover();
     setCursorLine(-1);
@@ -443,6 +468,10 @@ void ViewArea::wheelEvent(QWheelEvent* event) {
 }
 
 void ViewArea::clickAt(QPoint point) {
+    const int view = static_cast<int>(state_.measurement.viewMode());
+    if (tabAt(point) < 0 && viewClicks_[view] && viewInside_.contains(point) && viewClicks_[view](point, viewInside_)) {
+        redraw();
+    }
     MouseContext c = mouseContext();
     apply(mouse_.press(point.x(), point.y(), tabAt(point), c));
 }

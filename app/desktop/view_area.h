@@ -74,6 +74,18 @@ public:
     // The client point at the top-left of view area pixel (0, 0) is the widget's own origin.
     int stripBottom() const { return height() - kStripBottomMargin; }
 
+    // What the report view and the list view show inside their frame, drawn by the subsystem
+    // that owns them, and what a press or a double click inside that frame does (true: taken,
+    // the view is redrawn). Without a painter the view shows its notice.
+    using ViewPainter = std::function<void(QPainter& painter, const QRect& inside)>;
+    using ViewClick = std::function<bool(QPoint point, const QRect& inside)>;
+    void setViewPainter(ViewMode view, ViewPainter painter);
+    void setViewClick(ViewMode view, ViewClick click);
+    void setViewDoubleClick(ViewMode view, ViewClick click);
+    // The inside of the current view's frame, as last drawn.
+    QRect viewInside() const { return viewInside_; }
+    void doubleClickAt(QPoint point);
+
     // Test hooks: what a click, a move, a wheel turn or a right click at a client point does.
     void clickAt(QPoint point);
     void moveTo(QPoint point);
@@ -100,6 +112,7 @@ protected:
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
     void leaveEvent(QEvent* event) override;
@@ -149,6 +162,11 @@ private:
     QString hoverText_;
     // The help box is a child of its own, raised over the scroll bars and the other children.
     QLabel* hoverLabel_ = nullptr;
+
+    ViewPainter viewPainters_[3];
+    ViewClick viewClicks_[3];
+    ViewClick viewDoubleClicks_[3];
+    QRect viewInside_;
 };
 
 }  // namespace vespian

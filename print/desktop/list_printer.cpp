@@ -2,7 +2,6 @@
 
 #include <QPainter>
 
-#include "analysis/desktop/bet_renderers.h"
 #include "print/desktop/draw_list_painter.h"
 #include "print/desktop/print_settings_dialog.h"
 
@@ -12,11 +11,7 @@ ListPrinter::ListPrinter() : printer_(QPrinter::HighResolution) {}
 
 void ListPrinter::drawPage(QPainter& painter, int width, int height, const RecordDatabase& database,
                            const PrintPage& page, const std::string& header, const CalendarDate& today) {
-    if (page.kind == PrintKind::Reports) {
-        BetPageRenderer::drawOnPage(painter, width, height, database.reports().records[page.first]);
-    } else {
-        paintDrawList(painter, samplePage(database.samples(), page.first, page.end, width, height, header, today));
-    }
+    paintDrawList(painter, printedPage(database, page, width, height, header, today));
 }
 
 bool ListPrinter::print(QWidget* parent, Prompts& prompts, const RecordDatabase& database, RecordList active,

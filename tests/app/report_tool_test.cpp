@@ -12,6 +12,7 @@
 
 #include "app/report_options.h"
 #include "support/test_files.h"
+#include "tests/app/report_tool_run.h"
 #include "trace/chromatogram.h"
 #include "trace/trace_file.h"
 #include "trace/trace_picture.h"
@@ -24,11 +25,7 @@ using testing::readBytes;
 using testing::TestFolder;
 using testing::writeBytes;
 
-struct ToolRun {
-    int code = -1;
-    std::string out;
-    std::string err;
-};
+using testing::ToolRun;
 
 // Records what it was asked to draw, and writes a stand-in file (or fails when told).
 class RecordingPictures final : public TracePictureWriter {
@@ -53,20 +50,7 @@ public:
 };
 
 ToolRun run(const std::vector<std::string>& args, TracePictureWriter* pictures = nullptr) {
-    char* outText = nullptr;
-    char* errText = nullptr;
-    size_t outSize = 0, errSize = 0;
-    std::FILE* out = open_memstream(&outText, &outSize);
-    std::FILE* err = open_memstream(&errText, &errSize);
-    ToolRun result;
-    result.code = runReportTool(args, out, err, pictures);
-    std::fclose(out);
-    std::fclose(err);
-    result.out.assign(outText, outSize);
-    result.err.assign(errText, errSize);
-    std::free(outText);
-    std::free(errText);
-    return result;
+    return testing::runTool(args, pictures);
 }
 
 class ReportTool : public ::testing::Test {
@@ -223,6 +207,10 @@ TEST_F(ReportTool, CommandLineMistakesExitWithOne) {
         {lne, "--height", "9000"},
         {lne, "--width", "12x"},
         {lne, "--json", "--csv", "-"},
+        {lne, "--pdf"},
+        {lne, "--pdf", "-"},
+        {lne, "--page"},
+        {lne, "--table", ""},
     };
     for (const auto& args : mistakes) {
         const ToolRun r = run(args);
@@ -230,6 +218,20 @@ TEST_F(ReportTool, CommandLineMistakesExitWithOne) {
         EXPECT_NE(r.err.find("--help"), std::string::npos);
         EXPECT_TRUE(r.out.empty());
     }
+}
+
+TEST_F(ReportTool, ChoicesOfOtherKindsAreRefusedForATrace) {
+    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+             {lne, "--page", "tp"},
+             {lne, "--table", "reports"},
+             {lne, "--letterhead", folder.file("ReportLetterhead.ini")},
+             {lne, "--pdf", folder.file("trace.pdf")}}) {
+        const ToolRun r = run(args);
+        EXPECT_EQ(r.code, kReportUsage) << args[1];
+        EXPECT_FALSE(r.err.empty());
+        EXPECT_TRUE(r.out.empty());
+    }
+    EXPECT_FALSE(fs::exists(folder.file("trace.pdf")));
 }
 
 TEST(ReportOptions, ParsesEveryOptionAndADashedFileName) {
@@ -246,6 +248,16 @@ TEST(ReportOptions, ParsesEveryOptionAndADashedFileName) {
     EXPECT_EQ(options.height, 8000);
     EXPECT_EQ(options.input, "-odd.lne");
     EXPECT_FALSE(options.help);
+
+    ASSERT_TRUE(parseReportOptions({"lab.03D", "--pdf", "bet.pdf", "--table", "samples", "--page", "titration",
+                                    "--letterhead", "head.ini"},
+                                   &options, &error))
+        << error;
+    EXPECT_EQ(options.input, "lab.03D");
+    EXPECT_EQ(options.pdfPath, "bet.pdf");
+    EXPECT_EQ(options.table, "samples");
+    EXPECT_EQ(options.page, "titration");
+    EXPECT_EQ(options.letterhead, "head.ini");
 }
 
 }  // namespace

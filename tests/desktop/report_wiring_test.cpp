@@ -302,6 +302,8 @@ TEST_F(ReportWiringTest, InTheBetMethodThePeakGoesToThePointDialogOnlyWhenCalibr
     int pointDialogs = 0;
     window()->handlePeakDialog(kBetPointDialogTemplate, [&] { ++pointDialogs; });
     measure(kCmdBetMethod);
+    bool calibrated = false;
+    reports->setBetCalibrated([&] { return calibrated; });
 
     // No calibration: the operator is told to calibrate first.
     tickPeak();
@@ -311,8 +313,7 @@ TEST_F(ReportWiringTest, InTheBetMethodThePeakGoesToThePointDialogOnlyWhenCalibr
     EXPECT_EQ(prompts.records()[0].caption, "提示");
 
     // Calibrated: the point dialog opens.
-    bool calibrated = true;
-    reports->setBetCalibrated([&] { return calibrated; });
+    calibrated = true;
     tickPeak();
     EXPECT_EQ(pointDialogs, 1);
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Unpacks the .deb that PackageBuild made and checks it as a laboratory machine would see it:
 # the programs, the desktop entry, the udev rule and the icons are in place, the dependencies
-# were computed, and the unpacked vespian-report answers --help and converts a trace recorded
-# by the unpacked recorder.
+# were computed, and the unpacked vespian-report answers --help, converts a trace recorded by
+# the unpacked recorder and turns a report file into its results, CSV and printed page.
 #   package_contents_test.sh SCRATCH PACKAGING_SOURCE_FOLDER
 set -euo pipefail
 scratch=$1
@@ -67,12 +67,45 @@ check "CSV rows" test "$(wc -l <"$work/run.csv")" -eq 101
 check "CSV last time" grep -q '^19.8,' <<<"$(tail -n 1 "$work/run.csv")"
 check "PNG picture" grep -q 'PNG image data, 800 x 400' <<<"$(file -b "$work/run.png")"
 
+# A report file as the program writes it: the 1156-byte header, then the signal and the
+# temperature arrays of 10,000,000 floats each (a sparse file). Sample "Pt-A", 0.1 g, one Tm
+# of 245.5 ℃, three points.
+care=$work/catalyst.care
+truncate -s 80001156 "$care"
+put() { printf "$2" | dd of="$care" bs=1 seek="$1" conv=notrunc status=none; }
+put 0 'Pt-A'
+put 52 '\xcd\xcc\xcc\x3d'                  # weight 0.1 g
+put 348 '\x01\x00\x00\x00'                 # one Tm value
+put 352 '\x00\x80\x75\x43'                 # 245.5 ℃
+put 1152 '\x03\x00\x00\x00'                # three points
+put 1156 '\x00\x00\x00\x3f\x00\x00\x00\x40\x00\x00\x80\x3f'  # 0.5, 2, 1 mV
+put 40001156 '\x00\x00\xc8\x42\x00\x00\xc8\x42\x00\x00\xc8\x42'  # 100 ℃
+# No display, and a session's platform that needs one: the tool draws offscreen all the same.
+json=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$root/usr/bin/vespian-report" "$care" --json \
+       --pdf "$work/catalyst.pdf")
+echo "$json"
+check "report JSON kind" grep -q '"kind": "report",' <<<"$json"
+check "report JSON sample" grep -q '"sample_name": "Pt-A",' <<<"$json"
+check "report JSON Tm" grep -q '"tm_C": \[245.5\],' <<<"$json"
+check "report PDF" test "$(head -c 4 "$work/catalyst.pdf")" = "%PDF"
+if command -v pdftotext >/dev/null; then
+  check "report PDF title" grep -q 'CXM-2600' <<<"$(pdftotext "$work/catalyst.pdf" -)"
+fi
+"$root/usr/bin/vespian-report" "$care" --csv - >"$work/catalyst.csv"
+check "report CSV" test "$(cat "$work/catalyst.csv")" = $'time_s,signal_mV,temperature_C\n0,0.5,100\n0.2,2,100\n0.4,1,100'
+
 set +e
 "$root/usr/bin/vespian-report" "$work/absent.lne" 2>"$work/refused.txt"
 code=$?
 set -e
 check "refused file exits with 2 (got $code)" test "$code" -eq 2
 check "refused file says why" grep -q 'no such file' "$work/refused.txt"
+head -c 100 /dev/urandom >"$work/short.care"
+set +e
+"$root/usr/bin/vespian-report" "$work/short.care" --json >/dev/null 2>"$work/refused.txt"
+code=$?
+set -e
+check "damaged report file exits with 2 (got $code)" test "$code" -eq 2
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures check(s) failed" >&2

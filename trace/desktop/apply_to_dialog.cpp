@@ -64,7 +64,7 @@ ApplyToAction runApplyToDialog(QWidget* parent, PeakUseContext& context, int32_t
     const ApplyToAction action = dialog.action();
     switch (action) {
         case ApplyToAction::OpenQuantWindow:
-            runQuantPeakWindow(parent, context.quant, context.trace.signalMv(), start, end);
+            runQuantPeakWindow(parent, context.quant, context.trace.signalMv(), start, end, &context.prompts);
             break;
         case ApplyToAction::ApplySample:
             applySampleStretch(context.report, context.trace, start, end, context.quant);

@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "app/desktop/artwork.h"
+#include "app/desktop/export_actions.h"
 #include "platform/desktop/screen.h"
 #include "print/desktop/draw_list_painter.h"
 #include "trace/peak_picture.h"
@@ -56,7 +57,7 @@ private:
 };
 
 QuantPeakWindow::QuantPeakWindow(QWidget* parent, QuantPeak& quant, const float* signalMv, int32_t start,
-                                 int32_t end, PeakTable* handedOverTable)
+                                 int32_t end, PeakTable* handedOverTable, Prompts* prompts)
     : QDialog(parent), quant_(quant), table_(handedOverTable),
       picture_(kSmallPeakPicture.width, kSmallPeakPicture.height, QImage::Format_RGB32) {
     setObjectName("quantPeakWindow");
@@ -91,8 +92,25 @@ QuantPeakWindow::QuantPeakWindow(QWidget* parent, QuantPeak& quant, const float*
     close->setGeometry(kWidth - 120, kHeight - 56, 100, 30);
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, [this] { closeWithVolume(); });
+    if (prompts != nullptr) {
+        addExportButton(this, ExportKind::Picture, QRect(20, kHeight - 56, 100, 30),
+                        [this, prompts] { savePicture(*prompts, {{}, "定量峰谱图"}, picture_); });
+    }
 
     showPeak(signalMv, start, end);
+}
+
+void QuantPeakWindow::setStoreHandler(std::function<void()> store) {
+    storeHandler_ = std::move(store);
+    if (store_ == nullptr) {
+        store_ = new QPushButton("存为标样/样品(&S)...", this);
+        store_->setObjectName("storeButton");
+        store_->setGeometry(kWidth - 300, kHeight - 56, 170, 30);
+        connect(store_, &QPushButton::clicked, this, [this] {
+            if (storeHandler_) storeHandler_();
+        });
+    }
+    store_->setVisible(static_cast<bool>(storeHandler_));
 }
 
 void QuantPeakWindow::showPeak(const float* signalMv, int32_t start, int32_t end) {
@@ -137,14 +155,15 @@ void QuantPeakWindow::reject() {
     QDialog::reject();
 }
 
-void runQuantPeakWindow(QWidget* parent, QuantPeak& quant, const float* signalMv, int32_t start, int32_t end) {
-    QuantPeakWindow window(parent, quant, signalMv, start, end);
+void runQuantPeakWindow(QWidget* parent, QuantPeak& quant, const float* signalMv, int32_t start, int32_t end,
+                        Prompts* prompts) {
+    QuantPeakWindow window(parent, quant, signalMv, start, end, nullptr, prompts);
     window.exec();
 }
 
 QuantPeakWindow* showHandedOverQuantWindow(QWidget* parent, QuantPeak& quant, PeakTable& table,
-                                           const float* signalMv, int32_t start, int32_t end) {
-    auto* window = new QuantPeakWindow(parent, quant, signalMv, start, end, &table);
+                                           const float* signalMv, int32_t start, int32_t end, Prompts* prompts) {
+    auto* window = new QuantPeakWindow(parent, quant, signalMv, start, end, &table, prompts);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setModal(false);
     window->show();

@@ -11,11 +11,13 @@
 #include <QImage>
 
 #include <cstdint>
+#include <functional>
 
 class QLineEdit;
 
 namespace vespian {
 
+class Prompts;
 class QuantPeak;
 struct PeakTable;
 
@@ -25,14 +27,20 @@ class QuantPeakWindow : public QDialog {
 public:
     // Takes signalMv[start .. end] into the quantitative peak and shows it. With a table the
     // window is the comparison method's: closing it empties the table.
+    // With prompts the window also offers "保存图片" of the peak's picture as it stands.
     QuantPeakWindow(QWidget* parent, QuantPeak& quant, const float* signalMv, int32_t start, int32_t end,
-                    PeakTable* handedOverTable = nullptr);
+                    PeakTable* handedOverTable = nullptr, Prompts* prompts = nullptr);
 
     // A further recognised peak while the window is open.
     void takePeak(const float* signalMv, int32_t start, int32_t end);
 
+    // A handed-over peak can be kept in the record database as a comparison standard or sample:
+    // with a handler the window shows the button "storeButton" that calls it.
+    void setStoreHandler(std::function<void()> store);
+
     const QImage& picture() const { return picture_; }
-    // Widgets by objectName: "volumeEdit", "areaEdit", "closeButton", "peakPicture".
+    // Widgets by objectName: "volumeEdit", "areaEdit", "closeButton", "storeButton", "peakPicture",
+    // "savePictureButton".
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -49,15 +57,19 @@ private:
     QLineEdit* area_;
     QImage picture_;
     class PictureView* view_;
+    class QPushButton* store_ = nullptr;
+    std::function<void()> storeHandler_;
     bool done_ = false;
 };
 
 // After "应用于..." with "定量": modal.
-void runQuantPeakWindow(QWidget* parent, QuantPeak& quant, const float* signalMv, int32_t start, int32_t end);
+void runQuantPeakWindow(QWidget* parent, QuantPeak& quant, const float* signalMv, int32_t start, int32_t end,
+                        Prompts* prompts = nullptr);
 
 // After a recognised peak in the comparison method: modeless, deleted when closed. The caller
 // keeps the returned pointer (a QPointer) to take further peaks into it while it is open.
 QuantPeakWindow* showHandedOverQuantWindow(QWidget* parent, QuantPeak& quant, PeakTable& table,
-                                           const float* signalMv, int32_t start, int32_t end);
+                                           const float* signalMv, int32_t start, int32_t end,
+                                           Prompts* prompts = nullptr);
 
 }  // namespace vespian

@@ -1,0 +1,176 @@
+#include "analysis/desktop/kissinger_window.h"
+
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeySequence>
+#include <QLabel>
+#include <QPushButton>
+#include <QShortcut>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "analysis/desktop/evaluation_plot_view.h"
+#include "analysis/evaluation_number.h"
+#include "analysis/evaluation_plots.h"
+#include "analysis/tp_report.h"
+#include "app/desktop/artwork.h"
+#include "files/test_report_file.h"
+#include "platform/printf_text.h"
+#include "platform/prompts.h"
+
+namespace vespian {
+
+namespace {
+
+constexpr char kCaption[] = "Kissinger 活化能";
+enum Column { kFileColumn, kSampleColumn, kRateColumn, kTmColumn };
+
+QString qs(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+}  // namespace
+
+KissingerWindow::KissingerWindow(QWidget* parent, Prompts& prompts, std::string dataFolder)
+    : QDialog(parent), prompts_(prompts), dataFolder_(std::move(dataFolder)) {
+    setObjectName("kissingerWindow");
+    setWindowTitle(kCaption);
+    setFont(programFont(13));
+    resize(900, 720);
+
+    auto* outer = new QVBoxLayout(this);
+    auto* hint = new QLabel("添加同一样品在不同升温速率下的报告文件，并在每个报告中选择同一个峰的Tm。"
+                            "报告中未存升温速率时，请在表中输入。");
+    hint->setWordWrap(true);
+    outer->addWidget(hint);
+    table_ = new QTableWidget(0, 4, this);
+    table_->setObjectName("runTable");
+    table_->setHorizontalHeaderLabels({"报告文件", "样品名称", "升温速率[℃/分]", "Tm[℃]"});
+    table_->verticalHeader()->setVisible(false);
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setMinimumHeight(160);
+    outer->addWidget(table_);
+
+    auto* buttons = new QHBoxLayout;
+    auto* add = new QPushButton("添加报告(&A)...");
+    add->setObjectName("addButton");
+    auto* remove = new QPushButton("移除(&R)");
+    remove->setObjectName("removeButton");
+    buttons->addWidget(add);
+    buttons->addWidget(remove);
+    buttons->addStretch();
+    outer->addLayout(buttons);
+
+    plot_ = new EvaluationPlotView(this, "kissingerPlot");
+    outer->addWidget(plot_, 1);
+    result_ = new QLabel(this);
+    result_->setObjectName("resultLabel");
+    result_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    result_->setFont(programFont(15));
+    outer->addWidget(result_);
+    auto* close = new QPushButton("关闭(&C)");
+    close->setObjectName("closeButton");
+    outer->addWidget(close, 0, Qt::AlignRight);
+
+    for (QPushButton* b : findChildren<QPushButton*>()) b->setAutoDefault(false);
+    connect(add, &QPushButton::clicked, this, &KissingerWindow::addRuns);
+    connect(remove, &QPushButton::clicked, this, &KissingerWindow::removeSelected);
+    connect(close, &QPushButton::clicked, this, &QDialog::close);
+    connect(table_, &QTableWidget::itemChanged, this, [this] {
+        if (!filling_) recompute();
+    });
+    new QShortcut(QKeySequence::Open, this, [this] { addRuns(); });
+    auto* del = new QShortcut(QKeySequence::Delete, table_, [this] { removeSelected(); });
+    del->setContext(Qt::WidgetShortcut);
+    plot_->setPlot([this](int w, int h) { return kissingerChart(fit_, w, h); });
+    recompute();
+}
+
+bool KissingerWindow::addRunFile(const std::string& path) {
+    SavedRun run;
+    const SavedRunResult read = readSavedRun(path, run);
+    if (!read.ok) {
+        prompts_.message(kCaption, read.message, PromptIcon::Error);
+        return false;
+    }
+    if (run.header.tmCount <= 0) {
+        prompts_.message(kCaption, "‘" + run.fileName() + "’中没有Tm值，请先在报告中选定Tm。", PromptIcon::Warning);
+        return false;
+    }
+    if (runCount() >= kMaxKissingerRuns) {
+        prompts_.message(kCaption, printfText("最多%d个报告。", kMaxKissingerRuns), PromptIcon::Warning);
+        return false;
+    }
+    filling_ = true;
+    const int row = table_->rowCount();
+    table_->insertRow(row);
+    auto fixed = [](const std::string& text) {
+        auto* item = new QTableWidgetItem(qs(text));
+        item->setFlags(item->flags() & ~Qt::ItemIsEditable);
+        return item;
+    };
+    table_->setItem(row, kFileColumn, fixed(run.fileName()));
+    table_->setItem(row, kSampleColumn, fixed(run.sampleName()));
+    const double rate = run.storedRampRate();
+    auto* rateItem = new QTableWidgetItem(rate > 0.0 ? qs(numberText("%g", rate)) : QString());
+    if (rate <= 0.0) rateItem->setBackground(QColor(255, 245, 190));  // waiting for the operator
+    table_->setItem(row, kRateColumn, rateItem);
+    auto* tm = new QComboBox;
+    tm->setObjectName("tmBox");
+    for (int32_t k = 0; k < std::min(run.header.tmCount, kMaxTmPicks); ++k) tm->addItem(qs(tmLine(run.header.tmValues[k])));
+    table_->setCellWidget(row, kTmColumn, tm);
+    connect(tm, &QComboBox::currentIndexChanged, this, [this] { recompute(); });
+    runs_.push_back(std::move(run));
+    filling_ = false;
+    recompute();
+    return true;
+}
+
+void KissingerWindow::addRuns() {
+    // One file per dialog; the operator adds as many as there are heating rates.
+    const std::optional<std::string> path =
+        prompts_.openFileName({"打开报告文件", kReportFileFilter, kReportFilePattern, dataFolder_});
+    if (path) addRunFile(*path);
+}
+
+void KissingerWindow::removeSelected() {
+    const int row = table_->currentRow();
+    if (row < 0 || row >= runCount()) return;
+    table_->removeRow(row);
+    runs_.erase(runs_.begin() + row);
+    recompute();
+}
+
+void KissingerWindow::recompute() {
+    std::vector<double> rates, tms;
+    std::string problem;
+    for (int row = 0; row < runCount(); ++row) {
+        const SavedRun& run = runs_[static_cast<size_t>(row)];
+        const QTableWidgetItem* rateItem = table_->item(row, kRateColumn);
+        const std::optional<double> rate =
+            evaluationNumber(rateItem != nullptr ? rateItem->text().toStdString() : std::string());
+        if ((!rate || *rate <= 0.0) && problem.empty()) {
+            problem = printfText("请输入第%d个报告（", row + 1) + run.fileName() + "）的升温速率[℃/分]。";
+        }
+        const auto* box = qobject_cast<QComboBox*>(table_->cellWidget(row, kTmColumn));
+        const int k = box != nullptr ? std::max(0, box->currentIndex()) : 0;
+        rates.push_back(rate.value_or(0.0));
+        tms.push_back(run.header.tmValues[k]);
+    }
+    if (!problem.empty()) {
+        fit_ = {};
+        result_->setText(qs(problem));
+    } else {
+        fit_ = kissingerFit(rates, tms);
+        std::string text;
+        for (const std::string& line : kissingerResultLines(fit_)) text += (text.empty() ? "" : "\n") + line;
+        result_->setText(qs(text));
+    }
+    plot_->redraw();
+}
+
+QString KissingerWindow::resultText() const { return result_->text(); }
+
+}  // namespace vespian

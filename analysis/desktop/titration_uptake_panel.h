@@ -1,0 +1,61 @@
+#pragma once
+// The panel "脉冲吸附量" beside the pulse titration report: the pulses of the report's stretch
+// found and measured one by one, each pulse's uptake against a full pulse, the cumulative
+// uptake, and the chosen metal's dispersion and mean particle size by the hemisphere model
+// ("半球模型"); the pulses exported as CSV. The written report stays as it is.
+
+#include <QDialog>
+
+#include <string>
+#include <vector>
+
+#include "analysis/titration_uptake.h"
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QTableWidget;
+
+namespace vespian {
+
+class EvaluationPlotView;
+class Prompts;
+class TestReport;
+
+class TitrationUptakePanel : public QDialog {
+    Q_OBJECT
+
+public:
+    TitrationUptakePanel(QWidget* parent, const TestReport& report, Prompts& prompts, std::string dataFolder);
+
+    // Widgets by objectName: "prominenceEdit", "fullPulseAreaEdit", "loopVolumeEdit",
+    // "loopTempEdit", "loopPressureEdit", "metalBox", "metalPercentEdit", "atomsPerMoleculeEdit",
+    // "calculateButton", "pulsePlot", "pulseTable", "resultLabel", "exportButton".
+
+    void calculate();
+    QString resultText() const;
+
+private:
+    void exportCsv();
+
+    const TestReport& report_;
+    Prompts& prompts_;
+    std::string dataFolder_;
+    std::vector<double> areas_;
+    TitrationPulses pulses_{};
+    TitrationUptake uptake_{};
+
+    QLineEdit* prominence_;
+    QLineEdit* fullArea_;
+    QLineEdit* loopVolume_;
+    QLineEdit* loopTemp_;
+    QLineEdit* loopPressure_;
+    QComboBox* metal_;
+    QLineEdit* metalPercent_;
+    QLineEdit* atoms_;
+    EvaluationPlotView* plot_;
+    QTableWidget* table_;
+    QLabel* result_;
+};
+
+}  // namespace vespian

@@ -1,0 +1,389 @@
+#include "analysis/desktop/tp_evaluation_panel.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstdio>
+
+#include "analysis/desktop/tp_report_frame.h"
+#include "analysis/evaluation_number.h"
+#include "analysis/tp_report.h"
+#include "app/desktop/artwork.h"
+#include "files/test_report.h"
+#include "files/test_report_file.h"
+#include "platform/printf_text.h"
+#include "platform/prompts.h"
+#include "platform/replace_file.h"
+
+namespace vespian {
+
+namespace {
+
+constexpr char kCaption[] = "峰解析";
+// The loop stands at room temperature unless the operator says otherwise.
+constexpr double kDefaultLoopTemperatureC = 25.0;
+
+QString qs(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+QLineEdit* addNumberField(QGridLayout* grid, int row, const char* label, const char* name, const QString& text) {
+    auto* caption = new QLabel(label);
+    auto* edit = new QLineEdit(text);
+    edit->setObjectName(name);
+    grid->addWidget(caption, row, 0);
+    grid->addWidget(edit, row, 1);
+    return edit;
+}
+
+}  // namespace
+
+TpEvaluationPanel::TpEvaluationPanel(QWidget* parent, TestReport& report, Prompts& prompts, std::string dataFolder,
+                                     std::function<void()> tmListChanged)
+    : QDialog(parent),
+      report_(report),
+      prompts_(prompts),
+      dataFolder_(std::move(dataFolder)),
+      tmListChanged_(std::move(tmListChanged)) {
+    setObjectName("tpEvaluationPanel");
+    setWindowTitle("峰解析");
+    setFont(programFont(13));
+    setAttribute(Qt::WA_DeleteOnClose, false);
+
+    auto* outer = new QVBoxLayout(this);
+    chart_ = new ReportChartView(this);
+    chart_->setObjectName("evaluationChart");
+    outer->addWidget(chart_, 0, Qt::AlignHCenter);
+    status_ = new QLabel(this);
+    status_->setObjectName("statusLabel");
+    status_->setWordWrap(true);
+    outer->addWidget(status_);
+
+    auto* row = new QHBoxLayout;
+    outer->addLayout(row);
+
+    // Baseline and proposals.
+    auto* left = new QGroupBox("基线与Tm建议");
+    auto* leftGrid = new QGridLayout(left);
+    baseline_ = new QComboBox;
+    baseline_->setObjectName("baselineBox");
+    baseline_->addItems({"无基线", "两点直线（在谱图上点击两点）", "自动（两端平坦段）"});
+    auto* baselineCaption = new QLabel("基线(&B):");
+    baselineCaption->setBuddy(baseline_);
+    leftGrid->addWidget(baselineCaption, 0, 0);
+    leftGrid->addWidget(baseline_, 0, 1);
+    prominence_ = addNumberField(leftGrid, 1, "最小突出度[mV]:", "prominenceEdit", {});
+    auto* propose = new QPushButton("建议Tm(&P)");
+    propose->setObjectName("proposeButton");
+    leftGrid->addWidget(propose, 2, 0, 1, 2);
+    proposals_ = new QListWidget;
+    proposals_->setObjectName("proposalList");
+    proposals_->setToolTip("单击一个建议，把它加入Tm值列表");
+    leftGrid->addWidget(proposals_, 3, 0, 1, 2);
+    row->addWidget(left);
+
+    // Accepted Tm and the fit.
+    auto* middle = new QGroupBox("峰解析");
+    auto* midGrid = new QGridLayout(middle);
+    midGrid->addWidget(new QLabel("Tm值列表（拟合起点）"), 0, 0, 1, 2);
+    tmList_ = new QListWidget;
+    tmList_->setObjectName("tmList");
+    tmList_->setFocusPolicy(Qt::NoFocus);
+    midGrid->addWidget(tmList_, 1, 0, 1, 2);
+    asymmetric_ = new QCheckBox("非对称峰形(&A)");
+    asymmetric_->setObjectName("asymmetricBox");
+    midGrid->addWidget(asymmetric_, 2, 0, 1, 2);
+    midGrid->addWidget(new QLabel("最大迭代次数:"), 3, 0);
+    iterations_ = new QSpinBox;
+    iterations_->setObjectName("iterationsBox");
+    iterations_->setRange(1, 5000);
+    iterations_->setValue(FitOptions{}.maxIterations);
+    midGrid->addWidget(iterations_, 3, 1);
+    auto* fit = new QPushButton("高斯拟合(&F)");
+    fit->setObjectName("fitButton");
+    midGrid->addWidget(fit, 4, 0, 1, 2);
+    residual_ = new QLabel;
+    residual_->setObjectName("residualLabel");
+    residual_->setWordWrap(true);
+    midGrid->addWidget(residual_, 5, 0, 1, 2);
+    row->addWidget(middle);
+
+    // The quantitative peak the amounts are measured against.
+    auto* right = new QGroupBox("定量峰");
+    auto* rightGrid = new QGridLayout(right);
+    const TestReportHeader& h = report_.header();
+    referenceArea_ = addNumberField(rightGrid, 0, "定量峰面积:", "referenceAreaEdit", qs(numberText("%.3f", h.pulseArea)));
+    loopVolume_ = addNumberField(rightGrid, 1, "定量管体积[ml]:", "loopVolumeEdit", qs(numberText("%.3f", h.pulseVolumeMl)));
+    loopTemp_ = addNumberField(rightGrid, 2, "定量管温度[℃]:", "loopTempEdit", qs(numberText("%.1f", kDefaultLoopTemperatureC)));
+    loopPressure_ =
+        addNumberField(rightGrid, 3, "定量管压力[kPa]:", "loopPressureEdit", qs(numberText("%.3f", kStandardPressureKPa)));
+    auto* note = new QLabel("按理想气体换算为µmol；样品重量取报告中的值。");
+    note->setWordWrap(true);
+    rightGrid->addWidget(note, 4, 0, 1, 2);
+    row->addWidget(right);
+
+    table_ = new QTableWidget(0, 7, this);
+    table_->setObjectName("resultTable");
+    table_->setHorizontalHeaderLabels({"类别", "序号", "Tm[℃]", "面积[mV×点]", "份额[%]", "吸附量[µmol]", "吸附量[µmol/g]"});
+    table_->verticalHeader()->setVisible(false);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    table_->setMinimumHeight(150);
+    outer->addWidget(table_);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    auto* exportButton = new QPushButton("导出CSV(&E)...");
+    exportButton->setObjectName("exportButton");
+    auto* close = new QPushButton("关闭(&C)");
+    close->setObjectName("closeButton");
+    buttons->addWidget(exportButton);
+    buttons->addWidget(close);
+    outer->addLayout(buttons);
+
+    for (QPushButton* b : findChildren<QPushButton*>()) b->setAutoDefault(false);
+    connect(baseline_, &QComboBox::currentIndexChanged, this, &TpEvaluationPanel::baselineChosen);
+    connect(chart_, &ReportChartView::clicked, this, &TpEvaluationPanel::chartClicked);
+    connect(propose, &QPushButton::clicked, this, &TpEvaluationPanel::propose);
+    connect(prominence_, &QLineEdit::returnPressed, this, &TpEvaluationPanel::propose);
+    connect(proposals_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { acceptProposal(proposals_->row(item)); });
+    connect(proposals_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) { acceptProposal(proposals_->row(item)); });
+    connect(fit, &QPushButton::clicked, this, &TpEvaluationPanel::runFit);
+    connect(exportButton, &QPushButton::clicked, this, &TpEvaluationPanel::exportCsv);
+    connect(close, &QPushButton::clicked, this, &QDialog::close);
+    for (QLineEdit* edit : {referenceArea_, loopVolume_, loopTemp_, loopPressure_}) {
+        connect(edit, &QLineEdit::editingFinished, this, &TpEvaluationPanel::refreshResults);
+    }
+    new QShortcut(QKeySequence("Ctrl+E"), this, [this] { exportCsv(); });
+    reload();
+}
+
+TpEvaluationPanel::~TpEvaluationPanel() = default;
+
+void TpEvaluationPanel::reload() {
+    const auto used = static_cast<size_t>(reportPointsInUse(report_.header()));
+    evaluation_ = std::make_unique<TpEvaluation>(std::span<const float>(report_.signalMv(), used),
+                                                 std::span<const float>(report_.temperatureC(), used));
+    baselineClicks_.clear();
+    const int which = baseline_->currentIndex();
+    if (which == 2) evaluation_->useFlatEndsBaseline();
+    if (which == 1) status_->setText("请在谱图上点击基线的两个点。");
+    prominence_->setText(qs(numberText("%.2f", evaluation_->suggestedProminence())));
+    proposals_->clear();
+    residual_->clear();
+    rebuildTmList();
+    refreshResults();
+    redraw();
+}
+
+void TpEvaluationPanel::baselineChosen(int which) {
+    baselineClicks_.clear();
+    proposals_->clear();
+    residual_->clear();
+    status_->clear();
+    if (which == 0) evaluation_->useNoBaseline();
+    if (which == 1) status_->setText("请在谱图上点击基线的两个点。");
+    if (which == 2) {
+        const BaselineStatus s = evaluation_->useFlatEndsBaseline();
+        if (s != BaselineStatus::Ok) prompts_.message(kCaption, baselineStatusText(s), PromptIcon::Warning);
+    }
+    prominence_->setText(qs(numberText("%.2f", evaluation_->suggestedProminence())));
+    refreshResults();
+    redraw();
+}
+
+void TpEvaluationPanel::chartClicked(int x) {
+    const int32_t n = evaluation_->pointCount();
+    const int32_t index = evaluationChartIndex(x, n);
+    if (baseline_->currentIndex() == 1) {
+        baselineClicks_.push_back(index);
+        if (baselineClicks_.size() == 2) {
+            const BaselineStatus s = evaluation_->useBaselineThrough(baselineClicks_[0], baselineClicks_[1]);
+            baselineClicks_.clear();
+            if (s != BaselineStatus::Ok) {
+                prompts_.message(kCaption, baselineStatusText(s), PromptIcon::Warning);
+            } else {
+                status_->setText("基线已取两点直线；再点击两点可重新确定。");
+                proposals_->clear();
+                residual_->clear();
+            }
+            refreshResults();
+        } else {
+            status_->setText("请点击基线的第二个点。");
+        }
+        redraw();
+        return;
+    }
+    // Outside the baseline clicks a click on a hollow mark accepts that proposal.
+    const std::span<const TmProposal> list = evaluation_->proposals().list();
+    for (size_t k = 0; k < list.size(); ++k) {
+        if (std::abs(evaluationChartX(list[k].index, n) - x) <= 5) {
+            acceptProposal(static_cast<int>(k));
+            return;
+        }
+    }
+}
+
+void TpEvaluationPanel::propose() {
+    const std::optional<double> prominence = evaluationNumber(prominence_->text().toStdString());
+    if (!prominence || *prominence <= 0.0) {
+        prompts_.message(kCaption, "最小突出度应为大于0的数值(mV)。", PromptIcon::Warning);
+        return;
+    }
+    const TmProposals& found = evaluation_->propose(*prominence);
+    proposals_->clear();
+    for (const TmProposal& p : found.list()) {
+        proposals_->addItem(qs(printfText("Tm = %.0f ℃（突出度 %.2f mV）", p.temperatureC, p.prominenceMv)));
+    }
+    if (found.count == 0) {
+        status_->setText("没有突出度达到该值的峰；可减小最小突出度后重试。");
+    } else if (found.status == TmProposalStatus::Truncated) {
+        status_->setText(qs(printfText("符合条件的峰过多，只列出最突出的%d个。", kMaxTmProposals)));
+    } else {
+        status_->setText("单击一个建议（列表中或谱图上的空心方框），把它加入Tm值列表。");
+    }
+    redraw();
+}
+
+void TpEvaluationPanel::acceptProposal(int row) {
+    const std::span<const TmProposal> list = evaluation_->proposals().list();
+    if (row < 0 || row >= static_cast<int>(list.size())) return;
+    const TmProposal& p = list[static_cast<size_t>(row)];
+    // The written Tm is the recorded temperature at the point, as a click on the report's chart
+    // would give.
+    if (!appendTm(report_.header(), p.index, evaluation_->temperature()[static_cast<size_t>(p.index)])) {
+        prompts_.message(kCaption, printfText("Tm值列表已有%d个值，不能再添加。", kMaxTmPicks), PromptIcon::Warning);
+        return;
+    }
+    // The report window redraws, and its redraw brings this panel's list up to date.
+    if (tmListChanged_) {
+        tmListChanged_();
+    } else {
+        refreshTmList();
+    }
+}
+
+void TpEvaluationPanel::refreshTmList() {
+    rebuildTmList();
+    refreshResults();
+    redraw();
+}
+
+std::vector<int32_t> TpEvaluationPanel::acceptedTmIndices() const {
+    const TestReportHeader& h = report_.header();
+    const int32_t count = std::clamp(h.tmCount, 0, kMaxTmPicks);
+    return {h.tmIndices, h.tmIndices + count};
+}
+
+void TpEvaluationPanel::rebuildTmList() {
+    tmList_->clear();
+    for (const std::string& line : tpReportTexts(report_.header()).tmLines) tmList_->addItem(qs(line));
+}
+
+void TpEvaluationPanel::runFit() {
+    const std::vector<int32_t> starts = acceptedTmIndices();
+    FitOptions options;
+    options.shape = asymmetric_->isChecked() ? PeakShape::AsymmetricGaussian : PeakShape::Gaussian;
+    options.maxIterations = iterations_->value();
+    const DeconvolutionResult result = evaluation_->fit(starts, options);
+    if (!result.converged()) {
+        // The fit held before (if any) stays, and so does everything drawn from it.
+        prompts_.message(kCaption, fitStatusText(result.status), PromptIcon::Warning);
+        return;
+    }
+    residual_->setText(qs(printfText("残差：RMS = %.4f mV，相对 %.2f %%，迭代 %d 次", result.rmsResidualMv,
+                                     100.0 * result.relativeResidual, result.iterations)));
+    refreshResults();
+    redraw();
+}
+
+bool TpEvaluationPanel::readReference(UptakeReference& reference, bool complain) {
+    struct Field {
+        QLineEdit* edit;
+        const char* name;
+        double* into;
+    };
+    const Field fields[] = {{referenceArea_, "定量峰面积", &reference.referenceArea},
+                            {loopVolume_, "定量管体积[ml]", &reference.loop.volumeMl},
+                            {loopTemp_, "定量管温度[℃]", &reference.loop.temperatureC},
+                            {loopPressure_, "定量管压力[kPa]", &reference.loop.pressureKPa}};
+    for (const Field& f : fields) {
+        const std::optional<double> value = evaluationNumber(f.edit->text().toStdString());
+        if (!value) {
+            // Said beside the results, without a box: the field keeps its focus and its text.
+            if (complain) {
+                status_->setText(qs(evaluationNumberMessage(f.name) + "吸附量暂不计算。"));
+                fieldProblemShown_ = true;
+            }
+            return false;
+        }
+        *f.into = *value;
+    }
+    if (fieldProblemShown_) {
+        status_->clear();  // the field is right again
+        fieldProblemShown_ = false;
+    }
+    reference.sampleWeightG = report_.header().sampleWeightG;
+    return true;
+}
+
+void TpEvaluationPanel::refreshResults() {
+    UptakeReference reference;
+    const bool amounts = readReference(reference, true);
+    if (!amounts) reference = {};  // no amounts rather than amounts from a mistyped field
+    const std::vector<int32_t> tm = acceptedTmIndices();
+    const std::vector<PeakSegment> peaks = peakSegments(evaluation_->corrected(), evaluation_->temperature(), tm);
+    rows_ = evaluationRows(peaks, evaluation_->hasFit() ? &evaluation_->fitted() : nullptr, reference);
+    table_->setRowCount(static_cast<int>(rows_.size()));
+    for (int r = 0; r < static_cast<int>(rows_.size()); ++r) {
+        const EvaluationRow& row = rows_[static_cast<size_t>(r)];
+        const bool amount = row.amount.status == UptakeStatus::Ok || row.amount.status == UptakeStatus::NoSampleWeight;
+        const bool perGram = row.amount.status == UptakeStatus::Ok;
+        const std::string cells[] = {row.kind,
+                                     std::to_string(row.number),
+                                     numberText("%.1f", row.tmC),
+                                     numberText("%.1f", row.area),
+                                     numberText("%.2f", 100.0 * row.share),
+                                     amount ? numberText("%.4f", row.amount.micromol) : std::string(kNoValueText),
+                                     perGram ? numberText("%.4f", row.amount.micromolPerGram) : std::string(kNoValueText)};
+        for (int c = 0; c < 7; ++c) table_->setItem(r, c, new QTableWidgetItem(qs(cells[c])));
+    }
+}
+
+void TpEvaluationPanel::exportCsv() {
+    refreshResults();
+    if (rows_.empty()) {
+        prompts_.message(kCaption, "没有可导出的结果：请先选定Tm值或进行峰解析。", PromptIcon::Information);
+        return;
+    }
+    const std::optional<std::string> path =
+        prompts_.saveFileName({"导出峰解析结果", "CSV文件 (*.csv)", "*.csv", dataFolder_, "峰解析.csv"});
+    if (!path) return;
+    const std::string csv = evaluationCsv(rows_);
+    const ReplaceFileStatus status =
+        replaceFile(*path, [&](std::FILE* file) { return writeBlock(file, csv.data(), csv.size()); });
+    if (status != ReplaceFileStatus::Ok) {
+        prompts_.message(kCaption, "无法建立‘" + *path + "’文件", PromptIcon::Error);
+        return;
+    }
+    status_->setText(qs("结果已导出到 " + *path));
+}
+
+void TpEvaluationPanel::redraw() {
+    const std::vector<int32_t> tm = acceptedTmIndices();
+    chart_->setDrawing(tpEvaluationChart(*evaluation_, tm, baselineClicks_));
+}
+
+}  // namespace vespian

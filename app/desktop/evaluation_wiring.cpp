@@ -1,0 +1,109 @@
+#include "app/desktop/evaluation_wiring.h"
+
+#include <QAction>
+#include <QKeySequence>
+#include <QMenu>
+#include <QMenuBar>
+
+#include <filesystem>
+
+#include "analysis/bet_record_choice.h"
+#include "analysis/desktop/bet_lsq_panel.h"
+#include "analysis/desktop/kissinger_window.h"
+#include "analysis/desktop/run_overlay_window.h"
+#include "analysis/desktop/titration_uptake_panel.h"
+#include "analysis/desktop/tp_evaluation_panel.h"
+#include "app/desktop/main_window.h"
+#include "app/program_state.h"
+#include "platform/prompts.h"
+
+namespace vespian {
+
+namespace {
+
+constexpr char kNoTraceText[] = "当前报告没有谱图数据：请先应用一段谱图或打开报告文件。";
+
+bool currentReportHasTrace(const ProgramState& state) { return state.report && state.report->header().reportPointCount >= 2; }
+
+bool currentReportFileExists(const ProgramState& state) {
+    std::error_code error;
+    return !state.reportPath.empty() && std::filesystem::is_regular_file(state.reportPath, error);
+}
+
+}  // namespace
+
+void openPeakEvaluation(QWidget* parent, ProgramState& state, Prompts& prompts) {
+    if (!currentReportHasTrace(state)) {
+        prompts.message("峰解析", kNoTraceText, PromptIcon::Information);
+        return;
+    }
+    TpEvaluationPanel panel(parent, *state.report, prompts, state.dataFolder);
+    panel.exec();
+}
+
+void openTitrationUptake(QWidget* parent, ProgramState& state, Prompts& prompts) {
+    if (!currentReportHasTrace(state)) {
+        prompts.message("脉冲吸附量", kNoTraceText, PromptIcon::Information);
+        return;
+    }
+    TitrationUptakePanel panel(parent, *state.report, prompts, state.dataFolder);
+    panel.exec();
+}
+
+void openKissinger(QWidget* parent, ProgramState& state, Prompts& prompts) {
+    KissingerWindow window(parent, prompts, state.dataFolder);
+    // The current report file is one of the runs when it has a Tm to choose.
+    if (currentReportFileExists(state) && state.report && state.report->header().tmCount > 0) {
+        window.addRunFile(state.reportPath);
+    }
+    window.exec();
+}
+
+void openRunOverlay(QWidget* parent, ProgramState& state, Prompts& prompts) {
+    RunOverlayWindow window(parent, prompts, state.dataFolder);
+    if (currentReportFileExists(state)) window.addRunFile(state.reportPath);
+    window.exec();
+}
+
+void openBetLeastSquares(QWidget* parent, ProgramState& state, Prompts& prompts) {
+    const int32_t index = state.database ? betRecordForEvaluation(state.database->reports(), -1) : -1;
+    if (index < 0) {
+        prompts.message("BET 最小二乘", "数据库中没有至少含两个测量点的BET报告。", PromptIcon::Information);
+        return;
+    }
+    BetLsqPanel panel(parent, state.database->reports().records[index]);
+    panel.exec();
+}
+
+QMenu* installEvaluationMenu(MainWindow& window, ProgramState& state, Prompts& prompts) {
+    // Alt+V is the display menu's; the menu stands before help, which stays last.
+    auto* menu = new QMenu("评价(&A)", window.menuBar());
+    QAction* help = nullptr;
+    for (QAction* action : window.menuBar()->actions()) {
+        if (action->text().startsWith("帮助")) help = action;
+    }
+    window.menuBar()->insertMenu(help, menu);
+    menu->setObjectName("evaluationMenu");
+    struct Entry {
+        const char* text;
+        const char* name;
+        const char* keys;
+        void (*open)(QWidget*, ProgramState&, Prompts&);
+    };
+    const Entry entries[] = {{"峰解析...", "evaluationPeaks", "Ctrl+Shift+F", &openPeakEvaluation},
+                             {"Kissinger 活化能...", "evaluationKissinger", "Ctrl+Shift+K", &openKissinger},
+                             {"谱图叠加...", "evaluationOverlay", "Ctrl+Shift+O", &openRunOverlay},
+                             {"BET 最小二乘...", "evaluationBet", "Ctrl+Shift+B", &openBetLeastSquares},
+                             {"脉冲吸附量...", "evaluationTitration", "Ctrl+Shift+U", &openTitrationUptake}};
+    for (const Entry& e : entries) {
+        QAction* action = menu->addAction(QString::fromUtf8(e.text));
+        action->setObjectName(e.name);
+        action->setShortcut(QKeySequence(e.keys));
+        auto open = e.open;
+        QObject::connect(action, &QAction::triggered, &window,
+                         [&window, &state, &prompts, open] { open(&window, state, prompts); });
+    }
+    return menu;
+}
+
+}  // namespace vespian

@@ -1,0 +1,31 @@
+#pragma once
+// The menu "评价" of the main window: the evaluations beside the written reports, each opening
+// its window with the current report or record where one applies.
+//   "峰解析..."          the evaluation panel over the current test report
+//   "Kissinger 活化能..." runs at several heating rates (the current report file added first)
+//   "谱图叠加..."        saved runs over one temperature axis (the current report file added first)
+//   "BET 最小二乘..."    the newest surface-area report of the open database
+//   "脉冲吸附量..."      pulse by pulse over the current titration report
+
+class QMenu;
+class QWidget;
+
+namespace vespian {
+
+class MainWindow;
+class Prompts;
+struct ProgramState;
+
+// Adds the menu after the window's own menus; returns it (its actions are named
+// "evaluationPeaks", "evaluationKissinger", "evaluationOverlay", "evaluationBet",
+// "evaluationTitration").
+QMenu* installEvaluationMenu(MainWindow& window, ProgramState& state, Prompts& prompts);
+
+// What each entry does, modal over `parent`.
+void openPeakEvaluation(QWidget* parent, ProgramState& state, Prompts& prompts);
+void openKissinger(QWidget* parent, ProgramState& state, Prompts& prompts);
+void openRunOverlay(QWidget* parent, ProgramState& state, Prompts& prompts);
+void openBetLeastSquares(QWidget* parent, ProgramState& state, Prompts& prompts);
+void openTitrationUptake(QWidget* parent, ProgramState& state, Prompts& prompts);
+
+}  // namespace vespian

@@ -1,0 +1,105 @@
+#include "app/desktop/surface_wiring.h"
+
+#include <QDate>
+#include <QPainter>
+#include <algorithm>
+
+#include "analysis/desktop/bet_point_dialog.h"
+#include "analysis/desktop/bet_report_dialog.h"
+#include "analysis/desktop/comparison_store_dialog.h"
+#include "app/desktop/main_window.h"
+#include "app/program_state.h"
+#include "trace/desktop/calibration_dialog.h"
+
+namespace vespian {
+
+QImage recognisedPeakPicture(const PeakRecord& peak, int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    const int n = std::clamp(static_cast<int>(peak.storedPointCount), 0, kPeakRecordPoints);
+    if (n < 2) return image;
+    float low = peak.points[0];
+    float high = peak.points[0];
+    for (int i = 1; i < n; ++i) {
+        low = std::min(low, peak.points[i]);
+        high = std::max(high, peak.points[i]);
+    }
+    // A flat peak is drawn as a line through the middle rather than divided by zero.
+    const double span = high > low ? high - low : 1.0;
+    const double margin = 10.0;
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(QPen(QColor(210, 0, 50), 1.5));
+    QPolygonF line;
+    line.reserve(n);
+    for (int i = 0; i < n; ++i) {
+        const double x = margin + (width - 2 * margin) * i / (n - 1);
+        const double y = height - margin - (height - 2 * margin) * (peak.points[i] - low) / span;
+        line << QPointF(x, y);
+    }
+    painter.drawPolyline(line);
+    return image;
+}
+
+CalendarDate localToday() {
+    const QDate today = QDate::currentDate();
+    return {today.year(), today.month(), today.day()};
+}
+
+SurfaceWiring::SurfaceWiring(MainWindow& window, ProgramState& state, Prompts& prompts)
+    : window_(window), state_(state), prompts_(prompts) {
+    window_.handlePeakDialog(kCalibrationDialogTemplate, [this] { openCalibration(); });
+    window_.handlePeakDialog(kBetPointDialogTemplate, [this] { openBetPoint(); });
+}
+
+void SurfaceWiring::changed() {
+    if (tablesChanged_) tablesChanged_();
+}
+
+void SurfaceWiring::setOpen(bool open) {
+    dialogOpen_ = open;
+    if (openListener_) openListener_(open);
+}
+
+bool SurfaceWiring::betCalibrated() const { return acceptBetPeak(state_.database->reports()).openPointDialog; }
+
+void SurfaceWiring::openCalibration() {
+    PeakTable& peaks = *state_.peaks;
+    if (dialogOpen_ || peaks.count < 1) return;
+    setOpen(true);
+    state_.peakDetector.reset();  // a peak that had begun starts again after the dialog
+    const BetCalibrationDefaults defaults = BetCalibrationDefaults::fromArray(state_.zevid.betCalibration);
+    CalibrationDialog::run(&window_, state_.database->reports(), peaks, defaults, prompts_,
+                           recognisedPeakPicture(peaks.records[0]));
+    setOpen(false);
+    changed();
+}
+
+void SurfaceWiring::openBetPoint() {
+    PeakTable& peaks = *state_.peaks;
+    if (dialogOpen_ || peaks.count < 1) return;
+    setOpen(true);
+    state_.peakDetector.reset();
+    ReportTable& reports = state_.database->reports();
+    const bool finish = BetPointDialog::run(&window_, reports, peaks, prompts_, recognisedPeakPicture(peaks.records[0]));
+    if (finish) {
+        BetCalibrationDefaults defaults = BetCalibrationDefaults::fromArray(state_.zevid.betCalibration);
+        if (BetReportDialog::run(&window_, reports, raw_, sampleIdentityOf(state_.settings.sample), defaults,
+                                 prompts_)) {
+            // The next calibration starts from this report's loop and pressures (kept in ZEvid.ini).
+            defaults.toArray(state_.zevid.betCalibration);
+        }
+    }
+    setOpen(false);
+    changed();
+}
+
+StoreResult SurfaceWiring::openComparisonStore(const PeakRecord& peak) {
+    const StoreResult result = ComparisonStoreDialog::run(&window_, *state_.database, peak,
+                                                          sampleIdentityOf(state_.settings.sample), prompts_,
+                                                          localToday());
+    changed();
+    return result;
+}
+
+}  // namespace vespian
