@@ -98,4 +98,17 @@ void AutoDesorption::killTimer(int32_t id, std::vector<DesorptionEffect>* out) {
     out->push_back({DesorptionEffectKind::KillTimer, id});
 }
 
+std::array<bool, kInjectorPositionCount> positionsAfterInjectorDialog(const AutoDesorption& sequence, bool adsorb,
+                                                                     bool desorb, uint8_t tickedMask) {
+    std::array<bool, kInjectorPositionCount> positions{};
+    for (int32_t p = 1; p <= kInjectorPositionCount; ++p) {
+        const bool ticked = ((tickedMask >> (p - 1)) & 1u) != 0;
+        bool waiting = sequence.positionAdsorbed(p);
+        if (ticked && adsorb) waiting = true;
+        if (ticked && desorb) waiting = false;
+        positions[static_cast<size_t>(p - 1)] = waiting;
+    }
+    return positions;
+}
+
 }  // namespace vespian

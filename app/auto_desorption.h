@@ -75,4 +75,11 @@ private:
     bool intervalTimer_ = false;
 };
 
+// The positions the sequence goes on with once the injector dialog has closed. The dialog's own
+// record still counts a position the sequence has already desorbed as adsorbed, so it cannot be
+// taken as it stands: an adsorb adds the ticked positions (bit 0 = position 1) to those still
+// waiting, a desorb takes them away, and a dialog left without a button changes nothing.
+std::array<bool, kInjectorPositionCount> positionsAfterInjectorDialog(const AutoDesorption& sequence, bool adsorb,
+                                                                     bool desorb, uint8_t tickedMask);
+
 }  // namespace vespian

@@ -162,6 +162,7 @@ ProgrammeStep ProgrammeEditor::pressStartStop(const StartMoment& now) {
         return step;
     }
     askingStop_ = true;
+    program_.stopAsked = 1;
     step.question = ControlNotice{kNoticeCaption, kStopQuestion, PromptIcon::Warning};
     return step;
 }
@@ -170,8 +171,11 @@ ProgrammeStep ProgrammeEditor::answerStop(bool ok) {
     ProgrammeStep step;
     if (!askingStop_) return step;
     askingStop_ = false;
+    // A forced stop while the question was shown has stopped the furnace already.
+    const bool forced = program_.stopAsked == 0;
+    program_.stopAsked = 0;
     if (!ok) {
-        program_.running = 1;
+        if (!forced) program_.running = 1;
         return step;
     }
     screen_.startCaption = kStartCaption;
@@ -247,7 +251,8 @@ void ProgrammeEditor::rebuildList() { screen_.list = programmeList(program_); }
 void ProgrammeEditor::showHeaderOnly() { screen_.list = {programmeListHeader()}; }
 
 std::optional<Command> forceProgrammeStop(FurnaceProgram& program, bool dialogOpen) {
-    if (program.running == 0) return std::nullopt;
+    if (program.running == 0 && program.stopAsked == 0) return std::nullopt;
+    program.stopAsked = 0;
     if (dialogOpen) std::fill(program.defined, program.defined + kMarksClearedByWatch, uint8_t{0});
     program.running = 0;
     program.run.known = false;

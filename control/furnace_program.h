@@ -79,6 +79,7 @@ struct FurnaceProgram {
     uint8_t definedThisOpening = 0;  // a segment was added since the dialog opened
     uint8_t startedSinceLaunch = 0;  // never cleared while the program runs
     uint8_t addedSinceLaunch = 0;    // "加入温控段" pressed at least once, successful or not
+    uint8_t stopAsked = 0;           // the stop question is shown: running is already cleared
     int32_t selected = 0;            // segment combo, 0 .. 9
     ProgrammeRunRecord run{};        // for the preview; not part of what the analyser knows
 
@@ -172,7 +173,8 @@ private:
 // The forced stop (main window timer 9998). Only a running programme is stopped: with the
 // dialog open its marks 0 .. 10 are cleared first (values kept), then running is cleared and
 // the returned frame (3E 00 00 00 00 00 00 31) is to be sent. Nothing happens, and nothing is
-// returned, when the programme is not running.
+// returned, when the programme is not running. A programme whose stop question is still open
+// counts as running: the furnace still heats, and a Cancel afterwards does not start it again.
 std::optional<Command> forceProgrammeStop(FurnaceProgram& program, bool dialogOpen);
 
 }  // namespace vespian

@@ -42,6 +42,10 @@ public:
     virtual void message(const std::string& caption, const std::string& text, PromptIcon icon) = 0;
     // A modal Yes/No question; true only for Yes.
     virtual bool askYesNo(const std::string& caption, const std::string& text, PromptIcon icon) = 0;
+    // A modal OK/Cancel question; true only for OK. Where no such box exists it is asked as Yes/No.
+    virtual bool askOkCancel(const std::string& caption, const std::string& text, PromptIcon icon) {
+        return askYesNo(caption, text, icon);
+    }
     // File dialogs; no value when cancelled.
     virtual std::optional<std::string> openFileName(const FileDialogRequest& request) = 0;
     virtual std::optional<std::string> saveFileName(const FileDialogRequest& request) = 0;

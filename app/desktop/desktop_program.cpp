@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "app/desktop/artwork.h"
+#include "app/desktop/control_wiring.h"
 #include "app/desktop/database_wiring.h"
 #include "app/desktop/evaluation_wiring.h"
 #include "app/desktop/list_wiring.h"
@@ -21,6 +22,7 @@
 #include "platform/desktop/qt_prompts.h"
 #include "platform/desktop/screen.h"
 #include "platform/desktop/translations.h"
+#include "sim/simulator_driver.h"
 
 namespace vespian {
 
@@ -79,6 +81,9 @@ bool DesktopProgram::start(const LinkOptions& options, bool showSplash) {
     window_ = std::make_unique<MainWindow>(*state_, prompts_, options.source == LinkOptions::Source::Simulator);
     reports_ = std::make_unique<ReportWiring>(*window_, *state_, prompts_);
     installEvaluationMenu(*window_, *state_, prompts_);
+    // Last, so that the simulator's menu comes after the program's own.
+    sim::SimulatedAnalyser* simulator = state_->sources.simulator ? &state_->sources.simulator->analyser() : nullptr;
+    control_ = std::make_unique<ControlWiring>(*window_, *state_, prompts_, simulator, options.speed);
     // The trace background is painted while the splash shows its progress.
     const int listWidth = state_->zevid.columns[0];
     window_->viewArea()->paintBackground(screen, listWidth, [&] {

@@ -12,6 +12,7 @@
 
 namespace vespian {
 
+class ControlWiring;
 class DatabaseWiring;
 class ListWiring;
 class MainWindow;
@@ -33,6 +34,7 @@ public:
 
     ProgramState& state() { return *state_; }
     MainWindow* window() const { return window_.get(); }
+    ControlWiring* control() const { return control_.get(); }
     ReportWiring* reports() const { return reports_.get(); }
     // The record database, the surface-area windows and the record lists of the window.
     DatabaseWiring* database() const { return database_.get(); }
@@ -43,6 +45,7 @@ private:
     std::unique_ptr<ProgramState> state_;
     Prompts& prompts_;
     std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<ControlWiring> control_;  // goes before the window it is wired into
     std::unique_ptr<ReportWiring> reports_;  // gone before the window it is wired into
     std::unique_ptr<DatabaseWiring> database_;
     std::unique_ptr<SurfaceWiring> surface_;

@@ -331,6 +331,8 @@ void MainWindow::applyDesorptionEffects(const std::vector<DesorptionEffect>& eff
         switch (effect.kind) {
         case DesorptionEffectKind::ZeroSignal: state_.chromatogram->zeroSignal(); break;
         case DesorptionEffectKind::SendCommand:
+            // A desorption starts a new peak: one the recogniser had open is dropped.
+            state_.peakDetector.reset();
             if (state_.link) state_.link->send(effect.command);
             break;
         case DesorptionEffectKind::StartTimer: restartTimer(effect.timerId, effect.periodMs); break;
@@ -481,6 +483,8 @@ void MainWindow::handlePeakDialog(int dialogTemplate, std::function<void()> open
 void MainWindow::setManualPickHandler(std::function<void(int32_t start, int32_t end)> handler) {
     manualPickHandler_ = std::move(handler);
 }
+
+void MainWindow::setForcedStop(std::function<void()> stop) { forcedStop_ = std::move(stop); }
 
 void MainWindow::handleReportFile(std::function<void()> open, std::function<void()> save) {
     reportOpen_ = std::move(open);
@@ -649,7 +653,14 @@ void MainWindow::alarmTick() {
     restartTimer(kTimerAlarmPoll, after.nextPollMs);
 }
 
-void MainWindow::programmeAbortTick() { performForcedStop(state_.programmeRunning, state_.link.get()); }
+void MainWindow::programmeAbortTick() {
+    stopTimer(kTimerProgramAbort);
+    if (forcedStop_) {
+        forcedStop_();
+        return;
+    }
+    performForcedStop(state_.programmeRunning, state_.link.get());
+}
 
 void MainWindow::linkStatusTick() { state_.linkStatus = state_.readings.lastReadStatus.load() == 0 ? 1 : 0; }
 

@@ -81,6 +81,13 @@ public:
     void handlePeakDialog(int dialogTemplate, std::function<void()> opener);
     // A completed manual pick: opens the "应用于..." dialog for the sorted stretch.
     void setManualPickHandler(std::function<void(int32_t start, int32_t end)> handler);
+    // The forced stop of the furnace programme (timer 9998), carried out by the instrument
+    // control so that the open programme dialog shows it too. Without one, the running flag
+    // alone is cleared and the stop frame sent.
+    void setForcedStop(std::function<void()> stop);
+
+    // What the automatic desorption decided: zeroing, desorption frames, its minute timers.
+    void applyDesorptionEffects(const std::vector<DesorptionEffect>& effects);
     // File → "打开" and "保存" outside the trace view: the test report's file.
     void handleReportFile(std::function<void()> open, std::function<void()> save);
 
@@ -115,7 +122,6 @@ private:
     void buildStatusBar(bool simulated);
     void installHandlers();
     void applyEffects(const std::vector<WindowEffect>& effects);
-    void applyDesorptionEffects(const std::vector<DesorptionEffect>& effects);
     void setStatus(int part, const QString& text);
     QString commandName(int commandId) const;
     void openSettings();
@@ -144,6 +150,7 @@ private:
     std::map<int, std::function<void()>> viewButtonHandlers_;
     std::map<int, std::function<void()>> peakDialogOpeners_;
     std::function<void(int32_t, int32_t)> manualPickHandler_;
+    std::function<void()> forcedStop_;
     std::function<void()> reportOpen_;
     std::function<void()> reportSave_;
     std::function<bool()> closeGuard_;

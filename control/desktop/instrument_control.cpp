@@ -48,8 +48,8 @@ void InstrumentControl::openProgramme() {
     dialog.exec();
 }
 
-void InstrumentControl::openFlows() {
-    FlowDialog dialog(context_);
+void InstrumentControl::openFlows(QWidget* owner) {
+    FlowDialog dialog(context_, owner);
     dialog.exec();
 }
 
@@ -88,6 +88,10 @@ bool InstrumentControl::forcedStop() {
     return true;
 }
 
-bool InstrumentControl::programmeRunning() const { return context_.control.programme.running != 0; }
+// A programme whose stop question is still open goes on heating until it is answered.
+bool InstrumentControl::programmeRunning() const {
+    const FurnaceProgram& programme = context_.control.programme;
+    return programme.running != 0 || programme.stopAsked != 0;
+}
 
 }  // namespace vespian

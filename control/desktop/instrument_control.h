@@ -33,7 +33,8 @@ public:
     bool openCommand(int commandId);
 
     void openProgramme();
-    void openFlows();
+    // From the menu the dialog is the main window's; from the panel it stands alone.
+    void openFlows(QWidget* owner = nullptr);
     // The panel is modal over its owner (the main window); the windows it opens stand alone.
     void openGasPath(QWidget* owner = nullptr);
     // The button used, when one was: the main window re-arms its automatic desorption from it.

@@ -150,7 +150,7 @@ void ProgrammeDialog::showScreen() {
 }
 
 bool ProgrammeDialog::ask(const ControlNotice& question) {
-    return context_.prompts.askYesNo(question.caption, question.text, question.icon);
+    return context_.prompts.askOkCancel(question.caption, question.text, question.icon);
 }
 
 void ProgrammeDialog::carryOut(const ProgrammeStep& step) {

@@ -61,6 +61,16 @@ bool QtPrompts::askYesNo(const std::string& caption, const std::string& text, Pr
     return box.clickedButton() == yes;
 }
 
+bool QtPrompts::askOkCancel(const std::string& caption, const std::string& text, PromptIcon icon) {
+    QMessageBox box(iconOf(icon), fromUtf8(caption), fromUtf8(text), QMessageBox::NoButton, owner_);
+    QPushButton* ok = box.addButton("确定", QMessageBox::AcceptRole);
+    QPushButton* cancel = box.addButton("取消", QMessageBox::RejectRole);
+    box.setDefaultButton(ok);
+    box.setEscapeButton(cancel);
+    box.exec();
+    return box.clickedButton() == ok;
+}
+
 std::optional<std::string> QtPrompts::openFileName(const FileDialogRequest& request) {
     QDir().mkpath(fromUtf8(request.initialDirectory));
     return chosen(QFileDialog::getOpenFileName(owner_, fromUtf8(request.title), startPath(request), filterOf(request)));

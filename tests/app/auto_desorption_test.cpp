@@ -188,5 +188,30 @@ TEST(AutoDesorption, StopKillsBothTimersAndResetsTheCount) {
     EXPECT_EQ(w.sequence.minuteCounter(), 0);
 }
 
+// What the sequence goes on with after the injector dialog: positions it already desorbed must not
+// come back (they would be desorbed twice), nor may untouched ones be lost.
+TEST(AutoDesorption, PositionsAfterTheInjectorDialogKeepWhatTheSequenceAlreadyServed) {
+    const PeakSettings s = settings();
+    Window w;
+    w.apply(w.sequence.injectorDialogClosed(true, kAllFour, s));
+    for (int m = 0; m < 18; ++m) w.minutePasses(s);  // position 1 desorbed at minute 18
+    ASSERT_FALSE(w.sequence.positionAdsorbed(1));
+
+    // Desorbing position 3 by hand leaves 2 and 4; position 1 stays served.
+    using Positions = std::array<bool, 4>;
+    EXPECT_EQ(positionsAfterInjectorDialog(w.sequence, false, true, 0b0100), (Positions{false, true, false, true}));
+    // Adsorbing position 1 again adds it to those waiting.
+    EXPECT_EQ(positionsAfterInjectorDialog(w.sequence, true, false, 0b0001), (Positions{true, true, true, true}));
+    // Closed without a button: nothing changes, whatever was ticked.
+    EXPECT_EQ(positionsAfterInjectorDialog(w.sequence, false, false, 0b1111), (Positions{false, true, true, true}));
+    // No box ticked: the button changes nothing either.
+    EXPECT_EQ(positionsAfterInjectorDialog(w.sequence, true, false, 0), (Positions{false, true, true, true}));
+
+    // Carried on: the hand-desorbed position 3 is skipped, nothing is sent twice.
+    w.apply(w.sequence.injectorDialogClosed(false, positionsAfterInjectorDialog(w.sequence, false, true, 0b0100), s));
+    for (int m = 0; m < 15; ++m) w.minutePasses(s);
+    EXPECT_EQ(w.sent, (Sent{{18, 0xC4}, {23, 0xC8}, {28, 0xE0}}));
+}
+
 }  // namespace
 }  // namespace vespian

@@ -297,6 +297,48 @@ TEST(ForcedStop, StopsOnlyARunningProgrammeAndResetsAnOpenDialog) {
     EXPECT_TRUE(program.defined[0]);
 }
 
+// A sensor alarm acknowledged while the stop question is still shown: the furnace must stop, and
+// answering Cancel afterwards must not count it as running again.
+TEST(ForcedStop, StopsAProgrammeWhoseStopQuestionIsOpen) {
+    for (bool answer : {false, true}) {
+        FurnaceProgram program{};
+        ProgrammeEditor editor(program);
+        editor.open();
+        editor.editField(0, "500");
+        editor.editField(1, "10");
+        editor.editField(2, "30");
+        editor.addSegment();
+        editor.pressStartStop({});
+        const ProgrammeStep ask = editor.pressStartStop({});
+        ASSERT_TRUE(ask.question.has_value());
+        ASSERT_FALSE(program.running) << "cleared while asking";
+
+        const std::optional<Command> frame = forceProgrammeStop(program, true);
+        ASSERT_TRUE(frame.has_value()) << answer;
+        EXPECT_EQ(bytesOf(*frame), (std::vector<uint8_t>{0x3E, 0, 0, 0, 0, 0, 0, 0x31}));
+        editor.showForcedStop();
+
+        editor.answerStop(answer);
+        EXPECT_FALSE(program.running) << answer;
+        EXPECT_EQ(editor.screen().startCaption, "开始程序升温") << answer;
+        EXPECT_FALSE(forceProgrammeStop(program, true).has_value()) << "nothing left to stop";
+    }
+    // Without a forced stop in between, Cancel still keeps the programme running.
+    FurnaceProgram program{};
+    ProgrammeEditor editor(program);
+    editor.open();
+    editor.editField(0, "500");
+    editor.editField(1, "10");
+    editor.editField(2, "30");
+    editor.addSegment();
+    editor.pressStartStop({});
+    editor.pressStartStop({});
+    editor.answerStop(false);
+    EXPECT_TRUE(program.running);
+    EXPECT_EQ(program.stopAsked, 0);
+    EXPECT_TRUE(forceProgrammeStop(program, true).has_value());
+}
+
 TEST(ProgrammeFields, ReadingAndPlacement) {
     EXPECT_EQ(programmeFieldValue("99.9"), 99);
     EXPECT_EQ(programmeFieldValue("-3.7"), -3);

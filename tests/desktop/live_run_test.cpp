@@ -232,21 +232,23 @@ TEST_F(LiveRunTest, ManualPicksGoToTheirHandler) {
 // A command handler of a subsystem replaces the notice; what nobody handles yet says so.
 TEST_F(LiveRunTest, SubsystemsPlugTheirHandlersIn) {
     start(0.0001);
+    // A window that no subsystem has been wired into yet: the program's own has them all.
+    MainWindow bare(state(), prompts, true);
     prompts.clear();
-    window()->dispatch(kCmdFlowSetting);
+    bare.dispatch(kCmdFlowSetting);
     ASSERT_EQ(prompts.texts().size(), 1u);
     EXPECT_NE(prompts.texts()[0].find("功能尚未提供"), std::string::npos);
     int flows = 0;
-    window()->handleCommand(kCmdFlowSetting, [&](const CommandEntry& e) { flows += e.id == kCmdFlowSetting; });
-    window()->dispatch(kCmdFlowSetting);
+    bare.handleCommand(kCmdFlowSetting, [&](const CommandEntry& e) { flows += e.id == kCmdFlowSetting; });
+    bare.dispatch(kCmdFlowSetting);
     EXPECT_EQ(flows, 1);
     int prints = 0;
-    window()->handleRoute(CommandRoute::Print, [&](const CommandEntry&) { ++prints; });
-    window()->dispatch(kCmdPrint);
+    bare.handleRoute(CommandRoute::Print, [&](const CommandEntry&) { ++prints; });
+    bare.dispatch(kCmdPrint);
     EXPECT_EQ(prints, 1);
     int pore = 0;
-    window()->handleViewButton(kViewButtonPoreReport, [&] { ++pore; });
-    window()->viewButtonPressed(kViewButtonPoreReport);
+    bare.handleViewButton(kViewButtonPoreReport, [&] { ++pore; });
+    bare.viewButtonPressed(kViewButtonPoreReport);
     EXPECT_EQ(pore, 1);
     EXPECT_EQ(prompts.texts().size(), 1u);
 }

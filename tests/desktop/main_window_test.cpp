@@ -218,14 +218,24 @@ TEST_F(MainWindowTest, MeasurementCommandsDriveTheInstrumentAndTheToolbar) {
     EXPECT_FALSE(window()->menuAction(kCmdCalibration)->isEnabled());
 
     prompts.clear();
+    // Start ends by opening the injector dialog; it is closed at once here.
+    QString injectorTitle;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget()); dialog && dialog->isVisible()) {
+            injectorTitle = dialog->windowTitle();
+            dialog->reject();
+        }
+    });
+    closer.start(5);
     window()->dispatch(kCmdStartMeasurement);
+    closer.stop();
     EXPECT_EQ(state().measurement.measureMode(), MeasureMode::Measuring);
     EXPECT_FALSE(window()->toolbarAction(kCmdStartMeasurement)->isVisible());
     EXPECT_TRUE(window()->toolbarAction(kCmdStopMeasurement)->isVisible());
     EXPECT_TRUE(window()->menuAction(kCmdInjector)->isEnabled());
-    // The injector dialog that start opens comes with the injector control.
-    ASSERT_EQ(prompts.records().size(), 1u);
-    EXPECT_NE(prompts.records()[0].text.find("功能尚未提供"), std::string::npos);
+    EXPECT_EQ(injectorTitle.toStdString(), "进样器控制");
+    EXPECT_TRUE(prompts.records().empty());
     window()->dispatch(kCmdStopMeasurement);
     EXPECT_EQ(state().measurement.measureMode(), MeasureMode::Idle);
     EXPECT_FALSE(window()->menuAction(kCmdInjector)->isEnabled());

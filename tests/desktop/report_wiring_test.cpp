@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QDialog>
 #include <QTimer>
 
 #include <cmath>
@@ -111,10 +112,16 @@ protected:
         peak.minWidth = 2;  // the second, narrower peak of a test is kept too
         state().settings.peak = peak;
         window()->dispatch(method);
-        window()->dispatch(kCmdStartMeasurement);
+        startMeasurement();
         ASSERT_EQ(state().measurement.measureMode(), MeasureMode::Measuring);
         prompts.clear();  // what starting a measurement opens is not this test's
         for (int i = 0; i < 150; ++i) tickPoint(0.0f);
+    }
+
+    // Start ends by opening the injector dialog, left here without a button.
+    void startMeasurement() {
+        onNextModal([](QWidget& injector) { qobject_cast<QDialog*>(&injector)->reject(); });
+        window()->dispatch(kCmdStartMeasurement);
     }
 
     // A peak of 5 mV over about 900 points, ticked in point by point, then flat baseline.
@@ -283,7 +290,7 @@ TEST_F(ReportWiringTest, NoPeakIsHandedOverWhileIdleOrWithTheManualPeakTool) {
     EXPECT_EQ(reports->quantWindow(), nullptr);
 
     window()->dispatch(kCmdComparisonMethod);
-    window()->dispatch(kCmdStartMeasurement);
+    startMeasurement();
     window()->dispatch(kCmdManualPeak);
     ASSERT_TRUE(state().tools.manualPeak);
     tickPeak();

@@ -17,6 +17,12 @@ bool ScriptedPrompts::askYesNo(const std::string& caption, const std::string& te
     return yes;
 }
 
+bool ScriptedPrompts::askOkCancel(const std::string& caption, const std::string& text, PromptIcon icon) {
+    const bool ok = askYesNo(caption, text, icon);
+    records_.back().okCancel = true;
+    return ok;
+}
+
 std::optional<std::string> ScriptedPrompts::nextFile(PromptRecord::Kind kind, const FileDialogRequest& request) {
     records_.push_back(
         {kind, request.title, request.filterName, PromptIcon::None, request.initialDirectory, request.initialName});

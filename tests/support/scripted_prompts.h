@@ -20,6 +20,7 @@ struct PromptRecord {
     PromptIcon icon = PromptIcon::None;
     std::string initialDirectory;  // file dialogs only
     std::string initialName{};     // file dialogs only
+    bool okCancel = false;         // a question with OK/Cancel rather than Yes/No
 };
 
 class ScriptedPrompts final : public Prompts {
@@ -31,6 +32,8 @@ public:
 
     void message(const std::string& caption, const std::string& text, PromptIcon icon) override;
     bool askYesNo(const std::string& caption, const std::string& text, PromptIcon icon) override;
+    // Answered from the same script: Yes is OK.
+    bool askOkCancel(const std::string& caption, const std::string& text, PromptIcon icon) override;
     std::optional<std::string> openFileName(const FileDialogRequest& request) override;
     std::optional<std::string> saveFileName(const FileDialogRequest& request) override;
     // Answered from the Yes/No script: Yes prints (with `printCopies` copies).

@@ -1,0 +1,106 @@
+#include "app/desktop/control_wiring.h"
+
+#include <QApplication>
+#include <QWidget>
+
+#include "app/alarm_poll.h"
+#include "app/auto_desorption.h"
+#include "app/command_ids.h"
+#include "app/desktop/main_window.h"
+#include "app/program_state.h"
+#include "control/desktop/instrument_control.h"
+#include "control/desktop/simulator_menu.h"
+
+namespace vespian {
+
+namespace {
+
+// The commands whose windows stand alone, without an owner: each its own kind but the two that
+// open the same programme dialog.
+constexpr int kWindowCommands[] = {kCmdTemperatureProgram, kCmdTemperatureProgramAlt, kCmdGuideTpd,
+                                   kCmdGuideTpo,           kCmdGuideTpr,              kCmdGuideTitration,
+                                   kCmdRearPanelView,      kCmdRightPanelView,        kCmdWizardTpd,
+                                   kCmdWizardTpo,          kCmdWizardTpr,             kCmdWizardTitration};
+
+int kindOf(int commandId) {
+    return commandId == kCmdTemperatureProgramAlt ? kCmdTemperatureProgram : commandId;
+}
+
+}  // namespace
+
+ControlWiring::ControlWiring(MainWindow& window, ProgramState& state, Prompts& prompts,
+                             sim::SimulatedAnalyser* simulator, double speed)
+    : window_(window), state_(state),
+      context_{control_, state.flows, state.readings, *state.chromatogram, prompts, {}, {}, {}, {}} {
+    // Every frame goes out on the link (a write with no device open fails silently, as the
+    // analyser's other commands do); the programme's frames change its running flag.
+    context_.send = [this](const Command& command) {
+        if (state_.link) state_.link->send(command);
+        syncRunning();
+    };
+    context_.linkUp = [this] { return state_.linkStatus != 0; };
+    context_.wallSeconds = localWallSeconds;
+    context_.secondOfDay = localSecondOfDay;
+    instrument_ = std::make_unique<InstrumentControl>(context_);
+
+    for (int id : kWindowCommands) {
+        window_.handleCommand(id, [this](const CommandEntry& entry) {
+            once(kindOf(entry.id), [this, id = entry.id] { instrument_->openCommand(id); });
+        });
+    }
+    // The flow dialog and the panel are modal over the main window.
+    window_.handleCommand(kCmdFlowSetting, [this](const CommandEntry&) {
+        once(kCmdFlowSetting, [this] { instrument_->openFlows(&window_); });
+    });
+    window_.handleCommand(kCmdGasPath, [this](const CommandEntry&) {
+        once(kCmdGasPath, [this] { instrument_->openGasPath(&window_); });
+    });
+    window_.handleCommand(kCmdInjector, [this](const CommandEntry&) { openInjector(); });
+    window_.setForcedStop([this] { forcedStop(); });
+
+    if (simulator != nullptr) simulatorMenu_ = addSimulatorMenu(window_.menuBar(), *simulator, speed);
+}
+
+ControlWiring::~ControlWiring() = default;
+
+template <typename Open>
+void ControlWiring::once(int kind, Open open) {
+    if (open_.count(kind) != 0) {
+        if (QWidget* shown = QApplication::activeModalWidget()) {
+            shown->raise();
+            shown->activateWindow();
+        }
+        return;
+    }
+    open_.insert(kind);
+    open();
+    open_.erase(kind);
+    syncRunning();
+}
+
+void ControlWiring::openInjector() {
+    std::optional<InjectorPress> press;
+    once(kCmdInjector, [&] { press = instrument_->openInjector(&window_); });
+    if (open_.count(kCmdInjector) != 0) return;  // the request that found it open
+    const bool adsorb = press && press->adsorb;
+    const bool desorb = press && press->desorb;
+    // A desorption ends the peak being recognised: the sample's peak starts afresh.
+    if (desorb) state_.peakDetector.reset();
+    const std::array<bool, kInjectorPositionCount> positions =
+        positionsAfterInjectorDialog(state_.autoDesorption, adsorb, desorb, press ? control_.injectors.mask : 0);
+    window_.applyDesorptionEffects(
+        state_.autoDesorption.injectorDialogClosed(adsorb, positions, state_.settings.peak));
+}
+
+void ControlWiring::forcedStop() {
+    // The programme dialog keeps the flag; a copy that says running without it (nothing the
+    // dialog started) is still stopped, so the furnace never heats on unnoticed.
+    if (!instrument_->forcedStop() && state_.programmeRunning) {
+        performForcedStop(state_.programmeRunning, state_.link.get());
+    }
+    syncRunning();
+}
+
+void ControlWiring::syncRunning() { state_.programmeRunning = instrument_ && instrument_->programmeRunning(); }
+
+}  // namespace vespian
