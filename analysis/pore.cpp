@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "analysis/bet.h"
 #include "platform/decimal_text.h"
 #include "platform/gbk_text.h"
 #include "platform/printf_text.h"
@@ -28,6 +29,33 @@ bool betWorkInProgress(const SurfaceReportRecord& r) {
 }
 
 }  // namespace
+
+bool appendPorePoint(PoreTable& table, const SurfaceReportRecord& record, int32_t point, const PeakRecord& peak,
+                     float weightMg) {
+    const int32_t i = std::max(table.count, 0);
+    if (i >= kPorePointCapacity || point < 0 || point >= kBetMaxPoints) return false;
+    table.relativePressure[i] = betRelativePressure(record, point);
+    table.poreSize[i] = static_cast<float>(ztmath::_r(table.relativePressure[i]));
+    table.thickness[i] = 0.0f;
+    table.distribution[i] = 0.0f;
+    table.saturatedPressure[i] = record.p0_kpa;
+    table.atmosphericPressure[i] = record.ads_pressure_kpa;
+    table.n2Flow[i] = record.n2_flow[point];
+    table.mixedFlow[i] = record.n2_flow[point] + record.he_flow[point];
+    table.weight[i] = weightMg;
+    table.adsorbed[i] = record.volume[point];
+    table.peakArea[i] = peak.area;
+    int32_t* trace = table.trace[i];
+    const float stored = std::isfinite(peak.storedPointCount) ? peak.storedPointCount : 0.0f;
+    const int32_t n = std::clamp(static_cast<int32_t>(stored), 0, std::min(kPoreTraceSize - 1, kPeakRecordPoints));
+    trace[0] = n;
+    for (int32_t k = 0; k < n; ++k) {
+        const double v = double(peak.points[k]) - double(peak.points[0]);
+        trace[k + 1] = std::isfinite(v) ? static_cast<int32_t>(std::lround(std::clamp(v, -1.0e6, 1.0e6))) : 0;
+    }
+    table.count = i + 1;
+    return true;
+}
 
 void clearPorePoints(PoreTable& table) {
     table.count = 0;
