@@ -14,6 +14,7 @@ namespace vespian {
 namespace {
 
 constexpr size_t kPoreReportNameBytes = 14;
+constexpr double kPorePictureHeight = 400.0;  // 64 of the 75 pixels above the thumbnail's baseline
 
 template <typename T>
 void shiftDown(T* values, int32_t from, int32_t count) {
@@ -49,9 +50,17 @@ bool appendPorePoint(PoreTable& table, const SurfaceReportRecord& record, int32_
     const float stored = std::isfinite(peak.storedPointCount) ? peak.storedPointCount : 0.0f;
     const int32_t n = std::clamp(static_cast<int32_t>(stored), 0, std::min(kPoreTraceSize - 1, kPeakRecordPoints));
     trace[0] = n;
+    // The picture keeps the peak's shape at a height the thumbnail shows whole, whatever the
+    // detector's range: its largest excursion from the start is kPorePictureHeight.
+    double largest = 0.0;
     for (int32_t k = 0; k < n; ++k) {
         const double v = double(peak.points[k]) - double(peak.points[0]);
-        trace[k + 1] = std::isfinite(v) ? static_cast<int32_t>(std::lround(std::clamp(v, -1.0e6, 1.0e6))) : 0;
+        if (std::isfinite(v)) largest = std::max(largest, std::fabs(v));
+    }
+    const double scale = largest > 0.0 ? kPorePictureHeight / largest : 0.0;
+    for (int32_t k = 0; k < n; ++k) {
+        const double v = (double(peak.points[k]) - double(peak.points[0])) * scale;
+        trace[k + 1] = std::isfinite(v) ? static_cast<int32_t>(std::lround(v)) : 0;
     }
     table.count = i + 1;
     return true;

@@ -41,7 +41,8 @@ struct PoreTable {
 
 // A measured BET point kept as a pore point as well: its pressures, flows and adsorbed volume
 // from point `point` of the record under construction, the sample's weight, and the peak's
-// area and picture (its points from the peak's start, relative to the first). The pore size is
+// area and picture (its points from the peak's start, relative to the first, scaled so the
+// largest is 400: the thumbnail shows it 64 pixels high). The pore size is
 // the Kelvin radius of its relative pressure. False (nothing kept) when the table is full or
 // the point does not exist.
 bool appendPorePoint(PoreTable& table, const SurfaceReportRecord& record, int32_t point, const PeakRecord& peak,

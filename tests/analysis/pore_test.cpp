@@ -264,12 +264,12 @@ TEST_F(PorePointAppendTest, KeepsThePointsPressuresFlowsVolumeAndPeak) {
     EXPECT_FLOAT_EQ(table.adsorbed[1], 0.75f);
     EXPECT_FLOAT_EQ(table.weight[1], 120.5f);
     EXPECT_EQ(table.peakArea[1], 4321);
-    // The picture: the stored count, then each point above the first, rounded.
+    // The picture: the stored count, then each point above the first, the highest at 400.
     EXPECT_EQ(table.trace[1][0], 4);
     EXPECT_EQ(table.trace[1][1], 0);
-    EXPECT_EQ(table.trace[1][2], 10);
-    EXPECT_EQ(table.trace[1][3], 50);
-    EXPECT_EQ(table.trace[1][4], 6);
+    EXPECT_EQ(table.trace[1][2], 83);   // 10.4 of 50
+    EXPECT_EQ(table.trace[1][3], 400);
+    EXPECT_EQ(table.trace[1][4], 45);   // 5.6 of 50
     // The same relative pressure the BET evaluation will compute for this point.
     EXPECT_FLOAT_EQ(table.relativePressure[1], betRelativePressure(record, 2));
     // The kept point is one the point dialog shows.
@@ -288,6 +288,25 @@ TEST_F(PorePointAppendTest, AFullTableOrAMissingPointKeepsNothing) {
     EXPECT_FALSE(appendPorePoint(table, record, -1, *peak, 1.0f));
     EXPECT_FALSE(appendPorePoint(table, record, kBetMaxPoints, *peak, 1.0f));
     EXPECT_EQ(table.count, 0);
+}
+
+TEST_F(PorePointAppendTest, TheHighestExcursionFillsThePictureWhicheverWay) {
+    // A small peak below its start (inverted polarity) and a flat one.
+    const float mv[] = {1.0f, 0.9f, 0.5f, 0.8f};
+    std::copy(std::begin(mv), std::end(mv), peak->points);
+    ASSERT_TRUE(appendPorePoint(table, record, 2, *peak, 1.0f));
+    EXPECT_EQ(table.trace[0][2], -80);
+    EXPECT_EQ(table.trace[0][3], -400);
+    EXPECT_EQ(table.trace[0][4], -160);
+    std::fill_n(peak->points, 4, 3.0f);
+    ASSERT_TRUE(appendPorePoint(table, record, 2, *peak, 1.0f));
+    for (int k = 1; k <= 4; ++k) EXPECT_EQ(table.trace[1][k], 0) << k;
+    // A value that is no number draws at the baseline and does not spoil the others.
+    peak->points[1] = std::numeric_limits<float>::quiet_NaN();
+    peak->points[2] = 5.0f;
+    ASSERT_TRUE(appendPorePoint(table, record, 2, *peak, 1.0f));
+    EXPECT_EQ(table.trace[2][2], 0);
+    EXPECT_EQ(table.trace[2][3], 400);
 }
 
 TEST_F(PorePointAppendTest, AnUnsoundPeakCountNeverOverrunsThePicture) {

@@ -127,7 +127,7 @@ TEST_F(PoreViewTest, AMeasuredBetPointBecomesAPorePointACancelledOneDoesNot) {
     EXPECT_FLOAT_EQ(pores().mixedFlow[0], 40.0f);
     EXPECT_FLOAT_EQ(pores().weight[0], 88.0f);
     EXPECT_EQ(pores().trace[0][0], 400);
-    EXPECT_EQ(pores().trace[0][100], 297);  // the 100th point, 3·99 above the first
+    EXPECT_EQ(pores().trace[0][100], 396);  // the 100th point, 297 of the highest 300, of 400
 
     // Cancelled: the BET record takes no point, neither does the pore table.
     readyBetPoint(1, 3100);
