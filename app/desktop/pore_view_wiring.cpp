@@ -1,8 +1,10 @@
 #include "app/desktop/pore_view_wiring.h"
 
 #include <QPainter>
+#include <QShortcut>
 #include <QWheelEvent>
 #include <algorithm>
+#include <functional>
 
 #include "analysis/desktop/pore_dialogs.h"
 #include "analysis/desktop/pore_grid_renderer.h"
@@ -27,6 +29,62 @@ PoreViewWiring::PoreViewWiring(MainWindow& window, ProgramState& state, Database
     view->setViewPainter(ViewMode::Report, [this](QPainter& p, const QRect& inside) { draw(p, inside); });
     view->setViewClick(ViewMode::Report, [this](QPoint point, const QRect& inside) { return click(point, inside); });
     view->installEventFilter(this);
+    installShortcuts();
+}
+
+// The keys belong to the grid while the report view shows; elsewhere they stay the window's.
+void PoreViewWiring::installShortcuts() {
+    struct Key {
+        QKeySequence keys;
+        const char* name;
+        std::function<void()> act;
+    };
+    const Key keys[] = {
+        {QKeySequence(Qt::Key_Left), "porePreviousShortcut", [this] { moveCurrent(-1); }},
+        {QKeySequence(Qt::Key_Right), "poreNextShortcut", [this] { moveCurrent(1); }},
+        {QKeySequence(Qt::Key_Up), "poreRowUpShortcut", [this] { moveCurrent(-columns()); }},
+        {QKeySequence(Qt::Key_Down), "poreRowDownShortcut", [this] { moveCurrent(columns()); }},
+        {QKeySequence(Qt::Key_Return), "poreOpenShortcut", [this] { openCurrent(); }},
+        {QKeySequence(Qt::Key_Enter), "poreOpenKeypadShortcut", [this] { openCurrent(); }},
+        {QKeySequence(Qt::Key_PageUp), "porePageUpShortcut", [this] { scrollRows(-1); }},
+        {QKeySequence(Qt::Key_PageDown), "porePageDownShortcut", [this] { scrollRows(1); }},
+    };
+    for (const Key& key : keys) {
+        auto* shortcut = new QShortcut(key.keys, &window_);
+        shortcut->setObjectName(key.name);
+        shortcut->setEnabled(state_.measurement.viewMode() == ViewMode::Report);
+        connect(shortcut, &QShortcut::activated, this, [this, act = key.act] {
+            if (state_.measurement.viewMode() == ViewMode::Report) act();
+        });
+        shortcuts_.push_back(shortcut);
+    }
+}
+
+int PoreViewWiring::columns() const {
+    return std::max(1, gridRect(window_.viewArea()->viewInside()).width() / kPoreThumbnailPitch);
+}
+
+void PoreViewWiring::moveCurrent(int step) {
+    PoreTable& pores = database_.pores();
+    const int count = std::clamp(pores.count, 0, kPorePointCapacity);
+    if (count < 1) return;
+    pores.current = std::clamp(std::clamp(pores.current, 0, count - 1) + step, 0, count - 1);
+    const QRect grid = gridRect(window_.viewArea()->viewInside());
+    const int rowsShown = std::max(1, grid.height() / kPoreThumbnailPitch);
+    const int row = pores.current / columns();
+    if (row < firstRow_) firstRow_ = row;
+    if (row >= firstRow_ + rowsShown) firstRow_ = row - rowsShown + 1;
+    window_.viewArea()->redraw();
+}
+
+void PoreViewWiring::openCurrent() {
+    PoreTable& pores = database_.pores();
+    const int count = std::clamp(pores.count, 0, kPorePointCapacity);
+    if (count < 1) return;
+    pores.current = std::clamp(pores.current, 0, count - 1);
+    PorePointDialog dialog(&window_, pores, pores.current, window_.viewArea()->background());
+    dialog.exec();
+    window_.viewArea()->redraw();
 }
 
 PoreViewWiring::~PoreViewWiring() {
@@ -35,6 +93,7 @@ PoreViewWiring::~PoreViewWiring() {
         view->setViewPainter(ViewMode::Report, {});
         view->setViewClick(ViewMode::Report, {});
     }
+    for (QShortcut* shortcut : shortcuts_) delete shortcut;
 }
 
 QRect PoreViewWiring::gridRect(const QRect& inside) const {
@@ -64,21 +123,22 @@ bool PoreViewWiring::click(QPoint point, const QRect& inside) {
     if (index < 0 || x >= kPoreThumbnailSize || y >= kPoreThumbnailSize) return false;
     pores.current = index;
     window_.viewArea()->redraw();
-    PorePointDialog dialog(&window_, pores, index, window_.viewArea()->background());
-    dialog.exec();
+    openCurrent();
     return true;
 }
 
 void PoreViewWiring::scrollRows(int rows) {
-    const QRect grid = gridRect(window_.viewArea()->viewInside());
-    const int columns = std::max(1, grid.width() / kPoreThumbnailPitch);
     const int count = std::clamp(database_.pores().count, 0, kPorePointCapacity);
-    const int lastRow = std::max(0, (count + columns - 1) / columns - 1);
+    const int lastRow = std::max(0, (count + columns() - 1) / columns() - 1);
     firstRow_ = std::clamp(firstRow_ + rows, 0, lastRow);
     window_.viewArea()->redraw();
 }
 
 bool PoreViewWiring::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Paint && watched == window_.viewArea()) {
+        const bool report = state_.measurement.viewMode() == ViewMode::Report;
+        for (QShortcut* shortcut : shortcuts_) shortcut->setEnabled(report);
+    }
     if (event->type() == QEvent::Wheel && watched == window_.viewArea() &&
         state_.measurement.viewMode() == ViewMode::Report) {
         const QPoint delta = static_cast<QWheelEvent*>(event)->angleDelta();

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QWheelEvent>
 #include <cstring>
 #include <memory>
@@ -98,6 +99,11 @@ protected:
             ASSERT_TRUE(appendPorePoint(pores(), record, 0, *peak, 100.0f));
         }
         view().redraw();
+    }
+    void key(const char* name) {
+        auto* shortcut = window()->findChild<QShortcut*>(name);
+        ASSERT_NE(shortcut, nullptr) << name;
+        if (shortcut->isEnabled()) emit shortcut->activated();
     }
     void wheel(int delta) {
         const QPoint at = grid().center();
@@ -243,6 +249,61 @@ TEST_F(PoreViewTest, TheWheelScrollsWholeRowsWithinThePoints) {
     state().measurement.selectView(ViewMode::BetList);
     wheel(-120);
     EXPECT_EQ(poreView().firstRow(), 0);
+}
+
+TEST_F(PoreViewTest, TheKeysMoveTheCurrentPointAndOpenItInTheReportViewOnly) {
+    begin();
+    // Without points the keys do nothing (and open nothing).
+    ModalCloser closer;
+    key("poreNextShortcut");
+    key("poreOpenShortcut");
+    QApplication::processEvents();
+    EXPECT_TRUE(closer.titles().isEmpty());
+    EXPECT_EQ(pores().current, 0);
+
+    addPoints(kPorePointCapacity);
+    QApplication::processEvents();
+    key("poreNextShortcut");
+    key("poreNextShortcut");
+    EXPECT_EQ(pores().current, 2);
+    key("porePreviousShortcut");
+    EXPECT_EQ(pores().current, 1);
+    key("poreRowDownShortcut");
+    EXPECT_EQ(pores().current, 1 + columns());
+    key("poreRowUpShortcut");
+    key("poreRowUpShortcut");
+    EXPECT_EQ(pores().current, 0);  // not before the first
+    key("porePreviousShortcut");
+    EXPECT_EQ(pores().current, 0);
+
+    // Down to the last point: the grid scrolls so it stays in sight, and stops there.
+    for (int i = 0; i < kPorePointCapacity; ++i) key("poreRowDownShortcut");
+    for (int i = 0; i < 3; ++i) key("poreNextShortcut");
+    EXPECT_EQ(pores().current, kPorePointCapacity - 1);
+    EXPECT_GT(poreView().firstRow(), 0);
+    const QRect last = thumbnailRect(kPorePointCapacity - 1);
+    EXPECT_TRUE(grid().contains(last.topLeft()));
+    EXPECT_EQ(stripColour(kPorePointCapacity - 1), kCurrentStrip);
+    const int bottom = poreView().firstRow();
+    key("porePageUpShortcut");
+    key("porePageUpShortcut");
+    EXPECT_EQ(poreView().firstRow(), bottom - 2);
+    key("porePageDownShortcut");
+    EXPECT_EQ(poreView().firstRow(), bottom - 1);
+
+    // Enter opens the current point.
+    closer.clear();
+    key("poreOpenShortcut");
+    QApplication::processEvents();
+    EXPECT_EQ(closer.titles(), QStringList{QString::fromUtf8("孔径数据属性")});
+
+    // In the trace view the keys are not the grid's.
+    state().measurement.selectView(ViewMode::Trace);
+    view().redraw();
+    QApplication::processEvents();
+    EXPECT_FALSE(window()->findChild<QShortcut*>("poreNextShortcut")->isEnabled());
+    key("porePreviousShortcut");
+    EXPECT_EQ(pores().current, kPorePointCapacity - 1);
 }
 
 }  // namespace
