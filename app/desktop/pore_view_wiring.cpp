@@ -107,6 +107,8 @@ QRect PoreViewWiring::gridRect(const QRect& inside) const {
 void PoreViewWiring::draw(QPainter& painter, const QRect& inside) {
     const QRect grid = gridRect(inside);
     if (grid.height() <= 0 || grid.width() <= 0) return;
+    // Points deleted or a new database: the rows shown stay within the points left.
+    scrollWithin();
     PoreGridRenderer::draw(painter, grid, database_.pores(), firstRow_ * kPoreThumbnailPitch,
                            window_.viewArea()->background());
 }
@@ -127,10 +129,15 @@ bool PoreViewWiring::click(QPoint point, const QRect& inside) {
     return true;
 }
 
-void PoreViewWiring::scrollRows(int rows) {
+void PoreViewWiring::scrollWithin() {
     const int count = std::clamp(database_.pores().count, 0, kPorePointCapacity);
     const int lastRow = std::max(0, (count + columns() - 1) / columns() - 1);
-    firstRow_ = std::clamp(firstRow_ + rows, 0, lastRow);
+    firstRow_ = std::clamp(firstRow_, 0, lastRow);
+}
+
+void PoreViewWiring::scrollRows(int rows) {
+    firstRow_ += rows;
+    scrollWithin();
     window_.viewArea()->redraw();
 }
 

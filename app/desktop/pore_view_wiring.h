@@ -44,6 +44,7 @@ private:
     bool click(QPoint point, const QRect& inside);
     void installShortcuts();
     int columns() const;
+    void scrollWithin();
 
     std::vector<QShortcut*> shortcuts_;
 

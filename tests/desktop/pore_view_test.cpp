@@ -14,6 +14,7 @@
 
 #include "analysis/bet.h"
 #include "analysis/pore.h"
+#include "app/command_ids.h"
 #include "app/desktop/database_wiring.h"
 #include "app/desktop/pore_view_wiring.h"
 #include "app/desktop/report_wiring.h"
@@ -245,6 +246,18 @@ TEST_F(PoreViewTest, TheWheelScrollsWholeRowsWithinThePoints) {
     EXPECT_EQ(poreView().firstRow(), rows - 1);
     for (int i = 0; i < 3 * rows; ++i) wheel(120);
     EXPECT_EQ(poreView().firstRow(), 0);
+    // Scrolled to the end, then the points go ("清空孔径记录"): the grid starts again at the top.
+    for (int i = 0; i < 3 * rows; ++i) wheel(-120);
+    ASSERT_EQ(poreView().firstRow(), rows - 1);
+    prompts.answerYes();
+    window()->dispatch(kCmdClearPoreRecords);
+    ASSERT_EQ(pores().count, 0);
+    view().redraw();
+    EXPECT_EQ(poreView().firstRow(), 0);
+    addPoints(2);
+    EXPECT_EQ(stripColour(0), kCurrentStrip);
+    EXPECT_EQ(stripColour(1), kOtherStrip);
+
     // Outside the report view the wheel is not the grid's.
     state().measurement.selectView(ViewMode::BetList);
     wheel(-120);
