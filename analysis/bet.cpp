@@ -67,7 +67,7 @@ void ComputeBet(SurfaceReportRecord& r, BetRawVolumes& raw, bool initial) {
                          kStandardPressureKpa * pressure / (weight / kMgPerG);
         r.volume[i] = toFloat(v);
         const double x = double(r.n2_flow[i]) / (double(r.n2_flow[i]) + double(r.he_flow[i]));  // N2 fraction
-        r.rel_pressure[i] = toFloat(x * pressure / p0);
+        r.rel_pressure[i] = betRelativePressure(r, i);
         r.bet_y[i] = toFloat(1.0 / ((p0 / (x * pressure) - 1.0) * double(r.volume[i])));
     }
     if (n == 0) return;
@@ -147,6 +147,11 @@ BetPointTexts beginBetPoint(ReportTable& reports, int32_t peakArea) {
     texts.adsorptionPressure = fixed2(r.ads_pressure_kpa);
     texts.canContinue = k + 1 < kBetMaxPoints;
     return texts;
+}
+
+float betRelativePressure(const SurfaceReportRecord& r, int32_t k) {
+    const double x = double(r.n2_flow[k]) / (double(r.n2_flow[k]) + double(r.he_flow[k]));  // N2 fraction
+    return toFloat(x * double(r.ads_pressure_kpa) / double(r.p0_kpa));
 }
 
 bool closeBetPoint(ReportTable& reports, PeakTable& peaks, BetPointClose how) {

@@ -76,6 +76,9 @@ BetPointTexts beginBetPoint(ReportTable& reports, int32_t peakArea);
 
 enum class BetPointClose { Continue, Finish, Cancel };
 
+// P/Po of point k from its N2 and He flows, the mixture's pressure and Po.
+float betRelativePressure(const SurfaceReportRecord& r, int32_t k);
+
 // Every way of closing empties the peak table; "继续>>" and "完成" commit the point. True
 // when the report dialog opens next ("完成").
 bool closeBetPoint(ReportTable& reports, PeakTable& peaks, BetPointClose how);

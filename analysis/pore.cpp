@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "analysis/bet.h"
 #include "platform/decimal_text.h"
 #include "platform/gbk_text.h"
 #include "platform/printf_text.h"
@@ -13,6 +14,7 @@ namespace vespian {
 namespace {
 
 constexpr size_t kPoreReportNameBytes = 14;
+constexpr double kPorePictureHeight = 400.0;  // 64 of the 75 pixels above the thumbnail's baseline
 
 template <typename T>
 void shiftDown(T* values, int32_t from, int32_t count) {
@@ -28,6 +30,41 @@ bool betWorkInProgress(const SurfaceReportRecord& r) {
 }
 
 }  // namespace
+
+bool appendPorePoint(PoreTable& table, const SurfaceReportRecord& record, int32_t point, const PeakRecord& peak,
+                     float weightMg) {
+    const int32_t i = std::max(table.count, 0);
+    if (i >= kPorePointCapacity || point < 0 || point >= kBetMaxPoints) return false;
+    table.relativePressure[i] = betRelativePressure(record, point);
+    table.poreSize[i] = static_cast<float>(ztmath::_r(table.relativePressure[i]));
+    table.thickness[i] = 0.0f;
+    table.distribution[i] = 0.0f;
+    table.saturatedPressure[i] = record.p0_kpa;
+    table.atmosphericPressure[i] = record.ads_pressure_kpa;
+    table.n2Flow[i] = record.n2_flow[point];
+    table.mixedFlow[i] = record.n2_flow[point] + record.he_flow[point];
+    table.weight[i] = weightMg;
+    table.adsorbed[i] = record.volume[point];
+    table.peakArea[i] = peak.area;
+    int32_t* trace = table.trace[i];
+    const float stored = std::isfinite(peak.storedPointCount) ? peak.storedPointCount : 0.0f;
+    const int32_t n = std::clamp(static_cast<int32_t>(stored), 0, std::min(kPoreTraceSize - 1, kPeakRecordPoints));
+    trace[0] = n;
+    // The picture keeps the peak's shape at a height the thumbnail shows whole, whatever the
+    // detector's range: its largest excursion from the start is kPorePictureHeight.
+    double largest = 0.0;
+    for (int32_t k = 0; k < n; ++k) {
+        const double v = double(peak.points[k]) - double(peak.points[0]);
+        if (std::isfinite(v)) largest = std::max(largest, std::fabs(v));
+    }
+    const double scale = largest > 0.0 ? kPorePictureHeight / largest : 0.0;
+    for (int32_t k = 0; k < n; ++k) {
+        const double v = (double(peak.points[k]) - double(peak.points[0])) * scale;
+        trace[k + 1] = std::isfinite(v) ? static_cast<int32_t>(std::lround(v)) : 0;
+    }
+    table.count = i + 1;
+    return true;
+}
 
 void clearPorePoints(PoreTable& table) {
     table.count = 0;

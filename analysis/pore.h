@@ -14,6 +14,7 @@
 #include "libs/zt_math.h"
 #include "platform/draw_list.h"
 #include "platform/prompts.h"
+#include "trace/peak_table.h"
 
 namespace vespian {
 
@@ -37,6 +38,15 @@ struct PoreTable {
     int32_t peakArea[kPorePointCapacity];
     int32_t trace[kPorePointCapacity][kPoreTraceSize];
 };
+
+// A measured BET point kept as a pore point as well: its pressures, flows and adsorbed volume
+// from point `point` of the record under construction, the sample's weight, and the peak's
+// area and picture (its points from the peak's start, relative to the first, scaled so the
+// largest is 400: the thumbnail shows it 64 pixels high). The pore size is
+// the Kelvin radius of its relative pressure. False (nothing kept) when the table is full or
+// the point does not exist.
+bool appendPorePoint(PoreTable& table, const SurfaceReportRecord& record, int32_t point, const PeakRecord& peak,
+                     float weightMg);
 
 // "新建" and "删除所有记录": no points (and, for "新建", no dead volumes).
 void clearPorePoints(PoreTable& table);

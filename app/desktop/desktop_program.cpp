@@ -12,6 +12,7 @@
 #include "app/desktop/database_wiring.h"
 #include "app/desktop/evaluation_wiring.h"
 #include "app/desktop/list_wiring.h"
+#include "app/desktop/pore_view_wiring.h"
 #include "app/desktop/surface_wiring.h"
 #include "app/desktop/main_window.h"
 #include "app/desktop/report_wiring.h"
@@ -54,6 +55,7 @@ DesktopProgram::DesktopProgram(std::string workingFolder, Prompts& prompts)
 
 DesktopProgram::~DesktopProgram() {
     finish();
+    poreView_.reset();
     lists_.reset();
     surface_.reset();
     database_.reset();
@@ -98,6 +100,8 @@ bool DesktopProgram::start(const LinkOptions& options, bool showSplash) {
     database_ = std::make_unique<DatabaseWiring>(*window_, *state_, prompts_);
     surface_ = std::make_unique<SurfaceWiring>(*window_, *state_, prompts_);
     lists_ = std::make_unique<ListWiring>(*window_, *state_, prompts_, *database_);
+    poreView_ = std::make_unique<PoreViewWiring>(*window_, *state_, *database_, *reports_);
+    surface_->setPoreTable(&database_->pores());
     database_->setTablesChanged([this] { lists_->redraw(); });
     surface_->setTablesChanged([this] { lists_->redraw(); });
     // The recogniser's hand-over waits while a BET dialog is open. Whether the BET record is

@@ -16,6 +16,7 @@ class ControlWiring;
 class DatabaseWiring;
 class ListWiring;
 class MainWindow;
+class PoreViewWiring;
 class ReportWiring;
 class Prompts;
 class SurfaceWiring;
@@ -40,6 +41,7 @@ public:
     DatabaseWiring* database() const { return database_.get(); }
     SurfaceWiring* surface() const { return surface_.get(); }
     ListWiring* lists() const { return lists_.get(); }
+    PoreViewWiring* poreView() const { return poreView_.get(); }
 
 private:
     std::unique_ptr<ProgramState> state_;
@@ -50,6 +52,7 @@ private:
     std::unique_ptr<DatabaseWiring> database_;
     std::unique_ptr<SurfaceWiring> surface_;
     std::unique_ptr<ListWiring> lists_;
+    std::unique_ptr<PoreViewWiring> poreView_;
     bool finished_ = false;
 };
 

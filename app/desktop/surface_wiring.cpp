@@ -3,8 +3,10 @@
 #include <QDate>
 #include <QPainter>
 #include <algorithm>
+#include <memory>
 
 #include "analysis/desktop/bet_point_dialog.h"
+#include "analysis/pore.h"
 #include "analysis/desktop/bet_report_dialog.h"
 #include "analysis/desktop/comparison_store_dialog.h"
 #include "app/desktop/main_window.h"
@@ -81,7 +83,15 @@ void SurfaceWiring::openBetPoint() {
     setOpen(true);
     state_.peakDetector.reset();
     ReportTable& reports = state_.database->reports();
+    // The dialog empties the peak table; the peak a committed point came from goes on as its
+    // pore point.
+    const auto peak = std::make_unique<PeakRecord>(peaks.records[0]);
+    const int32_t slot = reports.count;
+    const int32_t before = slot >= 0 && slot < kReportCapacity ? reports.records[slot].point_count : -1;
     const bool finish = BetPointDialog::run(&window_, reports, peaks, prompts_, recognisedPeakPicture(peaks.records[0]));
+    if (pores_ && before >= 0 && reports.records[slot].point_count > before) {
+        appendPorePoint(*pores_, reports.records[slot], before, *peak, sampleIdentityOf(state_.settings.sample).weightMg);
+    }
     if (finish) {
         BetCalibrationDefaults defaults = BetCalibrationDefaults::fromArray(state_.zevid.betCalibration);
         if (BetReportDialog::run(&window_, reports, raw_, sampleIdentityOf(state_.settings.sample), defaults,

@@ -16,6 +16,7 @@ class MainWindow;
 class Prompts;
 struct ProgramState;
 struct PeakRecord;
+struct PoreTable;
 
 // The small picture of a recognised peak (its stored points, every tenth signal value), as the
 // calibration and point dialogs show it in their "谱图" group.
@@ -45,6 +46,9 @@ public:
     // "存为标样" / "存为样品" for the peak of the quantitative-peak window.
     StoreResult openComparisonStore(const PeakRecord& peak);
 
+    // Each measured BET point is kept in this pore point table as well (none: not kept).
+    void setPoreTable(PoreTable* pores) { pores_ = pores; }
+
     // Called after a window changed the record tables (the lists are redrawn).
     void setTablesChanged(std::function<void()> changed) { tablesChanged_ = std::move(changed); }
 
@@ -57,6 +61,7 @@ private:
     Prompts& prompts_;
     BetRawVolumes raw_;
     bool dialogOpen_ = false;
+    PoreTable* pores_ = nullptr;
     std::function<void()> tablesChanged_;
     std::function<void(bool)> openListener_;
 };

@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <iterator>
+#include <limits>
 #include <memory>
 
+#include "analysis/bet.h"
 #include "files/record_database.h"
 #include "platform/gbk_text.h"
 #include "support/scripted_prompts.h"
@@ -215,6 +219,110 @@ TEST_F(PoreTest, ClickFindsTheThumbnail) {
     EXPECT_EQ(porePointAt(table, 115, 115, 250, 0), -1);  // no fourth point
     EXPECT_EQ(porePointAt(table, 225, 5, 250, 0), -1);   // right of the grid
     EXPECT_EQ(porePointAt(table, 5, 5, 250, 110), 2);
+}
+
+}  // namespace
+}  // namespace vespian
+
+// ---- A measured BET point kept as a pore point ----------------------------------------------
+
+namespace vespian {
+namespace {
+
+class PorePointAppendTest : public ::testing::Test {
+protected:
+    PorePointAppendTest() : table(*static_cast<PoreTable*>(std::calloc(1, sizeof(PoreTable)))) {
+        record.p0_kpa = 100.0f;
+        record.ads_pressure_kpa = 95.0f;
+        record.n2_flow[2] = 10.0f;
+        record.he_flow[2] = 30.0f;
+        record.volume[2] = 0.75f;
+        peak->area = 4321;
+        peak->storedPointCount = 4.0f;
+        const float mv[] = {2.0f, 12.4f, 52.0f, 7.6f};
+        std::copy(std::begin(mv), std::end(mv), peak->points);
+    }
+    ~PorePointAppendTest() override { std::free(&table); }
+
+    PoreTable& table;
+    SurfaceReportRecord record{};
+    std::unique_ptr<PeakRecord> peak = std::make_unique<PeakRecord>();
+};
+
+TEST_F(PorePointAppendTest, KeepsThePointsPressuresFlowsVolumeAndPeak) {
+    table.count = 1;
+    ASSERT_TRUE(appendPorePoint(table, record, 2, *peak, 120.5f));
+    EXPECT_EQ(table.count, 2);
+    // N2 fraction 0.25 of a 95 kPa mixture over Po 100 kPa.
+    EXPECT_NEAR(table.relativePressure[1], 0.2375f, 1e-6f);
+    EXPECT_FLOAT_EQ(table.poreSize[1], static_cast<float>(ztmath::_r(table.relativePressure[1])));
+    EXPECT_GT(table.poreSize[1], 0.0f);
+    EXPECT_FLOAT_EQ(table.saturatedPressure[1], 100.0f);
+    EXPECT_FLOAT_EQ(table.atmosphericPressure[1], 95.0f);
+    EXPECT_FLOAT_EQ(table.n2Flow[1], 10.0f);
+    EXPECT_FLOAT_EQ(table.mixedFlow[1], 40.0f);
+    EXPECT_FLOAT_EQ(table.adsorbed[1], 0.75f);
+    EXPECT_FLOAT_EQ(table.weight[1], 120.5f);
+    EXPECT_EQ(table.peakArea[1], 4321);
+    // The picture: the stored count, then each point above the first, the highest at 400.
+    EXPECT_EQ(table.trace[1][0], 4);
+    EXPECT_EQ(table.trace[1][1], 0);
+    EXPECT_EQ(table.trace[1][2], 83);   // 10.4 of 50
+    EXPECT_EQ(table.trace[1][3], 400);
+    EXPECT_EQ(table.trace[1][4], 45);   // 5.6 of 50
+    // The same relative pressure the BET evaluation will compute for this point.
+    EXPECT_FLOAT_EQ(table.relativePressure[1], betRelativePressure(record, 2));
+    // The kept point is one the point dialog shows.
+    EXPECT_EQ(porePointTexts(table, 1).peakArea, "4321");
+    EXPECT_EQ(porePointTexts(table, 1).relativePressure, "0.237500");
+}
+
+TEST_F(PorePointAppendTest, AFullTableOrAMissingPointKeepsNothing) {
+    table.count = kPorePointCapacity;
+    table.peakArea[kPorePointCapacity - 1] = 7;
+    EXPECT_FALSE(appendPorePoint(table, record, 2, *peak, 1.0f));
+    EXPECT_EQ(table.count, kPorePointCapacity);
+    EXPECT_EQ(table.peakArea[kPorePointCapacity - 1], 7);
+
+    table.count = 0;
+    EXPECT_FALSE(appendPorePoint(table, record, -1, *peak, 1.0f));
+    EXPECT_FALSE(appendPorePoint(table, record, kBetMaxPoints, *peak, 1.0f));
+    EXPECT_EQ(table.count, 0);
+}
+
+TEST_F(PorePointAppendTest, TheHighestExcursionFillsThePictureWhicheverWay) {
+    // A small peak below its start (inverted polarity) and a flat one.
+    const float mv[] = {1.0f, 0.9f, 0.5f, 0.8f};
+    std::copy(std::begin(mv), std::end(mv), peak->points);
+    ASSERT_TRUE(appendPorePoint(table, record, 2, *peak, 1.0f));
+    EXPECT_EQ(table.trace[0][2], -80);
+    EXPECT_EQ(table.trace[0][3], -400);
+    EXPECT_EQ(table.trace[0][4], -160);
+    std::fill_n(peak->points, 4, 3.0f);
+    ASSERT_TRUE(appendPorePoint(table, record, 2, *peak, 1.0f));
+    for (int k = 1; k <= 4; ++k) EXPECT_EQ(table.trace[1][k], 0) << k;
+    // A value that is no number draws at the baseline and does not spoil the others.
+    peak->points[1] = std::numeric_limits<float>::quiet_NaN();
+    peak->points[2] = 5.0f;
+    ASSERT_TRUE(appendPorePoint(table, record, 2, *peak, 1.0f));
+    EXPECT_EQ(table.trace[2][2], 0);
+    EXPECT_EQ(table.trace[2][3], 400);
+}
+
+TEST_F(PorePointAppendTest, AnUnsoundPeakCountNeverOverrunsThePicture) {
+    peak->storedPointCount = 1.0e9f;
+    ASSERT_TRUE(appendPorePoint(table, record, 2, *peak, 1.0f));
+    EXPECT_EQ(table.trace[0][0], kPoreTraceSize - 1);
+    peak->storedPointCount = std::numeric_limits<float>::quiet_NaN();
+    ASSERT_TRUE(appendPorePoint(table, record, 2, *peak, 1.0f));
+    EXPECT_EQ(table.trace[1][0], 0);
+    peak->storedPointCount = -5.0f;
+    ASSERT_TRUE(appendPorePoint(table, record, 2, *peak, 1.0f));
+    EXPECT_EQ(table.trace[2][0], 0);
+    // A negative count in the table is taken as none.
+    table.count = -3;
+    ASSERT_TRUE(appendPorePoint(table, record, 2, *peak, 1.0f));
+    EXPECT_EQ(table.count, 1);
 }
 
 }  // namespace

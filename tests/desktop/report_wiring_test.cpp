@@ -305,7 +305,10 @@ TEST_F(ReportWiringTest, InTheBetMethodThePeakGoesToThePointDialogOnlyWhenCalibr
     bool calibrated = false;
     reports->setBetCalibrated([&] { return calibrated; });
 
-    // No calibration: the operator is told to calibrate first.
+    // No calibration: the operator is told to calibrate first. (The running program leaves
+    // this check to the point dialog; here the hand-over is asked.)
+    bool calibrated = false;
+    reports->setBetCalibrated([&] { return calibrated; });
     tickPeak();
     EXPECT_EQ(pointDialogs, 0);
     ASSERT_EQ(prompts.records().size(), 1u);
