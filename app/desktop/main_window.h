@@ -61,8 +61,6 @@ public:
 
     // Every command id, from the menu, a toolbar, an accelerator or another command.
     void dispatch(int commandId);
-    // The command's menu text without its mnemonic and shortcut, else its tooltip.
-    QString commandName(int commandId) const;
     // A drawn view button was pressed (index 0–20).
     void viewButtonPressed(int index);
 
@@ -125,6 +123,8 @@ private:
     void installHandlers();
     void applyEffects(const std::vector<WindowEffect>& effects);
     void setStatus(int part, const QString& text);
+    // The command's menu text without its mnemonic and shortcut, else its tooltip.
+    QString commandName(int commandId) const;
     void openSettings();
     void showAbout();
     void confirmAndRun(const CommandEntry& entry);

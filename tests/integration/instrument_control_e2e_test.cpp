@@ -45,7 +45,7 @@ constexpr int32_t kAmmonia = 0;
 TEST(InstrumentControlEndToEnd, ATpdPreparedAndRunFromTheControlRulesOverAPseudoTerminal) {
     testing::PtyPair pty;
     ASSERT_TRUE(pty.ok());
-    sim::SimulatorEndpoint endpoint(pty.masterFd(), sim::SimulatorOptions{17, 150.0});
+    sim::SimulatorEndpoint endpoint(pty.masterFd(), sim::SimulatorOptions{17, 60.0});
     ASSERT_TRUE(endpoint.start());
     sim::SimulatedAnalyser& analyser = endpoint.analyser();
     SerialDriver driver = SerialDriver::forPort(pty.slavePath());
@@ -92,9 +92,10 @@ TEST(InstrumentControlEndToEnd, ATpdPreparedAndRunFromTheControlRulesOverAPseudo
     const int32_t started = trace->pointCount();
     for (const Command& frame : editor.pressStartStop({}).frames) link.send(frame);
     ASSERT_TRUE(waitFor([&] { return analyser.programRunning(); }, std::chrono::seconds(5)));
-    // 19 minutes of instrument time: about 8 wall seconds at 150×.
-    ASSERT_TRUE(waitFor([&] { return readings.temperatureC.load() >= 599.5f; }, std::chrono::seconds(60)));
-    ASSERT_TRUE(waitFor([&] { return trace->pointCount() > started + 20 * 60 * 5; }, std::chrono::seconds(30)));
+    // 19 minutes of instrument time: about 19 wall seconds at 60×, a pace a busy machine keeps
+    // up with (at 150× a loaded machine lost bytes, and with them the time axis).
+    ASSERT_TRUE(waitFor([&] { return readings.temperatureC.load() >= 599.5f; }, std::chrono::seconds(120)));
+    ASSERT_TRUE(waitFor([&] { return trace->pointCount() > started + 20 * 60 * 5; }, std::chrono::seconds(60)));
 
     // The trace: the furnace ramp at 30 ℃/min and the three desorption peaks on the way.
     const int32_t end = trace->pointCount();
