@@ -8,7 +8,7 @@ namespace {
 
 // Widths count 100-point blocks: the whole trace is 100,000 of them. Heights and slopes up to
 // 10 V. The desorption timers count minutes: at least one, at most a day.
-constexpr PeakFieldSpec kSpecs[kPeakFieldCount] = {
+constexpr PeakFieldRule kFieldRules[kPeakFieldCount] = {
     {"峰宽(秒)", "最小:", 0, 100'000},
     {"峰宽(秒)", "最大:", 0, 100'000},
     {"峰高(uV)", "最小:", 0, 10'000'000},
@@ -18,19 +18,19 @@ constexpr PeakFieldSpec kSpecs[kPeakFieldCount] = {
     {"", "脱附间隔(分)：", 1, 1440},
 };
 
-std::string fieldName(const PeakFieldSpec& spec) {
-    std::string label = spec.label;
+std::string fieldName(const PeakFieldRule& rule) {
+    std::string label = rule.label;
     while (!label.empty() && label.back() == ':') label.pop_back();
     // "：" is three bytes in UTF-8.
     if (label.size() >= 3 && label.compare(label.size() - 3, 3, "：") == 0) label.resize(label.size() - 3);
-    return std::string(spec.group) + label;
+    return std::string(rule.group) + label;
 }
 
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 
 }  // namespace
 
-const PeakFieldSpec& peakFieldSpec(PeakField field) { return kSpecs[static_cast<int32_t>(field)]; }
+const PeakFieldRule& peakFieldRule(PeakField field) { return kFieldRules[static_cast<int32_t>(field)]; }
 
 bool parseWholeNumber(std::string_view text, int32_t* value) {
     while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
@@ -68,11 +68,11 @@ PeakSettingsRead readPeakSettings(const PeakSettingsTexts& texts, const PeakSett
     r.settings = current;
     int32_t values[kPeakFieldCount] = {};
     for (int32_t i = 0; i < kPeakFieldCount; ++i) {
-        const PeakFieldSpec& spec = kSpecs[i];
-        if (!parseWholeNumber(texts.fields[i], &values[i]) || values[i] < spec.lowest || values[i] > spec.highest) {
+        const PeakFieldRule& rule = kFieldRules[i];
+        if (!parseWholeNumber(texts.fields[i], &values[i]) || values[i] < rule.lowest || values[i] > rule.highest) {
             r.wrong = static_cast<PeakField>(i);
-            r.message = "“" + fieldName(spec) + "”应为 " + std::to_string(spec.lowest) + " 到 " +
-                        std::to_string(spec.highest) + " 之间的整数。";
+            r.message = "“" + fieldName(rule) + "”应为 " + std::to_string(rule.lowest) + " 到 " +
+                        std::to_string(rule.highest) + " 之间的整数。";
             return r;
         }
     }

@@ -25,14 +25,14 @@ enum class PeakField : int32_t {
 };
 inline constexpr int32_t kPeakFieldCount = static_cast<int32_t>(PeakField::Count);
 
-struct PeakFieldSpec {
+struct PeakFieldRule {
     const char* group;  // "峰宽(秒)", or empty
     const char* label;  // "最小:"
     int32_t lowest;
     int32_t highest;
 };
 // In PeakField order.
-const PeakFieldSpec& peakFieldSpec(PeakField field);
+const PeakFieldRule& peakFieldRule(PeakField field);
 
 inline constexpr char kAutoDesorbLabel[] = "允许自动脱附";
 inline constexpr char kAutoZeroLabel[] = "允许自动调零";

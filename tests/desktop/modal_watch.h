@@ -2,6 +2,8 @@
 // Modal windows in the running program's tests: act on the next one with a given title, or
 // close every one that opens and remember what opened.
 
+#include <gtest/gtest.h>
+
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
@@ -11,6 +13,29 @@
 #include <functional>
 
 namespace vespian::testing {
+
+// Acts on the next modal window, whatever it is, as soon as it shows (the caller's exec() is
+// running then).
+inline void onNextModal(std::function<void(QWidget&)> act) {
+    auto* timer = new QTimer;
+    timer->setInterval(10);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            timer->stop();
+            timer->deleteLater();
+            act(*modal);
+        }
+    });
+    timer->start();
+}
+
+// A named child widget of a window; a missing one fails the test.
+template <typename T>
+T* child(const QWidget& parent, const char* name) {
+    T* found = parent.findChild<T*>(name);
+    EXPECT_NE(found, nullptr) << name;
+    return found;
+}
 
 // Acts on the next modal dialog with this title as soon as it shows.
 inline void onModal(const QString& title, std::function<void(QDialog&)> act) {

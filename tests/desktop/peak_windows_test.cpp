@@ -36,8 +36,13 @@
 #include "trace/peak_table.h"
 #include "trace/quant_peak.h"
 
+#include "modal_watch.h"
+
 namespace vespian {
 namespace {
+
+using testing::child;
+using testing::onNextModal;
 
 using testing::ScriptedPrompts;
 
@@ -46,27 +51,6 @@ bool waitUntil(const std::function<bool()>& condition, int milliseconds = 5000) 
     timer.start();
     while (!condition() && timer.elapsed() < milliseconds) QApplication::processEvents(QEventLoop::AllEvents, 20);
     return condition();
-}
-
-template <typename T>
-T* child(const QWidget& parent, const char* name) {
-    T* found = parent.findChild<T*>(name);
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
-
-// Acts on the next modal dialog as soon as it shows.
-void onNextModal(std::function<void(QWidget&)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            act(*modal);
-        }
-    });
-    timer->start();
 }
 
 class PeakWindowsTest : public ::testing::Test {

@@ -33,12 +33,16 @@
 #include "files/peak_application.h"
 #include "files/test_report.h"
 #include "platform/gbk_text.h"
+#include "modal_watch.h"
 #include "program_fixture.h"
 #include "trace/quant_peak.h"
 #include "trace/trace_view.h"
 
 namespace vespian {
 namespace {
+
+using testing::child;
+using testing::onNextModal;
 
 using testing::ProgramFixture;
 
@@ -52,26 +56,6 @@ float signalAt(int i) {
     const float pulse = (static_cast<float>(i) - kPulseCentre) / 25.0f;
     const float peak = (static_cast<float>(i) - kPeakCentre) / 160.0f;
     return 0.3f + 3.0f * std::exp(-0.5f * pulse * pulse) + 9.0f * std::exp(-0.5f * peak * peak);
-}
-
-template <typename T>
-T* child(const QWidget& parent, const char* name) {
-    T* found = parent.findChild<T*>(name);
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
-
-void onNextModal(std::function<void(QWidget&)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            act(*modal);
-        }
-    });
-    timer->start();
 }
 
 void click(QWidget* widget, QPoint at) {

@@ -33,6 +33,7 @@
 #include "files/test_report.h"
 #include "files/test_report_file.h"
 #include "platform/gbk_text.h"
+#include "modal_watch.h"
 #include "program_fixture.h"
 #include "trace/desktop/quant_peak_window.h"
 #include "trace/quant_peak.h"
@@ -40,29 +41,11 @@
 namespace vespian {
 namespace {
 
+using testing::child;
+using testing::onNextModal;
+
 using testing::ProgramFixture;
 using testing::waitUntil;
-
-template <typename T>
-T* child(const QWidget& parent, const char* name) {
-    T* found = parent.findChild<T*>(name);
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
-
-// Acts on the next modal dialog as soon as it shows (the caller's exec() is running then).
-void onNextModal(std::function<void(QWidget&)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        if (QWidget* modal = QApplication::activeModalWidget()) {
-            timer->stop();
-            timer->deleteLater();
-            act(*modal);
-        }
-    });
-    timer->start();
-}
 
 std::string fileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);

@@ -21,6 +21,7 @@
 #include "app/desktop/view_area.h"
 #include "files/database_settings.h"
 #include "platform/gbk_text.h"
+#include "modal_watch.h"
 #include "program_fixture.h"
 #include "trace/calibration.h"
 #include "trace/desktop/quant_peak_window.h"
@@ -28,6 +29,8 @@
 
 namespace vespian {
 namespace {
+
+using testing::onModal;
 
 namespace fs = std::filesystem;
 
@@ -57,21 +60,6 @@ private:
     SurfaceWiring& surface_;
     PeakHandOverRules rules_;
 };
-
-// Acts on the next modal dialog with this title as soon as it shows; `seen` counts them.
-void onModal(const QString& title, std::function<void(QDialog&)> act) {
-    auto* timer = new QTimer;
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, title, act] {
-        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (dialog != nullptr && dialog->windowTitle() == title && dialog->isVisible()) {
-            timer->stop();
-            timer->deleteLater();
-            act(*dialog);
-        }
-    });
-    timer->start();
-}
 
 void setField(QDialog& dialog, const char* name, const char* text) {
     auto* edit = dialog.findChild<QLineEdit*>(name);

@@ -41,7 +41,7 @@ PeakSettingsPage::PeakSettingsPage(QWidget* parent, const PeakSettings& current)
         for (PeakField f : {g.first, g.second}) {
             if (f == PeakField::None) continue;
             const int i = static_cast<int>(f);
-            auto* label = new QLabel(QString::fromUtf8(peakFieldSpec(f).label), box);
+            auto* label = new QLabel(QString::fromUtf8(peakFieldRule(f).label), box);
             label->setGeometry(x, 24, 44, 24);
             fields_[i] = new QLineEdit(box);
             fields_[i]->setObjectName(kFieldNames[i]);
@@ -52,7 +52,7 @@ PeakSettingsPage::PeakSettingsPage(QWidget* parent, const PeakSettings& current)
     int y = 225;
     for (PeakField f : {PeakField::AdsorptionMinutes, PeakField::DesorbInterval}) {
         const int i = static_cast<int>(f);
-        auto* label = new QLabel(QString::fromUtf8(peakFieldSpec(f).label), this);
+        auto* label = new QLabel(QString::fromUtf8(peakFieldRule(f).label), this);
         label->setGeometry(36, y, 110, 24);
         fields_[i] = new QLineEdit(this);
         fields_[i]->setObjectName(kFieldNames[i]);
