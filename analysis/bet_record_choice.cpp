@@ -19,6 +19,16 @@ int32_t betRecordForEvaluation(const ReportTable& reports, int32_t selectedRow) 
     return -1;
 }
 
+int32_t listedBetRecord(const ReportTable& reports, int32_t listKind, int32_t betDetail, int32_t selectedRow) {
+    constexpr int32_t kBetReportList = 2;
+    const int32_t count = std::min(reports.count, kReportCapacity);
+    if (listKind == kBetReportList && betDetail != 0 && selectedRow >= 0 && selectedRow < count) return selectedRow;
+    for (int32_t i = count - 1; i >= 0; --i) {
+        if (reports.records[i].selected != 0) return i;
+    }
+    return -1;
+}
+
 BetPoints betPoints(const SurfaceReportRecord& record) {
     BetPoints points;
     points.count = betPointCount(record);

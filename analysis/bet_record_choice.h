@@ -14,6 +14,11 @@ namespace vespian {
 // Index into the report table, or −1 when no report has two points.
 int32_t betRecordForEvaluation(const ReportTable& reports, int32_t selectedRow);
 
+// The report the operator points at in the record lists: the one whose BET page is shown, else
+// the newest report ticked in the BET list; −1 when neither. `listKind` and `betDetail` are the
+// list view's (2: the BET reports; betDetail ≠ 0: a report's page is shown).
+int32_t listedBetRecord(const ReportTable& reports, int32_t listKind, int32_t betDetail, int32_t selectedRow);
+
 // P/Po and volume (ml/g) of a report's points, in order.
 struct BetPoints {
     int32_t count = 0;

@@ -66,7 +66,11 @@ void openRunOverlay(QWidget* parent, ProgramState& state, Prompts& prompts) {
 }
 
 void openBetLeastSquares(QWidget* parent, ProgramState& state, Prompts& prompts) {
-    const int32_t index = state.database ? betRecordForEvaluation(state.database->reports(), -1) : -1;
+    int32_t index = -1;
+    if (state.database) {
+        const ReportTable& reports = state.database->reports();
+        index = betRecordForEvaluation(reports, listedBetRecord(reports, state.listKind, state.betDetail, state.selectedRow));
+    }
     if (index < 0) {
         prompts.message("BET 最小二乘", "数据库中没有至少含两个测量点的BET报告。", PromptIcon::Information);
         return;
