@@ -38,6 +38,9 @@ DrawList columnList(const Table& table, const char* const (&titles)[Columns], st
         title.text = titles[c];
         title.h = HAlign::Centre;
         title.v = VAlign::Centre;
+        // A title wider than its column (the fixed widths leave "比表面积 [m2/g]" 80 pixels)
+        // stays inside it rather than running over its neighbours.
+        title.clip = {left[c] + 1 - hScroll, 0, right[c] - hScroll, kBetListHeaderHeight};
         list.add(title);
         if (right[c] < total) list.add(DrawLine{{right[c] - hScroll, 0}, {right[c] - hScroll, height}});
     }

@@ -300,7 +300,10 @@ TEST(SampleList, TwelveColumnsOfTheExport) {
     t.records[1].selected = 1;
     int32_t widths[13] = {1450, 150, 200, 100, 80, 80, 140, 140, 80, 120, 80, 130, 150};
     const DrawList list = sampleListDrawing(t, widths, 1024, 300, 0, 0);
-    EXPECT_NE(list.findText("比表面积 [m2/g]"), nullptr);
+    const DrawText* areaTitle = list.findText("比表面积 [m2/g]");
+    ASSERT_NE(areaTitle, nullptr);
+    // The title is kept inside its 80-pixel column (450..530), off its neighbours.
+    EXPECT_EQ(areaTitle->clip, (DrawBox{451, 0, 530, kBetListHeaderHeight}));
     const DrawText& serial = textAt(list, "8");
     EXPECT_EQ(serial.y, 55);  // the first slot is not in use: its row stays blank
     EXPECT_EQ(serial.colour, kSelectedRowColour);
