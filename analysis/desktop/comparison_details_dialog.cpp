@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "app/desktop/artwork.h"
+#include "app/desktop/export_actions.h"
 #include "platform/desktop/screen.h"
 
 namespace vespian {
@@ -19,7 +20,8 @@ constexpr QSize kPictureShown(320, 220);
 
 }  // namespace
 
-SampleDetailsDialog::SampleDetailsDialog(QWidget* parent, SampleTable& samples, const QImage& background)
+SampleDetailsDialog::SampleDetailsDialog(QWidget* parent, SampleTable& samples, const QImage& background,
+                                         Prompts* prompts)
     : QDialog(parent), details_(samples), background_(background) {
     setObjectName("sampleDetailsDialog");
     setWindowTitle("详细信息");
@@ -57,6 +59,10 @@ SampleDetailsDialog::SampleDetailsDialog(QWidget* parent, SampleTable& samples, 
     auto* cancel = new QPushButton("取消", this);
     cancel->setObjectName("cancelButton");
     cancel->setGeometry(325, 555, 85, 28);
+    if (prompts != nullptr) {
+        addExportButton(this, ExportKind::Picture, QRect(300, 120, 90, 26),
+                        [this, prompts] { savePicture(*prompts, {{}, "样品谱图"}, picture()); });
+    }
     connect(previous_, &QPushButton::clicked, this, [this] {
         details_.previous();
         showCurrent();

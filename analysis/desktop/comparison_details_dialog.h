@@ -7,6 +7,10 @@
 
 #include "analysis/comparison.h"
 
+namespace vespian {
+class Prompts;
+}
+
 class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
@@ -21,14 +25,16 @@ public:
     static constexpr int kHeight = 600;
 
     // `background`: the list background picture the trace picture is drawn on (null: white).
-    SampleDetailsDialog(QWidget* parent, SampleTable& samples, const QImage& background = {});
+    // With prompts the window offers "保存图片" for the shown picture.
+    SampleDetailsDialog(QWidget* parent, SampleTable& samples, const QImage& background = {},
+                        Prompts* prompts = nullptr);
 
     const SampleDetails& details() const { return details_; }
     // The current trace picture (320 × 300).
     QImage picture() const;
 
     // Widgets by objectName: "numberEdit", "nameEdit", "detailText", "previousButton",
-    // "nextButton", "okButton", "cancelButton".
+    // "nextButton", "okButton", "cancelButton", "savePictureButton".
 
     void accept() override;
 

@@ -289,7 +289,7 @@ std::unique_ptr<QMenu> ListWiring::popupMenu() {
 // ---- The list commands ---------------------------------------------------------------------
 
 void ListWiring::showDetails() {
-    SampleDetailsDialog dialog(&window_, state_.database->samples());
+    SampleDetailsDialog dialog(&window_, state_.database->samples(), {}, &prompts_);
     dialog.exec();
     redraw();
 }

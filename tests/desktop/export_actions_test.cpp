@@ -19,12 +19,14 @@
 
 #include "analysis/desktop/bet_point_dialog.h"
 #include "analysis/desktop/bet_report_dialog.h"
+#include "analysis/desktop/comparison_details_dialog.h"
 #include "analysis/desktop/desorption_test_dialog.h"
 #include "analysis/desktop/titration_report_dialog.h"
 #include "analysis/desktop/tp_report_dialog.h"
 #include "analysis/bet_page.h"
 #include "analysis/tp_report.h"
 #include "analysis/tp_report_page.h"
+#include "files/record_database.h"
 #include "files/test_report.h"
 #include "platform/desktop/canvas.h"
 #include "platform/gbk_text.h"
@@ -262,6 +264,27 @@ TEST_F(ExportActionsTest, TheQuantitativePeakWindowSavesThePeakItShows) {
     EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32), window.picture().convertToFormat(QImage::Format_RGB32));
     EXPECT_TRUE(window.grab().save(VESPIAN_BUILD_DIR "/export_quant_peak_window.png"));
     window.close();
+}
+
+TEST_F(ExportActionsTest, TheSampleDetailsSaveTheShownTracePicture) {
+    auto db = std::make_unique<RecordDatabase>();
+    SampleTable& t = db->samples();
+    t.count = 1;
+    t.records[0].in_use = 1;
+    t.records[0].selected = 1;
+    t.records[0].trace[0] = 30;
+    for (int k = 1; k < 30; ++k) t.records[0].trace[k] = float(k * 10);
+    {
+        SampleDetailsDialog dialog(nullptr, t);
+        EXPECT_EQ(dialog.findChild<QPushButton*>("savePictureButton"), nullptr);
+    }
+    SampleDetailsDialog dialog(nullptr, t, {}, &prompts);
+    dialog.show();
+    prompts.chooseFile(folder.file("sample"));
+    press(dialog, "savePictureButton");
+    const QImage saved(QString::fromStdString(folder.file("sample.png")));
+    ASSERT_FALSE(saved.isNull());
+    EXPECT_EQ(saved.convertToFormat(QImage::Format_RGB32), dialog.picture().convertToFormat(QImage::Format_RGB32));
 }
 
 TEST_F(ExportActionsTest, ListsExportTheirPrintedPagesOrSayThereIsNone) {
