@@ -111,13 +111,7 @@ std::vector<DrawList> DesorptionTestDialog::pageLayout(int w, int h) const {
 
 const char* DesorptionTestDialog::documentName() const { return kDesorptionDocumentName; }
 
-void DesorptionTestDialog::printPages() {
-    const bool printed =
-        printReportDocument(context_.prompts, printer(), kDesorptionDocumentName, [this](int w, int h) {
-            return std::vector<DrawList>{desorptionReportPage(context_.report, context_.letterhead, w, h)};
-        });
-    if (printed) reject();
-}
+void DesorptionTestDialog::printPages() { printDocument(); }
 
 void showDesorptionTest(QWidget* parent, ReportWindowContext& context) {
     DesorptionTestDialog dialog(parent, context);

@@ -142,13 +142,7 @@ std::vector<DrawList> TitrationReportDialog::pageLayout(int w, int h) const {
 
 const char* TitrationReportDialog::documentName() const { return kTitrationDocumentName; }
 
-void TitrationReportDialog::printPages() {
-    const bool printed =
-        printReportDocument(context_.prompts, printer(), kTitrationDocumentName, [this](int w, int h) {
-            return std::vector<DrawList>{titrationReportPage(context_.report, context_.letterhead, w, h)};
-        });
-    if (printed) reject();
-}
+void TitrationReportDialog::printPages() { printDocument(); }
 
 void showTitrationReport(QWidget* parent, ReportWindowContext& context) {
     TitrationReportDialog dialog(parent, context);

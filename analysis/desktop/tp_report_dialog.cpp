@@ -113,10 +113,7 @@ const char* TpReportDialog::documentName() const { return kTpReportDocumentName;
 void TpReportDialog::printPages() {
     // What the window shows is what goes on paper.
     readBack();
-    const bool printed = printReportDocument(context_.prompts, printer(), kTpReportDocumentName, [this](int w, int h) {
-        return tpReportPages(context_.report, context_.letterhead, w, h);
-    });
-    if (printed) reject();  // the window closes after printing
+    printDocument();
 }
 
 void TpReportDialog::openEvaluation() {

@@ -256,6 +256,12 @@ void ReportWindow::placeContent() {
 
 // ---- printing -------------------------------------------------------------------------------
 
+void ReportWindow::printDocument() {
+    const bool printed = printReportDocument(context_.prompts, printer(), documentName(),
+                                             [this](int w, int h) { return pageLayout(w, h); });
+    if (printed) reject();
+}
+
 bool printReportDocument(Prompts& prompts, QPrinter& printer, const char* documentName,
                          const std::function<std::vector<DrawList>(int width, int height)>& pages) {
     PrintRequest request;

@@ -95,6 +95,8 @@ protected:
     // The printed pages of this report kind for a page of width × height, and their document.
     virtual std::vector<DrawList> pageLayout(int width, int height) const = 0;
     virtual const char* documentName() const = 0;
+    // The pages of pageLayout() printed as documentName(); the window closes after printing.
+    void printDocument();
 
     // "导出PDF" (the window's fields read back first: what it shows goes on the page), "导出CSV"
     // (the report's trace) and "保存图片" (the chart).
