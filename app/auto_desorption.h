@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/init_data.h"
+#include "trace/init_data.h"
 #include "link/command_set.h"
 
 namespace vespian {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/auto_desorption.h"
-#include "app/init_data.h"
+#include "trace/init_data.h"
 #include "app/link_options.h"
 #include "app/measurement_state.h"
 #include "app/trace_tools.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/init_data.h"
+#include "trace/init_data.h"
 #include "app/zevid_file.h"
 #include "platform/pixel_surface.h"
 #include "trace/trace_view.h"

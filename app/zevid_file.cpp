@@ -4,7 +4,7 @@
 #include <cstring>
 #include <memory>
 
-#include "app/init_data.h"
+#include "trace/init_data.h"
 
 namespace vespian {
 

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <vector>
 
-#include "files/export_file.h"
+#include "platform/export_file.h"
 #include "platform/gbk_text.h"
 #include "platform/printf_text.h"
 #include "platform/prompts.h"

@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "app/init_data.h"
+#include "trace/init_data.h"
 #include "trace/peak_table.h"
 
 namespace vespian {

@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "app/init_data.h"
+#include "trace/init_data.h"
 #include "platform/prompts.h"
 #include "trace/peak_detector.h"
 #include "trace/peak_table.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/init_data.h"
+#include "trace/init_data.h"
 
 namespace vespian {
 

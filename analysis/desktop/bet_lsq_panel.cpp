@@ -9,7 +9,7 @@
 #include "analysis/bet.h"
 #include "analysis/desktop/evaluation_plot_view.h"
 #include "analysis/evaluation_plots.h"
-#include "app/desktop/artwork.h"
+#include "platform/desktop/program_font.h"
 #include "platform/gbk_text.h"
 #include "platform/printf_text.h"
 

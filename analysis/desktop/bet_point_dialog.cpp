@@ -5,8 +5,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/desktop/artwork.h"
-#include "app/desktop/export_actions.h"
+#include "platform/desktop/program_font.h"
+#include "platform/desktop/export_actions.h"
 #include "platform/desktop/screen.h"
 #include "trace/peak_table.h"
 

@@ -2,7 +2,7 @@
 
 #include "analysis/bet_list.h"
 #include "analysis/bet_page.h"
-#include "print/desktop/draw_list_painter.h"
+#include "platform/desktop/draw_list_painter.h"
 
 namespace vespian {
 

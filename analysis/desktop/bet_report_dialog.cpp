@@ -7,11 +7,11 @@
 
 #include "analysis/bet_page.h"
 #include "analysis/desktop/bet_lsq_panel.h"
-#include "app/desktop/artwork.h"
-#include "app/desktop/export_actions.h"
+#include "platform/desktop/program_font.h"
+#include "print/desktop/record_pdf_export.h"
 #include "files/report_csv.h"
 #include "platform/desktop/screen.h"
-#include "print/desktop/draw_list_painter.h"
+#include "platform/desktop/draw_list_painter.h"
 
 namespace vespian {
 

@@ -7,8 +7,8 @@
 #include <QPolygon>
 #include <QPushButton>
 
-#include "app/desktop/artwork.h"
-#include "app/desktop/export_actions.h"
+#include "platform/desktop/program_font.h"
+#include "platform/desktop/export_actions.h"
 #include "platform/desktop/screen.h"
 
 namespace vespian {

@@ -1,7 +1,7 @@
 #include "analysis/desktop/comparison_list_renderer.h"
 
 #include "analysis/comparison_lists.h"
-#include "print/desktop/draw_list_painter.h"
+#include "platform/desktop/draw_list_painter.h"
 
 namespace vespian {
 

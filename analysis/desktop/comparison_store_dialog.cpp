@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/desktop/artwork.h"
+#include "platform/desktop/program_font.h"
 #include "platform/desktop/screen.h"
 #include "platform/gbk_text.h"
 #include "platform/printf_text.h"

@@ -16,7 +16,7 @@
 #include "analysis/evaluation_number.h"
 #include "analysis/evaluation_plots.h"
 #include "analysis/tp_report.h"
-#include "app/desktop/artwork.h"
+#include "platform/desktop/program_font.h"
 #include "files/test_report_file.h"
 #include "platform/printf_text.h"
 #include "platform/prompts.h"

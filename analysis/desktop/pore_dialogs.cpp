@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 #include "analysis/desktop/pore_grid_renderer.h"
-#include "app/desktop/artwork.h"
+#include "platform/desktop/program_font.h"
 #include "platform/desktop/screen.h"
 #include "platform/gbk_text.h"
 

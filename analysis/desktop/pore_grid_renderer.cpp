@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "print/desktop/draw_list_painter.h"
+#include "platform/desktop/draw_list_painter.h"
 
 namespace vespian {
 

@@ -14,7 +14,7 @@
 #include "analysis/desktop/tp_report_frame.h"
 #include "analysis/evaluation_plots.h"
 #include "analysis/run_overlay.h"
-#include "app/desktop/artwork.h"
+#include "platform/desktop/program_font.h"
 #include "files/test_report_file.h"
 #include "platform/printf_text.h"
 #include "platform/prompts.h"

@@ -14,7 +14,7 @@
 
 #include "analysis/desktop/evaluation_plot_view.h"
 #include "analysis/evaluation_number.h"
-#include "app/desktop/artwork.h"
+#include "platform/desktop/program_font.h"
 #include "files/test_report.h"
 #include "files/test_report_file.h"
 #include "platform/printf_text.h"

@@ -22,7 +22,7 @@
 #include "analysis/desktop/tp_report_frame.h"
 #include "analysis/evaluation_number.h"
 #include "analysis/tp_report.h"
-#include "app/desktop/artwork.h"
+#include "platform/desktop/program_font.h"
 #include "files/test_report.h"
 #include "files/test_report_file.h"
 #include "platform/printf_text.h"

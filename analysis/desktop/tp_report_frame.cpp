@@ -15,13 +15,13 @@
 #include <algorithm>
 
 #include "analysis/tp_report.h"
-#include "app/desktop/artwork.h"
-#include "app/desktop/export_actions.h"
+#include "platform/desktop/program_font.h"
+#include "platform/desktop/export_actions.h"
 #include "files/test_report.h"
 #include "files/trace_csv.h"
 #include "platform/prompts.h"
-#include "print/desktop/draw_list_painter.h"
-#include "print/desktop/pdf_document.h"
+#include "platform/desktop/draw_list_painter.h"
+#include "platform/desktop/pdf_document.h"
 
 namespace vespian {
 

@@ -896,14 +896,6 @@ void drawGlowingTrace(QPainter& p, const QPainterPath& path, const QColor& colou
 
 }  // namespace
 
-QFont programFont(int pixelSize, bool bold) {
-    QFont font;
-    font.setFamilies({"宋体", "SimSun", "Noto Sans CJK SC", "WenQuanYi Micro Hei"});
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
-    return font;
-}
-
 QIcon commandIcon(int commandId) {
     const Draw draw = pictogramOf(commandId);
     QIcon icon;

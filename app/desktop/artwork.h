@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QPixmap>
 
+#include "platform/desktop/program_font.h"
+
 namespace vespian {
 
 // Toolbar buttons are 30 × 40 pixels.
@@ -27,9 +29,6 @@ inline constexpr int kAboutStripHeight = 100;
 inline constexpr int kBannerPeriod = 1420;
 inline constexpr int kBannerWindowWidth = 100;
 inline constexpr int kBannerHeight = 44;
-
-// The program's text face: "宋体" where it exists, else a CJK face that has the glyphs.
-QFont programFont(int pixelSize, bool bold = false);
 
 // The pictogram of a toolbar command (a neutral pictogram for a command without one). Holds a
 // 30 × 40 pixmap for the toolbar and square ones for menus.

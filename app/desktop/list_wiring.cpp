@@ -17,7 +17,7 @@
 #include "app/command_ids.h"
 #include "app/command_tables.h"
 #include "app/desktop/database_wiring.h"
-#include "app/desktop/export_actions.h"
+#include "print/desktop/record_pdf_export.h"
 #include "app/desktop/main_window.h"
 #include "app/desktop/surface_wiring.h"
 #include "app/desktop/artwork.h"

@@ -4,7 +4,7 @@
 #include <clocale>
 #include <cstdio>
 
-#include "print/desktop/pdf_document.h"
+#include "platform/desktop/pdf_document.h"
 
 namespace vespian {
 

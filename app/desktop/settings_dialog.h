@@ -10,7 +10,7 @@
 #include <functional>
 #include <string>
 
-#include "app/init_data.h"
+#include "trace/init_data.h"
 #include "files/report_letterhead.h"
 #include "platform/pixel_surface.h"
 #include "platform/prompts.h"

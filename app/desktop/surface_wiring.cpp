@@ -11,7 +11,7 @@
 #include "analysis/desktop/comparison_store_dialog.h"
 #include "app/desktop/main_window.h"
 #include "app/program_state.h"
-#include "trace/desktop/calibration_dialog.h"
+#include "analysis/desktop/calibration_dialog.h"
 
 namespace vespian {
 

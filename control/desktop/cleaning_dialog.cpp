@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/desktop/artwork.h"
+#include "platform/desktop/program_font.h"
 #include "control/desktop/control_context.h"
 #include "platform/desktop/screen.h"
 

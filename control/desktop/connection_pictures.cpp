@@ -6,7 +6,7 @@
 
 #include <cmath>
 
-#include "app/desktop/artwork.h"
+#include "platform/desktop/program_font.h"
 
 namespace vespian {
 

@@ -6,7 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/desktop/artwork.h"
+#include "platform/desktop/program_font.h"
 #include "control/desktop/access_code_dialog.h"
 #include "control/desktop/cleaning_dialog.h"
 #include "control/desktop/control_context.h"

@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "app/desktop/artwork.h"
+#include "platform/desktop/program_font.h"
 #include "control/desktop/control_context.h"
 #include "control/desktop/digit_images.h"
 #include "control/desktop/gas_path_picture.h"

@@ -6,7 +6,7 @@
 #include <array>
 #include <cmath>
 
-#include "app/desktop/artwork.h"
+#include "platform/desktop/program_font.h"
 #include "control/digit_readout.h"
 #include "control/valve_panel.h"
 

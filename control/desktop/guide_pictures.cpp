@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "app/desktop/artwork.h"
+#include "platform/desktop/program_font.h"
 #include "control/programme_preview.h"
 
 namespace vespian {

@@ -6,7 +6,7 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "app/desktop/artwork.h"
+#include "platform/desktop/program_font.h"
 #include "control/desktop/connection_pictures.h"
 #include "platform/desktop/screen.h"
 

@@ -9,7 +9,7 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
-#include "app/desktop/artwork.h"
+#include "platform/desktop/program_font.h"
 #include "control/desktop/control_context.h"
 #include "control/desktop/programme_preview_view.h"
 #include "platform/desktop/screen.h"

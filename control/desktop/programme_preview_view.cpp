@@ -5,7 +5,7 @@
 
 #include <algorithm>
 
-#include "app/desktop/artwork.h"
+#include "platform/desktop/program_font.h"
 #include "control/desktop/control_context.h"
 #include "trace/chromatogram.h"
 

@@ -1,6 +1,6 @@
 #include "files/desktop/database_delete.h"
 
-#include "app/desktop/progress_window.h"
+#include "platform/desktop/progress_window.h"
 
 namespace vespian {
 

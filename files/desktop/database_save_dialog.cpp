@@ -4,7 +4,7 @@
 #include <QProgressBar>
 #include <QPushButton>
 
-#include "app/desktop/artwork.h"
+#include "platform/desktop/program_font.h"
 #include "platform/desktop/screen.h"
 
 namespace vespian {

@@ -4,7 +4,7 @@
 #include <QPainter>
 
 #include "files/test_report.h"
-#include "print/desktop/draw_list_painter.h"
+#include "platform/desktop/draw_list_painter.h"
 
 namespace vespian {
 

@@ -8,7 +8,7 @@
 #include <QRegularExpressionValidator>
 #include <QTimer>
 
-#include "app/desktop/artwork.h"
+#include "platform/desktop/program_font.h"
 #include "files/trace_export.h"
 #include "platform/prompts.h"
 

@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "print/desktop/draw_list_painter.h"
+#include "platform/desktop/draw_list_painter.h"
 #include "print/desktop/print_settings_dialog.h"
 
 namespace vespian {

@@ -7,7 +7,7 @@
 
 #include "files/record_database.h"
 #include "platform/gbk_text.h"
-#include "trace/calibration.h"
+#include "analysis/calibration.h"
 #include "trace/peak_table.h"
 
 namespace vespian {

@@ -3,7 +3,8 @@
 // shortcut. PDFs are read back with pdftotext; pictures are loaded back and kept in the build
 // folder.
 
-#include "app/desktop/export_actions.h"
+#include "platform/desktop/export_actions.h"
+#include "print/desktop/record_pdf_export.h"
 
 #include <gtest/gtest.h>
 

@@ -15,7 +15,7 @@
 #include <memory>
 
 #include "app/colour_palette.h"
-#include "app/desktop/progress_window.h"
+#include "platform/desktop/progress_window.h"
 #include "support/scripted_prompts.h"
 
 namespace vespian {

@@ -25,7 +25,7 @@
 #include "print/desktop/print_settings_dialog.h"
 #include "support/scripted_prompts.h"
 #include "support/test_files.h"
-#include "trace/desktop/calibration_dialog.h"
+#include "analysis/desktop/calibration_dialog.h"
 #include "trace/peak_table.h"
 
 namespace vespian {

@@ -23,7 +23,7 @@
 #include "platform/gbk_text.h"
 #include "modal_watch.h"
 #include "program_fixture.h"
-#include "trace/calibration.h"
+#include "analysis/calibration.h"
 #include "trace/desktop/quant_peak_window.h"
 #include "trace/peak_hand_over.h"
 

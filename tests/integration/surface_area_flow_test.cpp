@@ -16,7 +16,7 @@
 #include "platform/gbk_text.h"
 #include "support/scripted_prompts.h"
 #include "support/test_files.h"
-#include "trace/calibration.h"
+#include "analysis/calibration.h"
 #include "trace/peak_table.h"
 
 namespace vespian {

@@ -4,7 +4,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "app/desktop/artwork.h"
+#include "platform/desktop/program_font.h"
 #include "files/desktop/trace_export_dialog.h"
 #include "platform/desktop/screen.h"
 #include "trace/chromatogram.h"

@@ -9,7 +9,7 @@
 
 #include <array>
 
-#include "app/init_data.h"
+#include "trace/init_data.h"
 #include "trace/peak_settings_form.h"
 
 class QCheckBox;

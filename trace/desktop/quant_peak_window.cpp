@@ -7,10 +7,10 @@
 #include <QPainter>
 #include <QPushButton>
 
-#include "app/desktop/artwork.h"
-#include "app/desktop/export_actions.h"
+#include "platform/desktop/program_font.h"
+#include "platform/desktop/export_actions.h"
 #include "platform/desktop/screen.h"
-#include "print/desktop/draw_list_painter.h"
+#include "platform/desktop/draw_list_painter.h"
 #include "trace/peak_picture.h"
 #include "trace/peak_table.h"
 #include "trace/quant_peak.h"

@@ -1,12 +1,12 @@
 #include "platform/desktop/screen.h"
-#include "app/desktop/progress_window.h"
+#include "platform/desktop/progress_window.h"
 
 #include <QLabel>
 #include <QProgressBar>
 
 #include <algorithm>
 
-#include "app/desktop/artwork.h"
+#include "platform/desktop/program_font.h"
 
 namespace vespian {
 

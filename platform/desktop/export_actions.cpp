@@ -1,4 +1,4 @@
-#include "app/desktop/export_actions.h"
+#include "platform/desktop/export_actions.h"
 
 #include <QImageWriter>
 #include <QKeySequence>
@@ -6,9 +6,7 @@
 #include <QSaveFile>
 #include <QShortcut>
 
-#include "analysis/bet_page.h"
-#include "files/export_file.h"
-#include "print/list_printing.h"
+#include "platform/export_file.h"
 
 namespace vespian {
 
@@ -62,26 +60,6 @@ QPushButton* addExportButton(QWidget* parent, ExportKind kind, const QRect& geom
     button->setAutoDefault(false);
     QObject::connect(button, &QPushButton::clicked, parent, std::move(action));
     return button;
-}
-
-bool exportListPdf(Prompts& prompts, const ExportPlace& place, const RecordDatabase& database, RecordList active,
-                   const std::string& header, const CalendarDate& today) {
-    const std::vector<PrintPage> pages = printPages(database, printKindFor(active), 1);
-    if (pages.empty()) {
-        prompts.message("错误", "没有选中的记录,没有可导出的页面", PromptIcon::Error);
-        return false;
-    }
-    return exportPdf(prompts, place, QString::fromUtf8(kPrintDocumentName), [&](int w, int h) {
-        std::vector<DrawList> drawn;
-        for (const PrintPage& page : pages) drawn.push_back(printedPage(database, page, w, h, header, today));
-        return drawn;
-    });
-}
-
-bool exportBetPagePdf(Prompts& prompts, const ExportPlace& place, const SurfaceReportRecord& record) {
-    return exportPdf(prompts, place, QString::fromUtf8(kPrintDocumentName), [&record](int w, int h) {
-        return std::vector<DrawList>{BetPage(record, double(w) / kBetPageWidth, double(h) / kBetPageHeight)};
-    });
 }
 
 void installSavePictureShortcut(QWidget* window, Prompts& prompts, std::function<ExportPlace()> place,

@@ -1,4 +1,4 @@
-#include "app/init_data.h"
+#include "trace/init_data.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

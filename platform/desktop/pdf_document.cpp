@@ -1,4 +1,4 @@
-#include "print/desktop/pdf_document.h"
+#include "platform/desktop/pdf_document.h"
 
 #include <QPageLayout>
 #include <QPageSize>
@@ -6,7 +6,7 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 
-#include "print/desktop/draw_list_painter.h"
+#include "platform/desktop/draw_list_painter.h"
 
 namespace vespian {
 

@@ -1,10 +1,10 @@
-#include "print/desktop/draw_list_painter.h"
+#include "platform/desktop/draw_list_painter.h"
 
 #include <QFontMetrics>
 #include <QPen>
 #include <QPolygon>
 
-#include "app/desktop/artwork.h"
+#include "platform/desktop/program_font.h"
 
 namespace vespian {
 

@@ -1,7 +1,7 @@
 // The export steps shared by every "导出" command: extension, the replace question, the write
 // through a temporary file and the messages when it fails.
 
-#include "files/export_file.h"
+#include "platform/export_file.h"
 
 #include <gtest/gtest.h>
 

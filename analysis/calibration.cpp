@@ -1,4 +1,4 @@
-#include "trace/calibration.h"
+#include "analysis/calibration.h"
 
 #include <cstdio>
 

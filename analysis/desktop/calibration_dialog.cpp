@@ -1,11 +1,11 @@
-#include "trace/desktop/calibration_dialog.h"
+#include "analysis/desktop/calibration_dialog.h"
 
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/desktop/artwork.h"
+#include "platform/desktop/program_font.h"
 #include "platform/desktop/screen.h"
 #include "trace/peak_table.h"
 

@@ -1,4 +1,4 @@
-#include "files/export_file.h"
+#include "platform/export_file.h"
 
 #include <sys/stat.h>
 

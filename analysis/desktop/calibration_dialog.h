@@ -9,7 +9,7 @@
 
 #include "files/record_database_layout.h"
 #include "platform/prompts.h"
-#include "trace/calibration.h"
+#include "analysis/calibration.h"
 
 class QLineEdit;
 

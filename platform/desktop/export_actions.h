@@ -13,10 +13,8 @@
 #include <functional>
 #include <string>
 
-#include "analysis/sample_identity.h"
-#include "files/record_database.h"
 #include "platform/prompts.h"
-#include "print/desktop/pdf_document.h"
+#include "platform/desktop/pdf_document.h"
 
 class QPushButton;
 class QWidget;
@@ -44,15 +42,6 @@ bool savePicture(Prompts& prompts, const ExportPlace& place, const QImage& pictu
 
 // A button of the kind with its text and object name, at `geometry` in `parent`, doing `action`.
 QPushButton* addExportButton(QWidget* parent, ExportKind kind, const QRect& geometry, std::function<void()> action);
-
-// The record list as printed ("打印" of the active list, one copy, without the dialogs): the
-// selected samples' pages under `header`, or the selected BET pages. A list with nothing
-// selected has no page, and says so.
-bool exportListPdf(Prompts& prompts, const ExportPlace& place, const RecordDatabase& database, RecordList active,
-                   const std::string& header, const CalendarDate& today);
-
-// One BET report's page as printed (the report dialog, the BET page of the list view).
-bool exportBetPagePdf(Prompts& prompts, const ExportPlace& place, const SurfaceReportRecord& record);
 
 // The trace view's "保存图片": Ctrl+Alt+S on `window` saves what `picture` gives (the view as
 // the screen shows it) to a file the operator names.
