@@ -143,8 +143,9 @@ TEST_F(GuidesTest, SimulatorMenuProvokesTheFaults) {
     for (QAction* a : menu->actions()) {
         if (!a->isSeparator()) labels << a->text();
     }
-    ASSERT_EQ(labels.size(), 9);
+    ASSERT_EQ(labels.size(), 10);
     EXPECT_EQ(labels[0], "报警1：温度传感器故障");
+    EXPECT_EQ(labels[4], "报警10秒后自动解除") << "after \"解除报警\"";
     menu->actions()[0]->trigger();
     std::vector<uint8_t> bytes(sim::kMaxPeriodBytes);
     bytes.resize(analyser.emitPeriod(bytes.data(), bytes.size()));
