@@ -212,7 +212,6 @@ void MainWindow::buildStatusBar(bool simulated) {
     alarmPart_->setFont(programFont(12, true));
     alarmPart_->setStyleSheet("QLabel { color: white; background: rgb(210, 0, 0); padding: 0 6px; }");
     alarmPart_->setMinimumWidth(40);
-    alarmPart_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     alarmPart_->hide();
     bar->addPermanentWidget(alarmPart_);
     if (simulated) {
