@@ -23,18 +23,5 @@ TEST(EventLog, KeepsTheNewestEntriesInOrderAndCountsWhatItDropped) {
     EXPECT_EQ(heard, (std::vector<std::string>{"e1", "e2", "e3", "e4", "e5"}));
 }
 
-TEST(EventLog, TimesAreLocalClockTimesAndKindsHaveNames) {
-    // 12:00 UTC on 2024-01-15 is on that day in every time zone.
-    const std::string text = eventTimeText(1705320000);
-    ASSERT_EQ(text.size(), 19u) << text;
-    EXPECT_EQ(text.substr(0, 8), "2024-01-");
-    EXPECT_EQ(text[10], ' ');
-    EXPECT_EQ(text[13], ':');
-    EXPECT_EQ(eventKindName(EventKind::Alarm), "报警");
-    EXPECT_EQ(eventKindName(EventKind::AlarmCleared), "报警解除");
-    EXPECT_EQ(eventKindName(EventKind::Method), "方法");
-    EXPECT_EQ(eventKindName(EventKind::Archive), "归档");
-}
-
 }  // namespace
 }  // namespace vespian

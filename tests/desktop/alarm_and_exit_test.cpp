@@ -114,26 +114,6 @@ TEST_F(AlarmAndExitTest, AnAlarmHeldForAMinuteShowsOneBoxAndLeavesTheWindowUsabl
     }));
 }
 
-// The simulator's alarm set to clear by itself goes without "解除报警".
-TEST_F(AlarmAndExitTest, AnAlarmSetToClearByItselfLeavesTheStatusBar) {
-    start(20.0);
-    QMenu* simulator = program->control()->simulatorMenu();
-    simulator->findChild<QAction*>("simulatorAlarmSelfClear")->setChecked(true);
-    simulator->findChild<QAction*>("simulatorFault2")->trigger();  // the gas leak
-    ASSERT_TRUE(waitUntil([&] {
-        window()->alarmTick();
-        return window()->alarmPart()->isVisible();
-    }));
-    EXPECT_EQ(window()->alarmPart()->text().toStdString(), "报警：可燃气体泄漏");
-    ASSERT_TRUE(waitUntil(
-        [&] {
-            window()->alarmTick();
-            return !window()->alarmPart()->isVisible();
-        },
-        30000));
-    EXPECT_EQ(state().readings.alarmCode.load(), 0);
-}
-
 // After "停止测量" the manual pick is still on the toolbar and in the menu, so a peak of the run
 // just ended can be picked.
 TEST_F(AlarmAndExitTest, ManualPeakPickingStaysReachableAfterAStop) {
