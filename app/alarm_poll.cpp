@@ -1,6 +1,6 @@
 #include "app/alarm_poll.h"
 
-#include "link/instrument_link.h"
+#include "app/event_log.h"
 #include "link/instrument_readings.h"
 
 namespace vespian {
@@ -20,33 +20,52 @@ std::optional<AlarmMessage> alarmMessageFor(int32_t alarmCode, bool programRunni
     }
 }
 
-ForcedStop forcedStopFor(bool programRunning) {
-    if (!programRunning) return {};
-    return {true, ProgramStopFrame()};
+std::string_view alarmName(int32_t alarmCode) {
+    switch (alarmCode) {
+    case kAlarmSensorFault: return "温度传感器故障";
+    case kAlarmSensorNotInFurnace: return "温度传感器未置于炉中";
+    case kAlarmGasLeak: return "可燃气体泄漏";
+    default: return {};
+    }
 }
 
-std::optional<AlarmMessage> AlarmPoll::tick(int32_t alarmCode, bool programRunning) {
-    if (showing_) return std::nullopt;
-    std::optional<AlarmMessage> alarm = alarmMessageFor(alarmCode, programRunning);
-    showing_ = alarm.has_value();
-    forcedStopPending_ = alarm && alarm->startsForcedStop;
-    return alarm;
+AlarmPoll::Step AlarmPoll::tick(int32_t alarmCode, bool programRunning, int64_t wallSeconds, EventLog& log) {
+    Step step;
+    if (showing_) return step;
+    if (!programRunning) forcedStopArmed_ = false;
+    const std::optional<AlarmMessage> alarm = alarmMessageFor(alarmCode, programRunning);
+    const int32_t code = alarm ? alarmCode : 0;
+    if (code != current_) {
+        if (current_ != 0) log.add(EventKind::AlarmCleared, "报警解除：" + std::string(alarmName(current_)), wallSeconds);
+        current_ = code;
+        if (alarm) {
+            log.add(EventKind::Alarm, std::string(alarm->text), wallSeconds);
+            step.box = alarm;
+            showing_ = true;
+            forcedStopPending_ = alarm->startsForcedStop;
+        }
+        return step;
+    }
+    // The box was seen already; a programme started under the same sensor alarm heats blindly.
+    if (alarm && alarm->startsForcedStop && programRunning && !forcedStopArmed_) {
+        forcedStopArmed_ = true;
+        step.startForcedStopTimer = true;
+    }
+    return step;
 }
 
-AlarmPoll::AfterTick AlarmPoll::acknowledged() {
-    AfterTick after;
+AlarmPoll::AfterBox AlarmPoll::acknowledged() {
+    AfterBox after;
     after.startForcedStopTimer = forcedStopPending_;
+    if (forcedStopPending_) forcedStopArmed_ = true;
     showing_ = false;
     forcedStopPending_ = false;
     return after;
 }
 
-bool performForcedStop(bool& programmeRunning, InstrumentLink* link) {
-    const ForcedStop stop = forcedStopFor(programmeRunning);
-    if (!stop.stopsProgram) return false;
-    programmeRunning = false;
-    if (link != nullptr) link->send(stop.frame);
-    return true;
+std::string AlarmPoll::statusText() const {
+    if (current_ == 0) return {};
+    return "报警：" + std::string(alarmName(current_));
 }
 
 }  // namespace vespian

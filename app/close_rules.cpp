@@ -2,12 +2,21 @@
 
 namespace vespian {
 
-CloseStep closeStep(bool exitCommand, bool programmeRunning, bool unsavedTrace) {
-    if (!exitCommand && programmeRunning) return CloseStep::RefuseProgrammeRunning;
+CloseStep closeStep(bool programmeRunning, bool unsavedTrace) {
+    if (programmeRunning) return CloseStep::RefuseProgrammeRunning;
     if (unsavedTrace) return CloseStep::AskToSaveTrace;
     return CloseStep::Close;
 }
 
-bool closesAfterQuestion(bool answeredYes, bool saved) { return !answeredYes || saved; }
+bool leavesAfterQuestion(PromptAnswer answer, bool saved) {
+    switch (answer) {
+    case PromptAnswer::Yes: return saved;
+    case PromptAnswer::No: return true;
+    case PromptAnswer::Cancel: break;
+    }
+    return false;
+}
+
+bool retiresJournal(PromptAnswer answer, bool windowCloses) { return answer == PromptAnswer::No && windowCloses; }
 
 }  // namespace vespian

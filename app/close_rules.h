@@ -1,9 +1,13 @@
 #pragma once
-// What closing the main window does: the close button is refused while the furnace programme
-// runs (the "退出" command closes regardless), and a trace that no file holds is asked about
-// first — saved, or let go — so that nothing recorded is lost by a click.
+// What leaving the program does, by the close box or by "退出": neither leaves while the furnace
+// programme runs, because nothing would watch its alarms then; and a trace that no file holds
+// is asked about first — saved, let go, or the exit called off — so that nothing recorded is
+// lost by a click. The recovery journal goes only when the operator let the trace go and the
+// program really ends.
 
 #include <string_view>
+
+#include "platform/prompts.h"
 
 namespace vespian {
 
@@ -14,14 +18,18 @@ inline constexpr std::string_view kUnsavedTraceQuestion = "谱图尚未保存，
 
 enum class CloseStep {
     RefuseProgrammeRunning,  // show the warning, keep running
-    AskToSaveTrace,          // Yes: save (a cancelled or failed save keeps the window); No: close
+    AskToSaveTrace,          // Yes: save; No: let it go; Cancel (close box, Escape): stay
     Close,
 };
 
-// `exitCommand`: the "退出" command rather than the window's close button.
-CloseStep closeStep(bool exitCommand, bool programmeRunning, bool unsavedTrace);
+CloseStep closeStep(bool programmeRunning, bool unsavedTrace);
 
-// After the question: whether the window closes. `saved` tells whether the save went through.
-bool closesAfterQuestion(bool answeredYes, bool saved);
+// After the unsaved-trace question: whether leaving goes on. `saved` tells whether the save that
+// Yes asked for went through.
+bool leavesAfterQuestion(PromptAnswer answer, bool saved);
+
+// Whether the journal is to be removed: only a trace the operator let go, once the window closes
+// (a later step, the database's own question, may still keep it open).
+bool retiresJournal(PromptAnswer answer, bool windowCloses);
 
 }  // namespace vespian

@@ -62,6 +62,7 @@ inline constexpr int32_t kCmdGasPath = 32818;
 inline constexpr int32_t kCmdTemperatureProgram = 32819;
 inline constexpr int32_t kCmdTemperatureProgramAlt = 32821;  // same dialog as kCmdTemperatureProgram
 inline constexpr int32_t kCmdSettings = 32791;
+inline constexpr int32_t kCmdEventList = 34101;  // the run's alarms and notices
 
 // --- Wizard and help pictures ---------------------------------------------------------------
 inline constexpr int32_t kCmdWizardTpd = 32824;

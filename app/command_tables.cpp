@@ -179,6 +179,9 @@ constexpr MenuItem kMeasureMenu[] = {
     menuSeparator(),
     checkItem("标定吸附量", kCmdCalibration),
     menuSeparator(),
+    // Also after a run, when the toolbar may be out of reach, peaks are picked from here.
+    item("人工识峰", kCmdManualPeak),
+    menuSeparator(),
     radioItem("对比分析法", kCmdComparisonMethod),
     radioItem("BET分析法", kCmdBetMethod),
     menuSeparator(),
@@ -191,6 +194,8 @@ constexpr MenuItem kControlMenu[] = {
     item("气路控制", kCmdGasPath),
     grayedItem("进样器控制", kCmdInjector),
     item("程序升温", kCmdTemperatureProgram),
+    menuSeparator(),
+    item("报警与事件记录", kCmdEventList),
     menuSeparator(),
     item("参数设置", kCmdSettings),
 };
@@ -327,6 +332,7 @@ constexpr CommandEntry kCommandTable[] = {
     route(kCmdTraceView, CommandRoute::MeasurementState),
     route(kCmdReportView, CommandRoute::MeasurementState),
     route(kCmdManualPeak, CommandRoute::ManualPeakTool),
+    route(kCmdEventList, CommandRoute::EventList),
     route(kCmdDeleteStretch, CommandRoute::DeleteStretchTool),
     route(kCmdReadout, CommandRoute::ReadoutTool),
     confirmed(kCmdClearTrace, CommandRoute::ClearTrace, "您真的要清除谱图吗？", "清除提示"),

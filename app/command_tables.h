@@ -107,6 +107,7 @@ enum class CommandRoute {
     ClearComparisonRecords,
     ClearBetRecords,
     ClearPoreRecords,
+    EventList,           // the window listing the run's alarms and notices
 };
 
 struct CommandEntry {

@@ -160,16 +160,16 @@ std::vector<WindowEffect> MeasurementState::startMeasurement() {
     return e.take();
 }
 
-// Nothing goes to the analyser: it stays in detector mode.
+// Nothing goes to the analyser: it stays in detector mode. The manual peak pick stays at hand:
+// after a run is when the operator picks the peaks of it.
 std::vector<WindowEffect> MeasurementState::stopMeasurement() {
     Effects e;
     e.uncheckButtons({kCmdZeroSignal, kCmdCalibration, kCmdDeleteStretch})
         .hideButtons({kCmdStopMeasurement})
         .showButtons({kCmdStartMeasurement})
-        .hideButtons({kCmdManualPeak})
         .uncheckItems({kCmdDeleteStretch, kCmdStartMeasurement, kCmdZeroSignal, kCmdCalibration})
         .checkItems({kCmdStopMeasurement})
-        .grayItems({kCmdInjector, kCmdManualPeak});
+        .grayItems({kCmdInjector});
     mode_ = MeasureMode::Idle;
     e.add(EffectKind::CenterVerticalScroll).add(EffectKind::StopInjectionTimers).add(EffectKind::Repaint);
     return e.take();
@@ -183,7 +183,7 @@ std::vector<WindowEffect> MeasurementState::toggleCalibration() {
         .uncheckItems({kCmdZeroSignal, kCmdStartMeasurement, kCmdStopMeasurement, kCmdDeleteStretch});
     if (mode_ == MeasureMode::Calibrating) {
         mode_ = MeasureMode::Idle;
-        e.uncheck(kCmdCalibration).hideButtons({kCmdManualPeak}).grayItems({kCmdManualPeak}).send(MeasureOn());
+        e.uncheck(kCmdCalibration).send(MeasureOn());
     } else {
         e.add(EffectKind::AddLastPointToZeroOffset);
         mode_ = MeasureMode::Calibrating;

@@ -90,7 +90,7 @@ void loadStartupSettings(ProgramState& state, Prompts& prompts) {
 bool openInstrument(ProgramState& state) {
     resetFlowChannels(&state.flows);
     state.readings.alarmCode.store(kAlarmNone);
-    state.programmeRunning = false;
+    resetControlState(&state.control);
     if (!state.link || !state.link->open()) return false;
     state.link->start();
     return true;

@@ -8,11 +8,13 @@
 #include <string>
 
 #include "app/auto_desorption.h"
+#include "app/event_log.h"
 #include "trace/init_data.h"
 #include "app/link_options.h"
 #include "app/measurement_state.h"
 #include "app/trace_tools.h"
 #include "app/zevid_file.h"
+#include "control/control_state.h"
 #include "control/gas_table.h"
 #include "files/record_database.h"
 #include "files/report_letterhead.h"
@@ -74,7 +76,12 @@ struct ProgramState {
     MeasurementState measurement;
     AutoDesorption autoDesorption;
     FlowChannels flows{};
-    bool programmeRunning = false;  // the furnace temperature programme
+    // The furnace programme, the valves and the injectors: the instrument control works on
+    // these, and the programme's running flag is read from here by everyone.
+    ControlState control{};
+    bool programmeRunning() const { return programmeRuns(control.programme); }
+    // The run's alarms and notices, for the operator's event list.
+    EventLog events;
 
     int32_t listKind = 1;      // comparison samples
     int32_t betDetail = 0;

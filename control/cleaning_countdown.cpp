@@ -18,7 +18,11 @@ CleaningStep CleaningCountdown::start(int32_t selectedChannel) {
     counting_ = true;
     CleaningStep step = shown_;
     step.frame = CleaningFrame(channelOf(selectedChannel), true);
+    // Disabled from the press on, not from the first tick: leaving in the 100 ms before it
+    // would leave the channel flushing with no stop frame ever sent.
+    step.startEnabled = false;
     step.nextTickMs = kCleaningFirstTickMs;
+    shown_.startEnabled = false;
     return step;
 }
 

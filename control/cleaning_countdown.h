@@ -35,7 +35,8 @@ struct CleaningStep {
 
 class CleaningCountdown {
 public:
-    // "开始清洗" with the list's selection (0 or 1; -1 when none, which cleans channel 1).
+    // "开始清洗" with the list's selection (0 or 1; -1 when none, which cleans channel 1):
+    // the start frame, and "开始清洗" and "退出" disabled at once.
     CleaningStep start(int32_t selectedChannel);
     // A tick of timer 7025, with the list's selection at this moment.
     CleaningStep tick(int32_t selectedChannel);

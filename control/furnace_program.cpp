@@ -155,7 +155,6 @@ ProgrammeStep ProgrammeEditor::pressStartStop(const StartMoment& now) {
         ProgrammeRunRecord& run = program_.run;
         run.known = true;
         run.wallStartS = now.wallS;
-        run.startSecondOfDay = now.secondOfDay;
         run.startC = now.furnaceC;
         run.startPoint = now.pointIndex;
         for (int32_t s = 0; s < kProgrammeSegments; ++s) run.segments[static_cast<size_t>(s)] = program_.segment(s);
@@ -250,8 +249,10 @@ void ProgrammeEditor::rebuildList() { screen_.list = programmeList(program_); }
 
 void ProgrammeEditor::showHeaderOnly() { screen_.list = {programmeListHeader()}; }
 
+bool programmeRuns(const FurnaceProgram& program) { return program.running != 0 || program.stopAsked != 0; }
+
 std::optional<Command> forceProgrammeStop(FurnaceProgram& program, bool dialogOpen) {
-    if (program.running == 0 && program.stopAsked == 0) return std::nullopt;
+    if (!programmeRuns(program)) return std::nullopt;
     program.stopAsked = 0;
     if (dialogOpen) std::fill(program.defined, program.defined + kMarksClearedByWatch, uint8_t{0});
     program.running = 0;

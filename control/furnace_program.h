@@ -64,7 +64,6 @@ struct ProgramSegment {
 struct ProgrammeRunRecord {
     bool known = false;
     int64_t wallStartS = 0;        // seconds since the epoch, local clock of the operator
-    int32_t startSecondOfDay = 0;  // local time of day at the start, for the expected end
     float startC = 0.0f;           // furnace temperature when started
     int32_t startPoint = 0;        // trace point index when started
     std::array<ProgramSegment, kProgrammeSegments> segments{};
@@ -86,6 +85,11 @@ struct FurnaceProgram {
     ProgramSegment segment(int32_t index) const;  // index 0 .. 49
     void clearTable();                            // every value and mark of the 50 entries
 };
+
+// Whether the furnace programme runs: started and not stopped, or its stop question still
+// unanswered (the furnace heats on until the operator confirms). The one answer that the close
+// rules, the alarm poll and the programme dialog all read.
+bool programmeRuns(const FurnaceProgram& program);
 
 // The three lines of the segment list that the program shows: header, then the defined segments
 // from segment 1 up to the first gap.
@@ -128,7 +132,6 @@ struct ProgrammeStep {
 // The moment a programme is started, for the preview's record.
 struct StartMoment {
     int64_t wallS = 0;
-    int32_t secondOfDay = 0;
     float furnaceC = 0.0f;
     int32_t pointIndex = 0;
 };

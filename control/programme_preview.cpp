@@ -106,8 +106,13 @@ std::string durationText(double seconds) {
     return text;
 }
 
+int64_t expectedEndSecondOfDay(const ProgrammePlan& plan, double elapsedS, int32_t nowSecondOfDay) {
+    const double left = std::clamp(plan.totalS - std::max(elapsedS, 0.0), -1e9, 1e9);
+    return nowSecondOfDay + static_cast<int64_t>(std::llround(left));
+}
+
 std::string clockText(int64_t secondOfDay) {
-    if (secondOfDay < 0) secondOfDay = 0;
+    if (secondOfDay < 0) secondOfDay = (secondOfDay % kSecondsPerDay + kSecondsPerDay) % kSecondsPerDay;
     const int64_t day = secondOfDay / kSecondsPerDay;
     const int64_t within = secondOfDay % kSecondsPerDay;
     char text[64];

@@ -50,10 +50,17 @@ struct PlanPosition {
 };
 PlanPosition positionAt(const ProgrammePlan& plan, double elapsedS);
 
+// The plan's end as a local time of day. The analyser's clock is the trace's (five points a
+// second of instrument time), which runs faster than the wall's with an accelerated simulator,
+// so the end is counted from now: what is left of the plan, totalS − elapsedS of instrument
+// time, after the local time `nowSecondOfDay`. Before the start elapsedS is 0; a plan that is
+// over gives the time it ended, in the past.
+int64_t expectedEndSecondOfDay(const ProgrammePlan& plan, double elapsedS, int32_t nowSecondOfDay);
+
 // "2小时05分" for a duration, rounded up to the whole minute; "0分" for none.
 std::string durationText(double seconds);
 // "14:05" for a local time of day in seconds; a time on a later day says so: "14:05(次日)",
-// "03:10(第3天)".
+// "03:10(第3天)"; a time before today's midnight shows as yesterday's clock time.
 std::string clockText(int64_t secondOfDay);
 
 // The chart's axes: time in minutes and temperature in ℃, with a round step for the grid.

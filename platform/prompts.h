@@ -11,6 +11,9 @@ namespace vespian {
 
 enum class PromptIcon { None, Information, Warning, Error, Question };
 
+// The answer to a Yes/No/Cancel question. Its close box and Escape give Cancel.
+enum class PromptAnswer { Yes, No, Cancel };
+
 struct FileDialogRequest {
     std::string title;           // e.g. "打开谱图文件"
     std::string filterName;      // e.g. "Vespian2002谱图文件 (*.lne)"
@@ -45,6 +48,10 @@ public:
     // A modal OK/Cancel question; true only for OK. Where no such box exists it is asked as Yes/No.
     virtual bool askOkCancel(const std::string& caption, const std::string& text, PromptIcon icon) {
         return askYesNo(caption, text, icon);
+    }
+    // A modal Yes/No/Cancel question. Where no such box exists it is asked as Yes/No.
+    virtual PromptAnswer askYesNoCancel(const std::string& caption, const std::string& text, PromptIcon icon) {
+        return askYesNo(caption, text, icon) ? PromptAnswer::Yes : PromptAnswer::No;
     }
     // File dialogs; no value when cancelled.
     virtual std::optional<std::string> openFileName(const FileDialogRequest& request) = 0;

@@ -384,6 +384,7 @@ size_t SimulatedAnalyser::emitPeriod(uint8_t* out, size_t capacity) {
     updateRouting();
     sampleLineMv_ = sampleLineMv(startC, furnace_.temperatureC());
     peaks_.expire(start);
+    if (alarmPeriodsLeft_ > 0 && --alarmPeriodsLeft_ == 0) alarm_ = 0;
 
     if (silentPeriods_ > 0) {
         --silentPeriods_;
@@ -643,9 +644,13 @@ void SimulatedAnalyser::insertByte(uint8_t value) {
     if (insertedCount_ < kMaxInsertedBytes) inserted_[insertedCount_++] = value;
 }
 
-void SimulatedAnalyser::setAlarm(int code) {
+void SimulatedAnalyser::setAlarm(int code, double clearsAfterS) {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (code >= 0 && code <= 0xFF) alarm_ = static_cast<uint8_t>(code);
+    if (code < 0 || code > 0xFF) return;
+    alarm_ = static_cast<uint8_t>(code);
+    // Counted down at the start of each period: the next `periods` periods still carry the code.
+    const double periods = std::ceil(std::min(clearsAfterS, 1e9) / kPeriodSeconds - 1e-9);
+    alarmPeriodsLeft_ = code != 0 && clearsAfterS > 0.0 ? static_cast<int64_t>(periods) + 1 : 0;
 }
 
 void SimulatedAnalyser::silence(double seconds) {

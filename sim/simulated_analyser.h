@@ -100,8 +100,9 @@ public:
     void injectGarbage(size_t count);
     // One extra byte before the period's frames: the four-byte grid moves by one.
     void insertByte(uint8_t value = 0x00);
-    // The alarm code (0..3) every temperature frame carries from now on.
-    void setAlarm(int code);
+    // The alarm code (0..3) every temperature frame carries from now on; with `clearsAfterS`
+    // above 0 it clears by itself after that much instrument time (whole periods, rounded up).
+    void setAlarm(int code, double clearsAfterS = 0.0);
     // Nothing at all is sent for this much instrument time (whole periods, rounded up).
     void silence(double seconds);
 
@@ -157,6 +158,7 @@ private:
     size_t pendingGarbage_ = 0;
     int64_t silentPeriods_ = 0;
     uint8_t alarm_ = 0;
+    int64_t alarmPeriodsLeft_ = 0;  // periods until the alarm clears by itself, 0: it stays
 };
 
 }  // namespace vespian::sim

@@ -1,5 +1,7 @@
 #include "sim/simulator_faults.h"
 
+#include <algorithm>
+
 #include "sim/simulated_analyser.h"
 
 namespace vespian::sim {
@@ -13,16 +15,18 @@ double silenceSeconds(SimulatorFault fault) {
     }
 }
 
-void applyFault(SimulatedAnalyser& analyser, SimulatorFault fault, double speed) {
+void applyFault(SimulatedAnalyser& analyser, SimulatorFault fault, double speed, const SimulatorFaultSettings& settings) {
+    const double instrumentPerWall = speed > 0.0 ? speed : 1.0;
+    const double alarmClearsAfterS = std::max(settings.alarmClearsAfterS, 0.0) * instrumentPerWall;
     switch (fault) {
-    case SimulatorFault::Alarm1: analyser.setAlarm(1); break;
-    case SimulatorFault::Alarm2: analyser.setAlarm(2); break;
-    case SimulatorFault::Alarm3: analyser.setAlarm(3); break;
+    case SimulatorFault::Alarm1: analyser.setAlarm(1, alarmClearsAfterS); break;
+    case SimulatorFault::Alarm2: analyser.setAlarm(2, alarmClearsAfterS); break;
+    case SimulatorFault::Alarm3: analyser.setAlarm(3, alarmClearsAfterS); break;
     case SimulatorFault::ClearAlarm: analyser.setAlarm(0); break;
     case SimulatorFault::Silence3:
     case SimulatorFault::Silence10:
     case SimulatorFault::Silence30:
-        analyser.silence(silenceSeconds(fault) * (speed > 0.0 ? speed : 1.0));
+        analyser.silence(silenceSeconds(fault) * instrumentPerWall);
         break;
     case SimulatorFault::Garbage: analyser.injectGarbage(kGarbageBytes); break;
     case SimulatorFault::InsertByte: analyser.insertByte(0x5A); break;

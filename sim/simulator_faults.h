@@ -1,7 +1,8 @@
 #pragma once
 // The faults an operator in training (or a test) can provoke in the simulated analyser: the three
 // alarm codes, a link that falls silent for some seconds, garbage on the line and one inserted
-// byte. The desktop's "模拟仪器" menu lists them in this order.
+// byte. The desktop's "模拟仪器" menu lists them in this order. An alarm stays until "解除报警",
+// or, with the setting below, clears by itself as a sensor that recovers does.
 
 #include <array>
 #include <cstddef>
@@ -44,10 +45,18 @@ inline constexpr std::array<SimulatorFaultEntry, 9> kSimulatorFaults = {{
 
 inline constexpr size_t kGarbageBytes = 200;
 
-// Applies the fault now. A silence lasts that many wall seconds: the instrument's clock runs
-// `speed` times the wall's (0 or less: as fast as the line is read, where wall seconds are taken
-// as instrument seconds).
-void applyFault(SimulatedAnalyser& analyser, SimulatorFault fault, double speed);
+struct SimulatorFaultSettings {
+    // Wall seconds after which an alarm clears by itself; 0: it stays until "解除报警".
+    double alarmClearsAfterS = 0.0;
+};
+inline constexpr double kAlarmSelfClearSeconds = 10.0;
+inline constexpr std::string_view kAlarmSelfClearLabel = "报警10秒后自动解除";
+
+// Applies the fault now. A silence lasts that many wall seconds, and so does an alarm that clears
+// by itself: the instrument's clock runs `speed` times the wall's (0 or less: as fast as the line
+// is read, where wall seconds are taken as instrument seconds).
+void applyFault(SimulatedAnalyser& analyser, SimulatorFault fault, double speed,
+                const SimulatorFaultSettings& settings = {});
 
 // Seconds of silence a fault asks for, 0 for the others.
 double silenceSeconds(SimulatorFault fault);

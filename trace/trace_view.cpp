@@ -3,6 +3,7 @@
 #include "trace/trace_view.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "trace/chromatogram.h"
@@ -106,8 +107,15 @@ bool layoutTraceView(TraceView& view) {
     // end, with the scroll bar unable to show where it is.
     view.hScroll = std::clamp<int64_t>(view.hScroll, 0, view.hMax);
     // Step 5: vertical virtual size and range; the "not set" position centres the zero line.
+    const int32_t previousVMax = view.vMax;
     view.virtualHeight = truncateToInt(static_cast<float>(view.Y1 - view.Y0 - 60) * view.yZoom);
     view.vMax = std::max(saturate(static_cast<int64_t>(view.virtualHeight) - view.visibleHeight), 0);
+    const bool resized = view.laidOutHeight > 0 && view.laidOutHeight != view.visibleHeight;
+    view.laidOutHeight = view.visibleHeight;
+    if (resized && previousVMax > 0 && view.vScroll > 0 && view.vMax != 0) {
+        view.vScroll = saturate(static_cast<int64_t>(std::llround(static_cast<double>(view.vScroll) * view.vMax /
+                                                                  previousVMax)));
+    }
     if (view.vScroll == -1 && view.vMax != 0) {
         view.vScroll = view.vMax / 2;
     }

@@ -61,6 +61,7 @@ struct TraceView {
     int32_t recordedPoints = 0;  // the trace's shown points, which the scroll range covers
     int32_t vScroll = -1;       // −1 = not set: becomes vMax / 2 at the next layout
     int32_t vMax = 0;           // virtualHeight − visibleHeight
+    int32_t laidOutHeight = 0;  // visibleHeight of the last layout with room, 0 before the first
 
     int32_t timeRangeS = 3600;
     int32_t voltRangeUv = 10000;
@@ -86,9 +87,11 @@ void setViewArea(TraceView& view, int32_t clientWidth, int32_t viewBottom);
 // test of step 2 (xOrigin ≥ X1 − 30 or Y0 + 30 ≥ Y1 − 30: no room, and the virtual sizes and
 // scroll ranges are left as they were); then virtualWidth, hMax (covering recordedPoints),
 // virtualHeight, vMax, with
-// vScroll = vMax / 2 when it was −1 and vMax ≠ 0, and vScroll = −1 when vMax = 0. Zoom factors
-// outside 1.0 .. kMaxZoom (or NaN, as from a damaged settings file) are brought back inside
-// first. The scroll positions are then brought within 0 .. hMax and 0 .. vMax.
+// vScroll = vMax / 2 when it was −1 and vMax ≠ 0, and vScroll = −1 when vMax = 0. When the plot
+// has changed height since the last layout (the window was resized) vScroll keeps its share of
+// vMax, so the same signal stays in the middle of the plot rather than the trace moving out of
+// view. Zoom factors outside 1.0 .. kMaxZoom (or NaN, as from a damaged settings file) are
+// brought back inside first. The scroll positions are then brought within 0 .. hMax and 0 .. vMax.
 // Returns roomToDraw.
 bool layoutTraceView(TraceView& view);
 

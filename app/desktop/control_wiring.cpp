@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QWidget>
 
-#include "app/alarm_poll.h"
 #include "app/auto_desorption.h"
 #include "app/command_ids.h"
 #include "app/desktop/main_window.h"
@@ -31,12 +30,11 @@ int kindOf(int commandId) {
 ControlWiring::ControlWiring(MainWindow& window, ProgramState& state, Prompts& prompts,
                              sim::SimulatedAnalyser* simulator, double speed)
     : window_(window), state_(state),
-      context_{control_, state.flows, state.readings, *state.chromatogram, prompts, {}, {}, {}, {}} {
+      context_{state.control, state.flows, state.readings, *state.chromatogram, prompts, {}, {}, {}, {}} {
     // Every frame goes out on the link (a write with no device open fails silently, as the
-    // analyser's other commands do); the programme's frames change its running flag.
+    // analyser's other commands do).
     context_.send = [this](const Command& command) {
         if (state_.link) state_.link->send(command);
-        syncRunning();
     };
     context_.linkUp = [this] { return state_.linkStatus != 0; };
     context_.wallSeconds = localWallSeconds;
@@ -56,12 +54,14 @@ ControlWiring::ControlWiring(MainWindow& window, ProgramState& state, Prompts& p
         once(kCmdGasPath, [this] { instrument_->openGasPath(&window_); });
     });
     window_.handleCommand(kCmdInjector, [this](const CommandEntry&) { openInjector(); });
-    window_.setForcedStop([this] { forcedStop(); });
+    window_.setForcedStop([this] { return forcedStop(); });
 
     if (simulator != nullptr) simulatorMenu_ = addSimulatorMenu(window_.menuBar(), *simulator, speed);
 }
 
 ControlWiring::~ControlWiring() = default;
+
+ControlState& ControlWiring::controlState() { return state_.control; }
 
 template <typename Open>
 void ControlWiring::once(int kind, Open open) {
@@ -75,7 +75,6 @@ void ControlWiring::once(int kind, Open open) {
     open_.insert(kind);
     open();
     open_.erase(kind);
-    syncRunning();
 }
 
 void ControlWiring::openInjector() {
@@ -87,20 +86,11 @@ void ControlWiring::openInjector() {
     // A desorption ends the peak being recognised: the sample's peak starts afresh.
     if (desorb) state_.peakDetector.reset();
     const std::array<bool, kInjectorPositionCount> positions =
-        positionsAfterInjectorDialog(state_.autoDesorption, adsorb, desorb, press ? control_.injectors.mask : 0);
+        positionsAfterInjectorDialog(state_.autoDesorption, adsorb, desorb, press ? state_.control.injectors.mask : 0);
     window_.applyDesorptionEffects(
         state_.autoDesorption.injectorDialogClosed(adsorb, positions, state_.settings.peak));
 }
 
-void ControlWiring::forcedStop() {
-    // The programme dialog keeps the flag; a copy that says running without it (nothing the
-    // dialog started) is still stopped, so the furnace never heats on unnoticed.
-    if (!instrument_->forcedStop() && state_.programmeRunning) {
-        performForcedStop(state_.programmeRunning, state_.link.get());
-    }
-    syncRunning();
-}
-
-void ControlWiring::syncRunning() { state_.programmeRunning = instrument_ && instrument_->programmeRunning(); }
+bool ControlWiring::forcedStop() { return instrument_->forcedStop(); }
 
 }  // namespace vespian

@@ -4,15 +4,14 @@
 // by the automatic desorption, the forced stop after a sensor alarm reaching the open programme
 // dialog, and the simulator's menu when the analyser is the simulator.
 //
-// The furnace programme's running flag lives in the control state, where the programme dialog
-// keeps it; the main window's close guard and alarm poll read the program state's copy, which is
-// brought up to date after every frame sent and every window closed.
+// The control state is the program state's: the programme dialog changes the furnace
+// programme's running flag there, and the main window's close rules and alarm poll read it
+// from there.
 
 #include <QObject>
 #include <memory>
 #include <set>
 
-#include "control/control_state.h"
 #include "control/desktop/control_context.h"
 
 class QMenu;
@@ -39,24 +38,22 @@ public:
     ~ControlWiring() override;
 
     InstrumentControl& instrument() { return *instrument_; }
-    ControlState& controlState() { return control_; }
+    ControlState& controlState();
     ControlContext& context() { return context_; }
     QMenu* simulatorMenu() const { return simulatorMenu_; }
 
     // The injector dialog, then the automatic desorption re-armed with what it returned.
     void openInjector();
-    // Timer 9998: a running programme is stopped, in the open dialog too.
-    void forcedStop();
+    // Timer 9998: a running programme is stopped, in the open dialog too. True when one was.
+    bool forcedStop();
 
 private:
     // Runs one window of a kind; a second request while it is open brings the open one forward.
     template <typename Open>
     void once(int kind, Open open);
-    void syncRunning();
 
     MainWindow& window_;
     ProgramState& state_;
-    ControlState control_{};
     ControlContext context_;
     std::unique_ptr<InstrumentControl> instrument_;
     QMenu* simulatorMenu_ = nullptr;

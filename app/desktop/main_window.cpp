@@ -14,6 +14,8 @@
 #include "app/command_ids.h"
 #include "app/desktop/about_box.h"
 #include "app/desktop/artwork.h"
+#include "app/desktop/event_list_window.h"
+#include "app/event_log.h"
 #include "platform/desktop/export_actions.h"
 #include "platform/desktop/progress_window.h"
 #include "app/desktop/settings_dialog.h"
@@ -99,7 +101,7 @@ MainWindow::MainWindow(ProgramState& state, Prompts& prompts, bool simulated, QW
             [this] { applyDesorptionEffects(state_.autoDesorption.intervalMinute(state_.settings.peak)); });
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() { state_.events.setListener({}); }
 
 QTimer* MainWindow::makeTimer(int timerId, int periodMs, bool singleShot, void (MainWindow::*tick)()) {
     auto* timer = new QTimer(this);
@@ -204,6 +206,14 @@ void MainWindow::buildStatusBar(bool simulated) {
         statusParts_[part] = label;
     }
     statusParts_[kStatusPartReadout]->setText("坐标：");
+    // Shown only while an alarm persists; a narrow window clips its text rather than growing.
+    alarmPart_ = new QLabel(bar);
+    alarmPart_->setObjectName("alarmPart");
+    alarmPart_->setFont(programFont(12, true));
+    alarmPart_->setStyleSheet("QLabel { color: white; background: rgb(210, 0, 0); padding: 0 6px; }");
+    alarmPart_->setMinimumWidth(40);
+    alarmPart_->hide();
+    bar->addPermanentWidget(alarmPart_);
     if (simulated) {
         // Simulated data must never be mistaken for a real instrument's.
         auto* simulator = new QLabel("模拟仪器", bar);
@@ -407,6 +417,7 @@ void MainWindow::installHandlers() {
     handleRoute(CommandRoute::SaveDocument, [this](const CommandEntry&) { saveTrace(); });
     handleRoute(CommandRoute::Exit, [this](const CommandEntry&) { exitProgram(); });
     handleRoute(CommandRoute::AboutBox, [this](const CommandEntry&) { showAbout(); });
+    handleRoute(CommandRoute::EventList, [this](const CommandEntry&) { showEventList(); });
     handleCommand(kCmdSettings, [this](const CommandEntry&) { openSettings(); });
     handleRoute(CommandRoute::ZoomIn, [this](const CommandEntry&) {
         zoomIn(state_.view);
@@ -484,7 +495,7 @@ void MainWindow::setManualPickHandler(std::function<void(int32_t start, int32_t 
     manualPickHandler_ = std::move(handler);
 }
 
-void MainWindow::setForcedStop(std::function<void()> stop) { forcedStop_ = std::move(stop); }
+void MainWindow::setForcedStop(std::function<bool()> stop) { forcedStop_ = std::move(stop); }
 
 void MainWindow::handleReportFile(std::function<void()> open, std::function<void()> save) {
     reportOpen_ = std::move(open);
@@ -552,27 +563,18 @@ void MainWindow::showAbout() {
     viewArea_->redraw();
 }
 
-void MainWindow::exitProgram() {
-    exitRequested_ = true;
-    close();
-    exitRequested_ = false;  // an exit the operator called off leaves the window as it was
-}
+void MainWindow::exitProgram() { close(); }
 
-bool MainWindow::settleUnsavedTrace() {
+PromptAnswer MainWindow::settleUnsavedTrace() {
     Chromatogram& trace = *state_.chromatogram;
-    const bool yes =
-        prompts_.askYesNo(std::string(kUnsavedTraceCaption), std::string(kUnsavedTraceQuestion), PromptIcon::Question);
-    TraceFileResult saved;
-    if (yes) {
-        saved = saveTraceWithDialog(prompts_, trace, state_.dataFolder);
-        if (saved.ok) {
-            journal_.markSaved(trace, saved.points);
-            journal_.flush(trace);
-        }
-    }
-    if (!closesAfterQuestion(yes, saved.ok)) return false;  // nothing is lost: the window stays
-    if (!yes) journal_.retire();                              // the operator chose to let it go
-    return true;
+    const PromptAnswer answer = prompts_.askYesNoCancel(std::string(kUnsavedTraceCaption),
+                                                        std::string(kUnsavedTraceQuestion), PromptIcon::Question);
+    if (answer != PromptAnswer::Yes) return answer;
+    const TraceFileResult saved = saveTraceWithDialog(prompts_, trace, state_.dataFolder);
+    if (!saved.ok) return PromptAnswer::Cancel;  // nothing is lost: the window stays
+    journal_.markSaved(trace, saved.points);
+    journal_.flush(trace);
+    return answer;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
@@ -580,20 +582,24 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
-    switch (closeStep(exitRequested_, state_.programmeRunning, journal_.unsaved(*state_.chromatogram))) {
+    std::optional<PromptAnswer> traceAnswer;
+    switch (closeStep(state_.programmeRunning(), journal_.unsaved(*state_.chromatogram))) {
     case CloseStep::RefuseProgrammeRunning:
         prompts_.message(std::string(kProgrammeRunningCaption), std::string(kProgrammeRunningText), PromptIcon::Warning);
         event->ignore();
         return;
     case CloseStep::AskToSaveTrace:
-        if (!settleUnsavedTrace()) {
+        traceAnswer = settleUnsavedTrace();
+        if (!leavesAfterQuestion(*traceAnswer, *traceAnswer == PromptAnswer::Yes)) {
             event->ignore();
             return;
         }
         break;
     case CloseStep::Close: break;
     }
-    if (closeGuard_ && !closeGuard_()) {
+    const bool closes = !closeGuard_ || closeGuard_();
+    if (traceAnswer && retiresJournal(*traceAnswer, closes)) journal_.retire();  // the operator let it go
+    if (!closes) {
         event->ignore();
         return;
     }
@@ -641,25 +647,49 @@ void MainWindow::flowTick() {
 }
 
 void MainWindow::alarmTick() {
-    // The box is modal and the timers keep running under it: the poll rule raises nothing
-    // further while it is shown, and polls again 100 ms after OK.
-    if (std::optional<AlarmMessage> alarm = alarmPoll_.tick(state_.readings.alarmCode.load(), state_.programmeRunning)) {
-        prompts_.message(std::string(alarm->caption), std::string(alarm->text), PromptIcon::Warning);
-    } else if (alarmPoll_.showing()) {
-        return;
+    // The box is modal and the timers keep running under it: the poll waits while it is shown,
+    // and polls again 100 ms after OK.
+    if (alarmPoll_.showing()) return;
+    const AlarmPoll::Step step = alarmPoll_.tick(state_.readings.alarmCode.load(), state_.programmeRunning(),
+                                                 wallClockSeconds(), state_.events);
+    showAlarmPart();
+    if (step.startForcedStopTimer) restartTimer(kTimerProgramAbort, AlarmPoll::kForcedStopDelayMs);
+    int nextPollMs = AlarmPoll::kPollMs;
+    if (step.box) {
+        prompts_.message(std::string(step.box->caption), std::string(step.box->text), PromptIcon::Warning);
+        const AlarmPoll::AfterBox after = alarmPoll_.acknowledged();
+        if (after.startForcedStopTimer) restartTimer(kTimerProgramAbort, AlarmPoll::kForcedStopDelayMs);
+        nextPollMs = after.nextPollMs;
     }
-    const AlarmPoll::AfterTick after = alarmPoll_.acknowledged();
-    if (after.startForcedStopTimer) restartTimer(kTimerProgramAbort, AlarmPoll::kForcedStopDelayMs);
-    restartTimer(kTimerAlarmPoll, after.nextPollMs);
+    if (!closing_) restartTimer(kTimerAlarmPoll, nextPollMs);
+}
+
+void MainWindow::showAlarmPart() {
+    const std::string text = alarmPoll_.statusText();
+    alarmPart_->setText(qs(text));
+    alarmPart_->setVisible(!text.empty());
 }
 
 void MainWindow::programmeAbortTick() {
     stopTimer(kTimerProgramAbort);
+    bool stopped = false;
     if (forcedStop_) {
-        forcedStop_();
-        return;
+        stopped = forcedStop_();
+    } else if (const std::optional<Command> frame = forceProgrammeStop(state_.control.programme, false)) {
+        if (state_.link) state_.link->send(*frame);
+        stopped = true;
     }
-    performForcedStop(state_.programmeRunning, state_.link.get());
+    if (stopped) state_.events.add(EventKind::ProgrammeStopped, std::string(kProgrammeStoppedByAlarmText));
+}
+
+void MainWindow::showEventList() {
+    if (eventList_ == nullptr) {
+        eventList_ = new EventListWindow(state_.events, this);
+        state_.events.setListener([this](const EventEntry& entry) { eventList_->append(entry); });
+    }
+    eventList_->show();
+    eventList_->raise();
+    eventList_->activateWindow();
 }
 
 void MainWindow::linkStatusTick() { state_.linkStatus = state_.readings.lastReadStatus.load() == 0 ? 1 : 0; }

@@ -30,6 +30,7 @@ class QToolBar;
 
 namespace vespian {
 
+class EventListWindow;
 class Prompts;
 class ViewArea;
 
@@ -82,9 +83,9 @@ public:
     // A completed manual pick: opens the "应用于..." dialog for the sorted stretch.
     void setManualPickHandler(std::function<void(int32_t start, int32_t end)> handler);
     // The forced stop of the furnace programme (timer 9998), carried out by the instrument
-    // control so that the open programme dialog shows it too. Without one, the running flag
-    // alone is cleared and the stop frame sent.
-    void setForcedStop(std::function<void()> stop);
+    // control so that the open programme dialog shows it too; it answers whether a programme
+    // was stopped. Without one, the running flag alone is cleared and the stop frame sent.
+    void setForcedStop(std::function<bool()> stop);
 
     // What the automatic desorption decided: zeroing, desorption frames, its minute timers.
     void applyDesorptionEffects(const std::vector<DesorptionEffect>& effects);
@@ -102,6 +103,10 @@ public:
 
     ViewArea* viewArea() const { return viewArea_; }
     QString statusPartText(int part) const;
+    // The red part of the status bar that names an alarm while it persists.
+    QLabel* alarmPart() const { return alarmPart_; }
+    // "报警与事件记录", opened by its menu item; null until then.
+    EventListWindow* eventList() const { return eventList_; }
     QAction* menuAction(int commandId) const;
     QAction* toolbarAction(int commandId) const;  // toolbar A's button
     QToolBar* toolbar(int which) const { return toolbars_[which]; }
@@ -109,8 +114,7 @@ public:
     RecoveryJournal& journal() { return journal_; }
     void showNotYetAvailable(const QString& what);
 
-    // Exit (command 105) closes whatever runs; the close button does not while the furnace
-    // programme runs.
+    // Exit (command 105): leaves by the same rules as the close box.
     void exitProgram();
 
 protected:
@@ -132,8 +136,10 @@ private:
     void saveTrace();
     void switchView(ViewMode view);
     void showDispatchNotice(int commandId);
-    // Asks about an unsaved trace; true when the window may close (saved, or let go).
-    bool settleUnsavedTrace();
+    // Asks about an unsaved trace and saves it on Yes; the answer, Cancel when a save failed.
+    PromptAnswer settleUnsavedTrace();
+    void showEventList();
+    void showAlarmPart();
     QTimer* makeTimer(int timerId, int periodMs, bool singleShot, void (MainWindow::*tick)());
     void restartTimer(int timerId, int periodMs);
     void stopTimer(int timerId);
@@ -145,13 +151,15 @@ private:
     std::map<int, QAction*> menuActions_;
     std::map<int, QAction*> toolbarActions_;  // toolbar A
     QLabel* statusParts_[6] = {};
+    QLabel* alarmPart_ = nullptr;
+    EventListWindow* eventList_ = nullptr;
     std::map<int, QTimer*> timers_;
     std::map<int, CommandHandler> commandHandlers_;
     std::map<CommandRoute, CommandHandler> routeHandlers_;
     std::map<int, std::function<void()>> viewButtonHandlers_;
     std::map<int, std::function<void()>> peakDialogOpeners_;
     std::function<void(int32_t, int32_t)> manualPickHandler_;
-    std::function<void()> forcedStop_;
+    std::function<bool()> forcedStop_;
     std::function<void()> reportOpen_;
     std::function<void()> reportSave_;
     std::function<bool()> closeGuard_;
@@ -159,7 +167,6 @@ private:
     AlarmPoll alarmPoll_;
     RecoveryJournal journal_;
     bool journalFailureShown_ = false;
-    bool exitRequested_ = false;
     bool closing_ = false;
 };
 

@@ -52,14 +52,15 @@ GasPathPanel::GasPathPanel(ControlContext& context, InstrumentControl& windows, 
         return b;
     };
     connect(add(kPanelFlow1Id, qs(kPanelSetCaption), flowSetButtonRect(1)), &QPushButton::clicked, this,
-            [this] { windows_.openFlows(); });
+            [this] { windows_.openFlows(this); });
     connect(add(kPanelFlow2Id, qs(kPanelSetCaption), flowSetButtonRect(2)), &QPushButton::clicked, this,
-            [this] { windows_.openFlows(); });
+            [this] { windows_.openFlows(this); });
+    // The windows it opens are the panel's: an ownerless one would open behind the modal panel.
     connect(add(kPanelProgrammeId, qs(kPanelSetCaption), programmeSetButtonRect()), &QPushButton::clicked, this,
-            [this] { windows_.openProgramme(); });
+            [this] { windows_.openProgramme(this); });
     for (int g = 0; g < kGuideKinds; ++g) {
         QPushButton* b = add(kPanelGuideTpdId + g, qs(kPanelGuideCaptions[static_cast<size_t>(g)]), guideButtonRect(g));
-        connect(b, &QPushButton::clicked, this, [this, g] { windows_.openGuide(static_cast<GuideKind>(g)); });
+        connect(b, &QPushButton::clicked, this, [this, g] { windows_.openGuide(static_cast<GuideKind>(g), this); });
     }
 
     readouts_ = new QTimer(this);

@@ -42,9 +42,8 @@ bool InstrumentControl::openCommand(int commandId) {
     return false;
 }
 
-// The control windows have no owner: they stand on their own beside the main window.
-void InstrumentControl::openProgramme() {
-    ProgrammeDialog dialog(context_);
+void InstrumentControl::openProgramme(QWidget* owner) {
+    ProgrammeDialog dialog(context_, owner);
     dialog.exec();
 }
 
@@ -64,8 +63,8 @@ std::optional<InjectorPress> InstrumentControl::openInjector(QWidget* owner) {
     return dialog.pressed();
 }
 
-void InstrumentControl::openGuide(GuideKind kind) {
-    GuideWindow window(kind);
+void InstrumentControl::openGuide(GuideKind kind, QWidget* owner) {
+    GuideWindow window(kind, owner);
     window.exec();
 }
 
@@ -86,12 +85,6 @@ bool InstrumentControl::forcedStop() {
     if (dialog != nullptr) dialog->showForcedStop();
     context_.send(*frame);
     return true;
-}
-
-// A programme whose stop question is still open goes on heating until it is answered.
-bool InstrumentControl::programmeRunning() const {
-    const FurnaceProgram& programme = context_.control.programme;
-    return programme.running != 0 || programme.stopAsked != 0;
 }
 
 }  // namespace vespian

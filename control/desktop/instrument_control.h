@@ -32,21 +32,22 @@ public:
     // of these (the injector dialog has its own entry, for what it returns).
     bool openCommand(int commandId);
 
-    void openProgramme();
-    // From the menu the dialog is the main window's; from the panel it stands alone.
+    // From the menu the programme dialog, the guides and the views stand alone; opened from the
+    // gas-path panel they are the panel's, so that they show above it and not behind it.
+    void openProgramme(QWidget* owner = nullptr);
+    // From the menu the dialog is the main window's; from the panel it is the panel's.
     void openFlows(QWidget* owner = nullptr);
-    // The panel is modal over its owner (the main window); the windows it opens stand alone.
+    // The panel is modal over its owner (the main window); the windows it opens are its own.
     void openGasPath(QWidget* owner = nullptr);
     // The button used, when one was: the main window re-arms its automatic desorption from it.
     std::optional<InjectorPress> openInjector(QWidget* owner = nullptr);
-    void openGuide(GuideKind kind);
+    void openGuide(GuideKind kind, QWidget* owner = nullptr);
     void openConnectionView(ConnectionView::Side side);
     void openPreparation(GuideKind kind);
 
     // The forced stop (timer 9998): a running programme is stopped, the open programme dialog
     // shows the empty programme and the stop frame goes out. False when nothing was running.
     bool forcedStop();
-    bool programmeRunning() const;
 
     ControlContext& context() { return context_; }
 

@@ -167,7 +167,7 @@ void ProgrammeDialog::addSegment() {
 
 void ProgrammeDialog::startStop() {
     for (int i = 0; i < 3; ++i) editor_.editField(i, fields_[i]->text().toStdString());
-    const StartMoment now{context_.wallSeconds(), context_.secondOfDay(), context_.newestTemperature(),
+    const StartMoment now{context_.wallSeconds(), context_.newestTemperature(),
                           context_.pointCount()};
     const ProgrammeStep step = editor_.pressStartStop(now);
     carryOut(step);

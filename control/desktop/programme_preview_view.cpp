@@ -60,13 +60,13 @@ void ProgrammePreviewView::refresh() {
         position_.clear();
     } else {
         summary_ = QString("程序预览：共%1段，总时长%2").arg(plan_.segmentCount).arg(qs(durationText(plan_.totalS)));
+        // Elapsed and left are the instrument's seconds; the end is counted from now with them.
+        const int64_t end = expectedEndSecondOfDay(plan_, elapsedS_, context_.secondOfDay());
         if (!running_) {
-            const int64_t end = context_.secondOfDay() + static_cast<int64_t>(plan_.totalS);
             position_ = QString("从当前炉温%1℃开始，若现在启动预计%2结束")
                             .arg(context_.newestTemperature(), 0, 'f', 0)
                             .arg(qs(clockText(end)));
         } else {
-            const int64_t end = program.run.startSecondOfDay + static_cast<int64_t>(plan_.totalS);
             if (finished_) {
                 position_ = QString("计划已于%1完成，仪器保持末段温度，请停止程序升温").arg(qs(clockText(end)));
             } else {

@@ -1,5 +1,6 @@
 #include "platform/desktop/qt_prompts.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -45,14 +46,21 @@ std::optional<std::string> chosen(const QString& path) {
 
 }  // namespace
 
+// Over whatever modal window is up, so a box never opens behind it (an alarm while the ownerless
+// programme dialog is open, say); otherwise over the main window.
+QWidget* QtPrompts::owner() const {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    return owner_;
+}
+
 void QtPrompts::message(const std::string& caption, const std::string& text, PromptIcon icon) {
-    QMessageBox box(iconOf(icon), fromUtf8(caption), fromUtf8(text), QMessageBox::NoButton, owner_);
+    QMessageBox box(iconOf(icon), fromUtf8(caption), fromUtf8(text), QMessageBox::NoButton, owner());
     box.addButton("确定", QMessageBox::AcceptRole);
     box.exec();
 }
 
 bool QtPrompts::askYesNo(const std::string& caption, const std::string& text, PromptIcon icon) {
-    QMessageBox box(iconOf(icon), fromUtf8(caption), fromUtf8(text), QMessageBox::NoButton, owner_);
+    QMessageBox box(iconOf(icon), fromUtf8(caption), fromUtf8(text), QMessageBox::NoButton, owner());
     QPushButton* yes = box.addButton("是(&Y)", QMessageBox::YesRole);
     QPushButton* no = box.addButton("否(&N)", QMessageBox::NoRole);
     box.setDefaultButton(no);
@@ -62,7 +70,7 @@ bool QtPrompts::askYesNo(const std::string& caption, const std::string& text, Pr
 }
 
 bool QtPrompts::askOkCancel(const std::string& caption, const std::string& text, PromptIcon icon) {
-    QMessageBox box(iconOf(icon), fromUtf8(caption), fromUtf8(text), QMessageBox::NoButton, owner_);
+    QMessageBox box(iconOf(icon), fromUtf8(caption), fromUtf8(text), QMessageBox::NoButton, owner());
     QPushButton* ok = box.addButton("确定", QMessageBox::AcceptRole);
     QPushButton* cancel = box.addButton("取消", QMessageBox::RejectRole);
     box.setDefaultButton(ok);
@@ -71,15 +79,29 @@ bool QtPrompts::askOkCancel(const std::string& caption, const std::string& text,
     return box.clickedButton() == ok;
 }
 
+PromptAnswer QtPrompts::askYesNoCancel(const std::string& caption, const std::string& text, PromptIcon icon) {
+    QMessageBox box(iconOf(icon), fromUtf8(caption), fromUtf8(text), QMessageBox::NoButton, owner());
+    QPushButton* yes = box.addButton("是(&Y)", QMessageBox::YesRole);
+    QPushButton* no = box.addButton("否(&N)", QMessageBox::NoRole);
+    QPushButton* cancel = box.addButton("取消", QMessageBox::RejectRole);
+    box.setDefaultButton(yes);
+    // Escape and the close box call the question off; only a pressed button decides.
+    box.setEscapeButton(cancel);
+    box.exec();
+    if (box.clickedButton() == yes) return PromptAnswer::Yes;
+    if (box.clickedButton() == no) return PromptAnswer::No;
+    return PromptAnswer::Cancel;
+}
+
 std::optional<std::string> QtPrompts::openFileName(const FileDialogRequest& request) {
     QDir().mkpath(fromUtf8(request.initialDirectory));
-    return chosen(QFileDialog::getOpenFileName(owner_, fromUtf8(request.title), startPath(request), filterOf(request)));
+    return chosen(QFileDialog::getOpenFileName(owner(), fromUtf8(request.title), startPath(request), filterOf(request)));
 }
 
 std::optional<std::string> QtPrompts::saveFileName(const FileDialogRequest& request) {
     QDir().mkpath(fromUtf8(request.initialDirectory));
     // The program asks about replacing an existing file itself, with its own wording.
-    return chosen(QFileDialog::getSaveFileName(owner_, fromUtf8(request.title), startPath(request), filterOf(request),
+    return chosen(QFileDialog::getSaveFileName(owner(), fromUtf8(request.title), startPath(request), filterOf(request),
                                                nullptr, QFileDialog::DontConfirmOverwrite));
 }
 
@@ -88,7 +110,7 @@ bool QtPrompts::choosePrinter(PrintRequest& request) {
     if (printer == nullptr) return false;
     printer->setCopyCount(request.copies);
     printer->setFromTo(request.fromPage, request.toPage);
-    QPrintDialog dialog(printer, owner_);
+    QPrintDialog dialog(printer, owner());
     dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
     if (dialog.exec() != QDialog::Accepted) return false;
     request.copies = printer->copyCount();

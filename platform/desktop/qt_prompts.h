@@ -16,12 +16,15 @@ public:
     void message(const std::string& caption, const std::string& text, PromptIcon icon) override;
     bool askYesNo(const std::string& caption, const std::string& text, PromptIcon icon) override;
     bool askOkCancel(const std::string& caption, const std::string& text, PromptIcon icon) override;
+    PromptAnswer askYesNoCancel(const std::string& caption, const std::string& text, PromptIcon icon) override;
     std::optional<std::string> openFileName(const FileDialogRequest& request) override;
     std::optional<std::string> saveFileName(const FileDialogRequest& request) override;
     // request.printer is a QPrinter*.
     bool choosePrinter(PrintRequest& request) override;
 
 private:
+    QWidget* owner() const;
+
     QWidget* owner_;
 };
 

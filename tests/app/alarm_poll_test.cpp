@@ -2,16 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
-#include "link/instrument_link.h"
-#include "support/fake_link_driver.h"
-#include "trace/chromatogram.h"
+#include "app/event_log.h"
 
 namespace vespian {
 namespace {
-
-std::vector<uint8_t> bytes(const Command& c) { return {c.view().begin(), c.view().end()}; }
 
 TEST(AlarmPoll, SensorFaultTextDependsOnTheProgramme) {
     auto idle = alarmMessageFor(1, false);
@@ -50,76 +44,80 @@ TEST(AlarmPoll, NoAlarmAndUnknownCodesShowNothing) {
     for (int32_t code : {0, 4, 5, 255, -1}) {
         EXPECT_FALSE(alarmMessageFor(code, true).has_value()) << code;
         EXPECT_FALSE(alarmMessageFor(code, false).has_value()) << code;
+        EXPECT_TRUE(alarmName(code).empty()) << code;
     }
 }
 
-TEST(ForcedStop, OnlyARunningProgrammeIsStoppedWithTheZeroStopFrame) {
-    ForcedStop stop = forcedStopFor(true);
-    EXPECT_TRUE(stop.stopsProgram);
-    EXPECT_EQ(bytes(stop.frame), (std::vector<uint8_t>{0x3E, 0, 0, 0, 0, 0, 0, 0x31}));
-
-    ForcedStop idle = forcedStopFor(false);
-    EXPECT_FALSE(idle.stopsProgram);
-    EXPECT_EQ(idle.frame.length, 0u);
-}
-
-// The poll timer as the window runs it: the box, OK, the next poll 100 ms later.
-TEST(AlarmPollTimer, AlarmCode2ShowsItsTextAndArmsTheForcedStop) {
+// The poll timer as the window runs it, one tick per 100 ms.
+class AlarmPollTimer : public ::testing::Test {
+protected:
+    AlarmPoll::Step tick(int32_t code, bool running) { return poll.tick(code, running, now++, log); }
     AlarmPoll poll;
-    const auto shown = poll.tick(2, true);
-    ASSERT_TRUE(shown.has_value());
-    EXPECT_EQ(shown->text, "温度传感器未置于炉中!!!!程序升温已停止!!请检查!!");
+    EventLog log;
+    int64_t now = 1000;
+};
+
+TEST_F(AlarmPollTimer, APersistingAlarmIsShownOnceAndNamedUntilItClears) {
+    const AlarmPoll::Step first = tick(2, true);
+    ASSERT_TRUE(first.box.has_value());
+    EXPECT_EQ(first.box->text, "温度传感器未置于炉中!!!!程序升温已停止!!请检查!!");
     EXPECT_TRUE(poll.showing());
-    const AlarmPoll::AfterTick after = poll.acknowledged();
+    EXPECT_FALSE(tick(2, true).box.has_value()) << "nothing while the box is up";
+    const AlarmPoll::AfterBox after = poll.acknowledged();
     EXPECT_TRUE(after.startForcedStopTimer);
     EXPECT_EQ(after.nextPollMs, 100);
+    // A minute of polls with the code still there: no second box, the status part names it.
+    for (int i = 0; i < 600; ++i) {
+        const AlarmPoll::Step step = tick(2, i < 1);  // the forced stop ends the programme
+        ASSERT_FALSE(step.box.has_value()) << i;
+        ASSERT_FALSE(step.startForcedStopTimer) << "armed once by the OK, not again at " << i;
+    }
+    EXPECT_EQ(poll.statusText(), "报警：温度传感器未置于炉中");
+    EXPECT_FALSE(tick(0, false).box.has_value());
+    EXPECT_TRUE(poll.statusText().empty());
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log.at(0).kind, EventKind::Alarm);
+    EXPECT_EQ(log.at(0).text, "温度传感器未置于炉中!!!!程序升温已停止!!请检查!!");
+    EXPECT_EQ(log.at(0).wallSeconds, 1000);
+    EXPECT_EQ(log.at(1).kind, EventKind::AlarmCleared);
+    EXPECT_EQ(log.at(1).text, "报警解除：温度传感器未置于炉中");
 }
 
-TEST(AlarmPollTimer, AlarmCode1WithNoProgrammeRunningSaysCheckAndStopsNothing) {
-    AlarmPoll poll;
-    const auto shown = poll.tick(1, false);
-    ASSERT_TRUE(shown.has_value());
-    EXPECT_EQ(shown->text, "温度传感器故障!!!!请检查!!");
-    EXPECT_TRUE(poll.acknowledged().startForcedStopTimer);
-    // The armed stop finds no programme: nothing is sent, nothing changes.
-    bool running = false;
-    EXPECT_FALSE(performForcedStop(running, nullptr));
-    EXPECT_FALSE(running);
-}
-
-TEST(AlarmPollTimer, NoFurtherAlarmWhileTheBoxIsShownAndAgainAfterOkWhileItPersists) {
-    AlarmPoll poll;
-    ASSERT_TRUE(poll.tick(3, false).has_value());
-    EXPECT_FALSE(poll.tick(3, false).has_value());  // the box is still up
-    EXPECT_FALSE(poll.tick(1, false).has_value());
-    const AlarmPoll::AfterTick after = poll.acknowledged();
-    EXPECT_FALSE(after.startForcedStopTimer);  // a leak never stops the programme
-    EXPECT_EQ(after.nextPollMs, AlarmPoll::kPollMs);
-    const auto again = poll.tick(3, false);  // the code persists: shown again at once
-    ASSERT_TRUE(again.has_value());
-    EXPECT_EQ(again->text, "检测到可燃气体泄漏!!请立即关闭仪器电源!!检查气路!!");
+TEST_F(AlarmPollTimer, AnAlarmThatClearedAndCameBackOrChangedCodeIsShownAgain) {
+    ASSERT_TRUE(tick(3, false).box.has_value());
+    EXPECT_FALSE(poll.acknowledged().startForcedStopTimer) << "a leak never stops the programme";
+    EXPECT_FALSE(tick(3, false).box.has_value());
+    EXPECT_FALSE(tick(0, false).box.has_value());
+    const AlarmPoll::Step back = tick(3, false);
+    ASSERT_TRUE(back.box.has_value());
+    EXPECT_EQ(back.box->text, "检测到可燃气体泄漏!!请立即关闭仪器电源!!检查气路!!");
     poll.acknowledged();
-    EXPECT_FALSE(poll.tick(0, false).has_value());  // gone
-    EXPECT_FALSE(poll.acknowledged().startForcedStopTimer);
+    const AlarmPoll::Step other = tick(1, false);
+    ASSERT_TRUE(other.box.has_value()) << "another code is another alarm";
+    EXPECT_EQ(other.box->text, "温度传感器故障!!!!请检查!!");
+    poll.acknowledged();
+    // Undefined codes count as no alarm.
+    EXPECT_FALSE(tick(7, false).box.has_value());
+    EXPECT_TRUE(poll.statusText().empty());
+    EXPECT_EQ(log.size(), 6u);  // leak, cleared, leak, cleared by the change, sensor, cleared
 }
 
-// The forced stop goes out on the link: a recording device sees the stop frame written.
-TEST(AlarmPollTimer, TheForcedStopFrameReachesTheLink) {
-    testing::FakeLinkDriver driver;
-    driver.setDevices({{"TRV-8800", 7}});
-    auto trace = std::make_unique<Chromatogram>();
-    InstrumentReadings readings;
-    InstrumentLink link(driver, *trace, readings);
-    ASSERT_TRUE(link.open());
-    driver.clearEvents();
-    bool running = true;
-    EXPECT_TRUE(performForcedStop(running, &link));
-    EXPECT_FALSE(running);
-    EXPECT_EQ(driver.eventTexts(), std::vector<std::string>{"write 3E 00 00 00 00 00 00 31"});
-    driver.clearEvents();
-    EXPECT_FALSE(performForcedStop(running, &link));  // stopped already: nothing more is sent
-    EXPECT_TRUE(driver.eventTexts().empty());
-    link.close();
+TEST_F(AlarmPollTimer, AProgrammeStartedUnderAPersistingSensorAlarmIsStoppedOnceWithoutABox) {
+    ASSERT_TRUE(tick(1, false).box.has_value());
+    poll.acknowledged();  // arms a stop that finds nothing running
+    EXPECT_FALSE(tick(1, false).startForcedStopTimer);
+    // The operator starts the programme while the sensor is still faulty.
+    const AlarmPoll::Step started = tick(1, true);
+    EXPECT_FALSE(started.box.has_value());
+    EXPECT_TRUE(started.startForcedStopTimer);
+    EXPECT_FALSE(tick(1, true).startForcedStopTimer) << "the armed stop is not put off by the next poll";
+    EXPECT_FALSE(tick(1, false).startForcedStopTimer);
+    EXPECT_TRUE(tick(1, true).startForcedStopTimer) << "started once more: stopped once more";
+    // A gas leak leaves a running programme alone.
+    AlarmPoll leak;
+    ASSERT_TRUE(leak.tick(3, true, 0, log).box.has_value());
+    leak.acknowledged();
+    EXPECT_FALSE(leak.tick(3, true, 1, log).startForcedStopTimer);
 }
 
 }  // namespace

@@ -5,19 +5,22 @@
 namespace vespian {
 namespace {
 
-TEST(CloseRules, TheCloseButtonWaitsForTheProgrammeTheExitCommandDoesNot) {
-    EXPECT_EQ(closeStep(false, true, false), CloseStep::RefuseProgrammeRunning);
-    EXPECT_EQ(closeStep(false, true, true), CloseStep::RefuseProgrammeRunning);
-    EXPECT_EQ(closeStep(true, true, false), CloseStep::Close);
-    EXPECT_EQ(closeStep(false, false, false), CloseStep::Close);
+TEST(CloseRules, NothingLeavesWhileTheProgrammeRunsAnUnsavedTraceIsAskedAbout) {
+    EXPECT_EQ(closeStep(true, false), CloseStep::RefuseProgrammeRunning);
+    EXPECT_EQ(closeStep(true, true), CloseStep::RefuseProgrammeRunning);
+    EXPECT_EQ(closeStep(false, true), CloseStep::AskToSaveTrace);
+    EXPECT_EQ(closeStep(false, false), CloseStep::Close);
 }
 
-TEST(CloseRules, AnUnsavedTraceIsAskedAboutFirst) {
-    EXPECT_EQ(closeStep(false, false, true), CloseStep::AskToSaveTrace);
-    EXPECT_EQ(closeStep(true, true, true), CloseStep::AskToSaveTrace);
-    EXPECT_TRUE(closesAfterQuestion(false, false));  // No: let it go
-    EXPECT_TRUE(closesAfterQuestion(true, true));    // Yes, and saved
-    EXPECT_FALSE(closesAfterQuestion(true, false));  // Yes, but the save was cancelled or failed
+TEST(CloseRules, OnlyAnExplicitNoLetsTheTraceGoAndOnlyWhenTheWindowCloses) {
+    EXPECT_TRUE(leavesAfterQuestion(PromptAnswer::Yes, true));
+    EXPECT_FALSE(leavesAfterQuestion(PromptAnswer::Yes, false)) << "the save was cancelled or failed";
+    EXPECT_TRUE(leavesAfterQuestion(PromptAnswer::No, false));
+    EXPECT_FALSE(leavesAfterQuestion(PromptAnswer::Cancel, false)) << "the close box and Escape call it off";
+    EXPECT_TRUE(retiresJournal(PromptAnswer::No, true));
+    EXPECT_FALSE(retiresJournal(PromptAnswer::No, false)) << "the database's question kept the window";
+    EXPECT_FALSE(retiresJournal(PromptAnswer::Yes, true)) << "a saved trace's journal goes by its own rule";
+    EXPECT_FALSE(retiresJournal(PromptAnswer::Cancel, true));
 }
 
 }  // namespace

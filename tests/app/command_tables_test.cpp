@@ -4,11 +4,15 @@
 
 #include <algorithm>
 #include <set>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "app/command_ids.h"
 #include "app/measurement_state.h"
+#include "control/furnace_program.h"
+#include "control/guide_pages.h"
+#include "control/valve_panel.h"
 
 namespace vespian {
 namespace {
@@ -119,6 +123,8 @@ TEST(Menu, OffersTheClassicItemsAndTheMeasurementCommands) {
     for (int32_t id = 32822; id <= 32827; ++id) expected.insert(id);
     // The commands the operator had no way to give.
     for (int32_t id : {32781, 32804, 32806, 32778, 32779, 33785, 32792, 32793}) expected.insert(id);
+    // The manual peak pick, reachable after a run as well, and the run's event list.
+    for (int32_t id : {kCmdManualPeak, kCmdEventList}) expected.insert(id);
     EXPECT_EQ(menuIds(), expected);
     EXPECT_EQ(menuCommandItems().size(), expected.size());  // no command twice
 }
@@ -214,6 +220,47 @@ TEST(Dispatch, RoutesOfNamedCommands) {
     EXPECT_EQ(commandFor(32811)->question, "所有BET比表面积数据将在本库文件中被删除，你确定吗？");
     EXPECT_EQ(commandFor(32811)->questionCaption, "清空BET比表面积库");
     EXPECT_EQ(commandFor(32812)->questionCaption, "清空孔径记录");
+}
+
+// The guides tell the operator what to press: every command they name in quotes is one this
+// program offers under that name (a menu item or a toolbar button), a caption of the dialogs
+// they walk through, or a valve position the gas-path panel shows.
+TEST(GuideTexts, NameTheProgramsOwnCommands) {
+    std::set<std::string> known{std::string(kStartCaption), std::string(kStopCaption), std::string(kAddCaption),
+                                std::string(kProgrammeTitle), "设定", "应用于...", "定量", "样品",
+                                "检测到可燃气体泄漏"};
+    for (const MenuItem* m : menuCommandItems()) known.insert(std::string(m->text.substr(0, m->text.find("  "))));
+    for (const ToolbarButton& b : mainToolbar().buttons) known.insert(std::string(tooltipFor(b.commandId)));
+    for (int32_t k = 0; k < kValveCount; ++k) {
+        for (bool on : {false, true}) {
+            for (bool toggled : {false, true}) {
+                std::string caption(valveCaption(k, on, toggled));
+                caption.erase(0, caption.find_first_not_of(' '));
+                known.insert(caption);
+            }
+        }
+    }
+    int named = 0;
+    for (GuideKind kind : {GuideKind::Tpd, GuideKind::Tpo, GuideKind::Tpr, GuideKind::Titration}) {
+        for (const GuideStep& step : guideSteps(kind)) {
+            for (std::string_view line : step.lines) {
+                const std::string text(line);
+                for (size_t open = text.find("“"); open != std::string::npos; open = text.find("“", open + 1)) {
+                    const size_t from = open + std::string("“").size();
+                    const size_t close = text.find("”", from);
+                    ASSERT_NE(close, std::string::npos) << text;
+                    const std::string name = text.substr(from, close - from);
+                    EXPECT_TRUE(known.count(name)) << "“" << name << "” in: " << text;
+                    ++named;
+                }
+                // Picking a peak by hand is the command "人工识峰", whatever the sentence calls it.
+                if (text.find("取峰") != std::string::npos || text.find("识峰") != std::string::npos) {
+                    EXPECT_NE(text.find("“人工识峰”"), std::string::npos) << text;
+                }
+            }
+        }
+    }
+    EXPECT_GT(named, 40);
 }
 
 }  // namespace

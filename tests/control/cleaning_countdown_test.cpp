@@ -59,10 +59,13 @@ TEST(CleaningCountdown, FullCleaningShowsSixtyDownToZeroAndStopsAfterSixtyPointO
     EXPECT_TRUE(countdown.shown().startEnabled);
 }
 
-TEST(CleaningCountdown, StartAndExitAreDisabledWhileCounting) {
+TEST(CleaningCountdown, StartAndExitAreDisabledFromThePressOnWhileCounting) {
     CleaningCountdown countdown;
     Timeline t;
-    t.apply(countdown.start(0));
+    const CleaningStep pressed = countdown.start(0);
+    EXPECT_FALSE(pressed.startEnabled) << "no way out before the first tick, 100 ms later";
+    EXPECT_FALSE(countdown.shown().startEnabled);
+    t.apply(pressed);
     t.run(countdown, 5'000, 0);
     EXPECT_FALSE(countdown.shown().startEnabled);
     EXPECT_TRUE(countdown.counting());

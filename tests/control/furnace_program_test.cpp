@@ -127,7 +127,7 @@ TEST_F(ProgrammeEditorTest, TheTenthAddKeepsTheSelectionOnSegmentTen) {
 
 TEST_F(ProgrammeEditorTest, StartSendsTheStartFrameAndLocksTheFields) {
     add("500", "10", "30");
-    const ProgrammeStep start = editor.pressStartStop({1000, 36000, 25.0f, 42});
+    const ProgrammeStep start = editor.pressStartStop({1000, 25.0f, 42});
     ASSERT_EQ(start.frames.size(), 1u);
     EXPECT_EQ(bytesOf(start.frames[0]), (std::vector<uint8_t>{0x3E, 0, 0, 0, 0, 0, 0, 0x30}));
     EXPECT_FALSE(start.question.has_value());

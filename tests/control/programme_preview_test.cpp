@@ -83,6 +83,22 @@ TEST(ProgrammePlan, ClockAndDurationTexts) {
     EXPECT_EQ(durationText(3601), "1小时01分");
 }
 
+// The simulator at 20×: an hour of instrument time has passed in three minutes of the wall's.
+// The end is what is left of the plan after now, neither the wall start plus the plan (an end
+// far in the future) nor anything before now while the plan still runs.
+TEST(ProgrammePlan, TheExpectedEndCountsWhatIsLeftFromNow) {
+    const std::array<ProgramSegment, 10> segments = {seg(625, 10, 60)};  // 60 + 60 min from 25 ℃
+    const ProgrammePlan plan = planProgramme(segments, 25.0);
+    ASSERT_DOUBLE_EQ(plan.totalS, 7200.0);
+    const int32_t tenOhThree = 10 * 3600 + 3 * 60;
+    EXPECT_EQ(clockText(expectedEndSecondOfDay(plan, 3600.0, tenOhThree)), "11:03");
+    EXPECT_EQ(clockText(expectedEndSecondOfDay(plan, 0.0, tenOhThree)), "12:03") << "not started yet";
+    // Over for five minutes of instrument time: it ended before now.
+    const int32_t tenOhSix = 10 * 3600 + 6 * 60;
+    EXPECT_EQ(clockText(expectedEndSecondOfDay(plan, 7500.0, tenOhSix)), "10:01");
+    EXPECT_EQ(clockText(expectedEndSecondOfDay(plan, 7500.0, 60)), "23:56") << "before midnight: yesterday's clock";
+}
+
 TEST(ProgrammePlan, AxesLeaveRoomAboveTheHighestPoint) {
     const std::array<ProgramSegment, 10> segments = {seg(600, 10, 30)};
     const ProgrammePlan plan = planProgramme(segments, 25.0);  // 57.5 + 30 = 87.5 min

@@ -91,6 +91,9 @@ TEST_F(FlowDialogTest, CleaningCountsDownAndStopsTheChannelSelectedThen) {
     EXPECT_EQ(sent[0], (Bytes{0x3C, 0x10}));
     EXPECT_TRUE(d.timer()->isActive());
     EXPECT_EQ(d.timer()->interval(), 100);
+    // Before the first tick already the dialog cannot be left with the channel flushing.
+    EXPECT_FALSE(d.exitButton()->isEnabled());
+    EXPECT_FALSE(d.startButton()->isEnabled());
     d.tick();
     EXPECT_EQ(d.digits()->text(), "60");
     EXPECT_FALSE(d.startButton()->isEnabled());

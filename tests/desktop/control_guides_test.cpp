@@ -143,8 +143,9 @@ TEST_F(GuidesTest, SimulatorMenuProvokesTheFaults) {
     for (QAction* a : menu->actions()) {
         if (!a->isSeparator()) labels << a->text();
     }
-    ASSERT_EQ(labels.size(), 9);
+    ASSERT_EQ(labels.size(), 10);
     EXPECT_EQ(labels[0], "报警1：温度传感器故障");
+    EXPECT_EQ(labels[4], "报警10秒后自动解除") << "after \"解除报警\"";
     menu->actions()[0]->trigger();
     std::vector<uint8_t> bytes(sim::kMaxPeriodBytes);
     bytes.resize(analyser.emitPeriod(bytes.data(), bytes.size()));
@@ -156,6 +157,22 @@ TEST_F(GuidesTest, SimulatorMenuProvokesTheFaults) {
     insert->trigger();
     bytes.resize(sim::kMaxPeriodBytes);
     EXPECT_EQ(analyser.emitPeriod(bytes.data(), bytes.size()), sim::kPeriodBytes + 1);
+
+    // Set to clear by itself, the leak's code is gone after ten seconds (50 periods at 1×).
+    auto alarmInPeriod = [&] {
+        bytes.resize(sim::kMaxPeriodBytes);
+        bytes.resize(analyser.emitPeriod(bytes.data(), bytes.size()));
+        for (size_t i = 0; i + 3 < bytes.size(); i += 4) {
+            if (bytes[i] == 0x61) return static_cast<int>(bytes[i + 1]);
+        }
+        return -1;
+    };
+    menu->findChild<QAction*>("simulatorAlarmSelfClear")->setChecked(true);
+    menu->findChild<QAction*>("simulatorFault2")->trigger();
+    int periods = 0;
+    while (alarmInPeriod() == 3 && periods < 100) ++periods;
+    EXPECT_EQ(periods, 50);
+    EXPECT_EQ(alarmInPeriod(), 0);
 }
 
 }  // namespace

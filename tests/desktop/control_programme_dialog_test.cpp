@@ -185,11 +185,13 @@ TEST_F(ProgrammeDialogTest, ScreenshotOfThePreviewWhileRunning) {
     d.startStopButton()->click();
     // 15 minutes at 10 ℃/min (5 points a second), a little behind the plan.
     fillTrace(15 * 60 * 5, 25.0f, 10.0f / 300.0f * 0.98f);
+    secondOfDay += 15 * 60;
+    wallSeconds += 15 * 60;
     d.preview()->refresh();
     QApplication::processEvents();
     EXPECT_NE(d.preview()->positionText().indexOf("第一段升温"), -1) << d.preview()->positionText().toStdString();
     EXPECT_NE(d.preview()->positionText().indexOf("结束"), -1);
-    // 27.5 + 20 + 60 + 30 = 137.5 min from 09:00: 11:17:30.
+    // 27.5 + 20 + 60 + 30 = 137.5 min from 09:00: 11:17:30, the 122.5 min left after 09:15.
     EXPECT_NE(d.preview()->positionText().indexOf("11:17"), -1) << d.preview()->positionText().toStdString();
     EXPECT_NE(d.preview()->summaryText().indexOf("2小时18分"), -1) << d.preview()->summaryText().toStdString();
     savePicture(d.grab().toImage(), "control_programme_dialog.png");

@@ -126,7 +126,7 @@ TEST_F(ControlWiringPicturesTest, ProgrammeDialogWithItsPreviewWhileRunning) {
         &acted);
     window()->dispatch(kCmdTemperatureProgram);
     ASSERT_TRUE(acted);
-    EXPECT_FALSE(state().programmeRunning);
+    EXPECT_FALSE(state().programmeRunning());
     EXPECT_FALSE(position.isEmpty()) << "the preview says where the programme should be";
     ASSERT_FALSE(picture.isNull());
     EXPECT_GT(pixelsOffBackground(picture), 1000);

@@ -163,14 +163,14 @@ TEST_F(ControlWiringTest, ProgrammeStartAndStopReachTheAnalyserAndKeepTheCloseGu
             addSegment(dialog, "300", "10", "5");
             dialog.startStopButton()->click();
             EXPECT_TRUE(analyser().programRunning());
-            EXPECT_TRUE(state().programmeRunning) << "the running flag is the close guard's at once";
+            EXPECT_TRUE(state().programmeRunning()) << "the running flag is the close guard's at once";
             dialog.exitButton()->click();  // leaving the dialog never stops the programme
         });
         window()->menuAction(kCmdTemperatureProgram)->trigger();
         ASSERT_TRUE(script.acted());
     }
     EXPECT_TRUE(analyser().programRunning());
-    EXPECT_TRUE(state().programmeRunning);
+    EXPECT_TRUE(state().programmeRunning());
 
     prompts.clear();
     window()->close();
@@ -187,10 +187,10 @@ TEST_F(ControlWiringTest, ProgrammeStartAndStopReachTheAnalyserAndKeepTheCloseGu
             EXPECT_EQ(dialog.startStopButton()->text().toStdString(), "停止程序升温");
             dialog.startStopButton()->click();  // Cancel
             EXPECT_TRUE(analyser().programRunning());
-            EXPECT_TRUE(state().programmeRunning);
+            EXPECT_TRUE(state().programmeRunning());
             dialog.startStopButton()->click();  // OK
             EXPECT_FALSE(analyser().programRunning());
-            EXPECT_FALSE(state().programmeRunning);
+            EXPECT_FALSE(state().programmeRunning());
             dialog.exitButton()->click();
         });
         window()->dispatch(kCmdTemperatureProgramAlt);
@@ -231,7 +231,7 @@ TEST_F(ControlWiringTest, ForcedStopAfterASensorAlarmReachesTheOpenProgrammeDial
 
         EXPECT_FALSE(window()->timerActive(kTimerProgramAbort));
         EXPECT_FALSE(analyser().programRunning()) << "the stop frame reached the furnace";
-        EXPECT_FALSE(state().programmeRunning);
+        EXPECT_FALSE(state().programmeRunning());
         EXPECT_EQ(dialog.startStopButton()->text().toStdString(), "开始程序升温");
         EXPECT_FALSE(dialog.startStopButton()->isEnabled());
         EXPECT_EQ(dialog.programmeList()->count(), 1) << "the header alone";
@@ -240,7 +240,7 @@ TEST_F(ControlWiringTest, ForcedStopAfterASensorAlarmReachesTheOpenProgrammeDial
 
         // A second forced stop finds nothing running and sends nothing.
         window()->programmeAbortTick();
-        EXPECT_FALSE(state().programmeRunning);
+        EXPECT_FALSE(state().programmeRunning());
         dialog.exitButton()->click();
     });
     window()->dispatch(kCmdTemperatureProgram);
@@ -443,7 +443,7 @@ TEST(ControlWiringAlarmDuringTheStopQuestion, TheFurnaceStopsAndStaysStopped) {
         dialog.startStopButton()->click();
         ASSERT_TRUE(analyser.programRunning());
         prompts.whileAsked = [&] {
-            EXPECT_TRUE(state.programmeRunning) << "still heating while the operator decides";
+            EXPECT_TRUE(state.programmeRunning()) << "still heating while the operator decides";
             state.readings.alarmCode.store(1);
             window->alarmTick();
             state.readings.alarmCode.store(0);
@@ -453,13 +453,13 @@ TEST(ControlWiringAlarmDuringTheStopQuestion, TheFurnaceStopsAndStaysStopped) {
         dialog.startStopButton()->click();
         prompts.whileAsked = nullptr;
         EXPECT_FALSE(analyser.programRunning()) << "the sensor alarm stopped the furnace";
-        EXPECT_FALSE(state.programmeRunning);
+        EXPECT_FALSE(state.programmeRunning());
         EXPECT_EQ(dialog.startStopButton()->text().toStdString(), "开始程序升温");
         dialog.exitButton()->click();
     });
     window->dispatch(kCmdTemperatureProgram);
     ASSERT_TRUE(script.acted());
-    EXPECT_FALSE(state.programmeRunning);
+    EXPECT_FALSE(state.programmeRunning());
     EXPECT_FALSE(analyser.programRunning());
     ASSERT_GE(prompts.texts.size(), 2u);
     EXPECT_EQ(prompts.texts[prompts.texts.size() - 2], "确定要停止程序升温吗？");
@@ -505,9 +505,11 @@ TEST_F(ControlWiringTest, CleaningAndTheProgrammeAreReachedFromTheirParentWindow
     EXPECT_TRUE(stoppedCleaning);
     EXPECT_TRUE(prompts.texts().empty()) << prompts.texts().front();
 
+    bool ownedByThePanel = false;
     WhenShown programme(
         [&](QDialog& shown) {
             auto& dialog = dynamic_cast<ProgrammeDialog&>(shown);
+            ownedByThePanel = qobject_cast<GasPathPanel*>(dialog.parentWidget()) != nullptr;
             dialog.field(0)->setText("250");
             dialog.field(1)->setText("5");
             dialog.field(2)->setText("15");
@@ -525,8 +527,9 @@ TEST_F(ControlWiringTest, CleaningAndTheProgrammeAreReachedFromTheirParentWindow
     window()->menuAction(kCmdGasPath)->trigger();
     ASSERT_TRUE(panel.acted());
     ASSERT_TRUE(programme.acted());
+    EXPECT_TRUE(ownedByThePanel) << "the panel's own window, so it opens above the modal panel, not behind it";
     EXPECT_TRUE(analyser().programRunning());
-    EXPECT_TRUE(state().programmeRunning);
+    EXPECT_TRUE(state().programmeRunning());
     window()->close();
     EXPECT_TRUE(window()->isVisible()) << "the close box waits for the programme";
 }

@@ -272,25 +272,6 @@ TEST_F(LiveRunTest, SettingsOkWritesThe200BytesOfZEvid) {
     EXPECT_EQ(fs::file_size(folder / "ZEvid.ini"), 200u);
 }
 
-// While an alarm persists it comes back after each OK; the forced stop goes to the analyser.
-TEST_F(LiveRunTest, APersistingAlarmIsShownAgainAfterOk) {
-    start(0.0001);
-    prompts.clear();
-    state().readings.alarmCode.store(2);
-    state().programmeRunning = true;
-    window()->alarmTick();
-    EXPECT_EQ(prompts.texts().size(), 1u);
-    EXPECT_TRUE(window()->timerActive(kTimerProgramAbort));
-    window()->alarmTick();  // the next poll: still there
-    EXPECT_EQ(prompts.texts().size(), 2u);
-    EXPECT_EQ(prompts.texts()[1], "温度传感器未置于炉中!!!!程序升温已停止!!请检查!!");
-    window()->programmeAbortTick();
-    EXPECT_FALSE(state().programmeRunning);
-    state().readings.alarmCode.store(0);
-    window()->alarmTick();
-    EXPECT_EQ(prompts.texts().size(), 2u);
-}
-
 // ---- The recovery journal ------------------------------------------------------------------
 
 TEST_F(LiveRunTest, AnUnsavedTraceIsOfferedAtTheNextStart) {

@@ -262,14 +262,20 @@ TEST_F(MainWindowTest, EveryCommandOfTheTableIsAnswered) {
     EXPECT_TRUE(window()->isVisible());
 }
 
-TEST_F(MainWindowTest, CloseIsRefusedWhileTheProgrammeRunsButExitCloses) {
+// "退出" follows the close box's rule: leaving would leave the furnace heating with nothing
+// watching its alarms.
+TEST_F(MainWindowTest, CloseAndExitAreRefusedWhileTheProgrammeRuns) {
     start(0.0001);
     prompts.clear();
-    state().programmeRunning = true;
+    state().control.programme.running = 1;
     window()->close();
     EXPECT_TRUE(window()->isVisible());
-    EXPECT_EQ(prompts.texts(),
-              std::vector<std::string>{"程序升温正在运行中，请将程序升温停止后，再关闭软件!!"});
+    window()->dispatch(kCmdExit);
+    EXPECT_TRUE(window()->isVisible());
+    const std::string refused = "程序升温正在运行中，请将程序升温停止后，再关闭软件!!";
+    EXPECT_EQ(prompts.texts(), (std::vector<std::string>{refused, refused}));
+    EXPECT_EQ(prompts.records().back().caption, "警告");
+    state().control.programme.running = 0;
     window()->dispatch(kCmdExit);
     EXPECT_FALSE(window()->isVisible());
 }
@@ -278,7 +284,7 @@ TEST_F(MainWindowTest, AlarmsAreShownAndSensorFaultsStopTheProgramme) {
     start(0.0001);
     prompts.clear();
     state().readings.alarmCode.store(3);
-    state().programmeRunning = true;
+    state().control.programme.running = 1;
     window()->alarmTick();
     EXPECT_EQ(prompts.texts(), std::vector<std::string>{"检测到可燃气体泄漏!!请立即关闭仪器电源!!检查气路!!"});
     EXPECT_FALSE(window()->timerActive(kTimerProgramAbort));  // a leak never stops the programme
@@ -288,8 +294,10 @@ TEST_F(MainWindowTest, AlarmsAreShownAndSensorFaultsStopTheProgramme) {
     EXPECT_EQ(prompts.texts().back(), "温度传感器故障!!!!程序升温已停止!!请检查!!");
     EXPECT_TRUE(window()->timerActive(kTimerProgramAbort));
     window()->programmeAbortTick();
-    EXPECT_FALSE(state().programmeRunning);
+    EXPECT_FALSE(state().programmeRunning());
     EXPECT_TRUE(window()->timerActive(kTimerAlarmPoll));  // polls again at 100 ms
+    ASSERT_EQ(state().events.size(), 4u);  // the leak, its end at the change, the sensor, the stop
+    EXPECT_EQ(state().events.newest().kind, EventKind::ProgrammeStopped);
 }
 
 TEST_F(MainWindowTest, UnpluggedAnalyserIsPickedUpAgainByTheWatchdog) {

@@ -349,5 +349,29 @@ TEST(SimulatorFaults, EachMenuEntryActsOnTheStream) {
     EXPECT_EQ(kSimulatorFaults.size(), 9u);
 }
 
+// Set to clear by itself, an alarm lasts its wall seconds in the instrument's time and then goes,
+// as a sensor that recovers; "解除报警" still clears it at once.
+TEST(SimulatorFaults, AnAlarmSetToClearByItselfGoesAfterItsTime) {
+    SimulatedAnalyser analyser(5);
+    send(analyser, StartStream());
+    auto alarmOf = [&] {
+        StreamReader reader;
+        reader.feed(emit(analyser));
+        return reader.readings.alarmCode.load();
+    };
+    const SimulatorFaultSettings selfClear{2.0};
+    applyFault(analyser, SimulatorFault::Alarm2, 5.0, selfClear);  // 2 wall seconds at 5× are 50 periods
+    int periods = 0;
+    while (alarmOf() == 2 && periods < 1000) ++periods;
+    EXPECT_EQ(periods, 50);
+    EXPECT_EQ(alarmOf(), 0);
+    applyFault(analyser, SimulatorFault::Alarm1, 5.0, selfClear);
+    EXPECT_EQ(alarmOf(), 1);
+    applyFault(analyser, SimulatorFault::ClearAlarm, 5.0, selfClear);
+    EXPECT_EQ(alarmOf(), 0);
+    applyFault(analyser, SimulatorFault::Alarm3, 5.0);  // without the setting it stays
+    for (int i = 0; i < 200; ++i) ASSERT_EQ(alarmOf(), 3) << i;
+}
+
 }  // namespace
 }  // namespace vespian::sim

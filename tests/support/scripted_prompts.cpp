@@ -6,15 +6,25 @@ void ScriptedPrompts::message(const std::string& caption, const std::string& tex
     records_.push_back({PromptRecord::Kind::Message, caption, text, icon, {}});
 }
 
-bool ScriptedPrompts::askYesNo(const std::string& caption, const std::string& text, PromptIcon icon) {
-    records_.push_back({PromptRecord::Kind::Question, caption, text, icon, {}});
+PromptAnswer ScriptedPrompts::nextAnswer() {
     if (answers_.empty()) {
         ++unscripted_;
-        return false;
+        return PromptAnswer::No;
     }
-    const bool yes = answers_.front();
+    const PromptAnswer answer = answers_.front();
     answers_.pop_front();
-    return yes;
+    return answer;
+}
+
+bool ScriptedPrompts::askYesNo(const std::string& caption, const std::string& text, PromptIcon icon) {
+    records_.push_back({PromptRecord::Kind::Question, caption, text, icon, {}});
+    return nextAnswer() == PromptAnswer::Yes;
+}
+
+PromptAnswer ScriptedPrompts::askYesNoCancel(const std::string& caption, const std::string& text, PromptIcon icon) {
+    records_.push_back({PromptRecord::Kind::Question, caption, text, icon, {}});
+    records_.back().withCancel = true;
+    return nextAnswer();
 }
 
 bool ScriptedPrompts::askOkCancel(const std::string& caption, const std::string& text, PromptIcon icon) {
@@ -45,12 +55,7 @@ std::optional<std::string> ScriptedPrompts::saveFileName(const FileDialogRequest
 
 bool ScriptedPrompts::choosePrinter(PrintRequest& request) {
     records_.push_back({PromptRecord::Kind::Print, {}, {}, PromptIcon::None, {}});
-    if (answers_.empty()) {
-        ++unscripted_;
-        return false;
-    }
-    const bool print = answers_.front();
-    answers_.pop_front();
+    const bool print = nextAnswer() == PromptAnswer::Yes;
     if (print) request.copies = printCopies_;
     return print;
 }

@@ -1,8 +1,8 @@
 #pragma once
 // The prompt test double: records every message, question and file dialog with its caption,
-// text and icon, and answers from a script (Yes/No answers and file names, in order). A
+// text and icon, and answers from a script (Yes/No/Cancel answers and file names, in order). A
 // question or dialog with no scripted answer is answered No / cancelled, and noted as
-// unscripted so a test can fail on it.
+// unscripted so a test can fail on it. A Cancel answers a Yes/No question No.
 
 #include <deque>
 #include <optional>
@@ -21,12 +21,14 @@ struct PromptRecord {
     std::string initialDirectory;  // file dialogs only
     std::string initialName{};     // file dialogs only
     bool okCancel = false;         // a question with OK/Cancel rather than Yes/No
+    bool withCancel = false;       // a Yes/No/Cancel question
 };
 
 class ScriptedPrompts final : public Prompts {
 public:
-    void answerYes() { answers_.push_back(true); }
-    void answerNo() { answers_.push_back(false); }
+    void answerYes() { answers_.push_back(PromptAnswer::Yes); }
+    void answerNo() { answers_.push_back(PromptAnswer::No); }
+    void answerCancel() { answers_.push_back(PromptAnswer::Cancel); }
     void chooseFile(std::string path) { files_.push_back(std::move(path)); }
     void cancelFile() { files_.push_back(std::nullopt); }
 
@@ -34,6 +36,7 @@ public:
     bool askYesNo(const std::string& caption, const std::string& text, PromptIcon icon) override;
     // Answered from the same script: Yes is OK.
     bool askOkCancel(const std::string& caption, const std::string& text, PromptIcon icon) override;
+    PromptAnswer askYesNoCancel(const std::string& caption, const std::string& text, PromptIcon icon) override;
     std::optional<std::string> openFileName(const FileDialogRequest& request) override;
     std::optional<std::string> saveFileName(const FileDialogRequest& request) override;
     // Answered from the Yes/No script: Yes prints (with `printCopies` copies).
@@ -49,9 +52,10 @@ public:
 
 private:
     std::optional<std::string> nextFile(PromptRecord::Kind kind, const FileDialogRequest& request);
+    PromptAnswer nextAnswer();
 
     std::vector<PromptRecord> records_;
-    std::deque<bool> answers_;
+    std::deque<PromptAnswer> answers_;
     std::deque<std::optional<std::string>> files_;
     int unscripted_ = 0;
     int32_t printCopies_ = 1;

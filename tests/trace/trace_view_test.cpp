@@ -103,6 +103,33 @@ TEST(TraceViewLayout, VirtualSizesAndTheNotSetVerticalPosition) {
     EXPECT_EQ(v.vScroll, -1);  // vMax = 0 again
 }
 
+// A smaller window keeps the same signal in the middle of the plot: the vertical position keeps
+// its share of the range instead of being clipped to the new, smaller range.
+TEST(TraceViewLayout, AResizeKeepsTheVerticalPositionRelative) {
+    TraceView v = viewWithPlot(600, 400);
+    v.yZoom = 3.0f;
+    layoutTraceView(v);
+    ASSERT_EQ(v.vMax, 800);
+    v.vScroll = 600;  // three quarters down
+    const PointTransform before = pointTransform(v);
+    const float middleMv = static_cast<float>(before.signalBase - midY(v)) / before.virtualHeightF * before.fullScaleF;
+
+    setViewArea(v, v.areaRight, v.areaBottom - 300);  // the plot 100 pixels high
+    layoutTraceView(v);
+    ASSERT_EQ(v.visibleHeight, 100);
+    EXPECT_EQ(v.vMax, 200);
+    EXPECT_EQ(v.vScroll, 150) << "not clipped to the new maximum, 200";
+    const PointTransform after = pointTransform(v);
+    EXPECT_NEAR(after.screenYSignal(middleMv), midY(v), 1) << "the same signal stays in the middle";
+
+    setViewArea(v, v.areaRight, v.areaBottom + 300);  // and back
+    layoutTraceView(v);
+    EXPECT_EQ(v.vScroll, 600);
+    // A zoom at one size is the zoom's own business: the position is not scaled again.
+    zoomInY(v);
+    EXPECT_EQ(v.vScroll, 720);
+}
+
 TEST(TraceViewLayout, DamagedZoomFactorsAreBroughtBackIntoRange) {
     TraceView v = viewWithPlot(600, 400);
     v.xZoom = std::numeric_limits<float>::quiet_NaN();
