@@ -42,7 +42,10 @@ AlarmPoll::Step AlarmPoll::tick(int32_t alarmCode, bool programRunning, int64_t 
             log.add(EventKind::Alarm, std::string(alarm->text), wallSeconds);
             step.box = alarm;
             showing_ = true;
-            forcedStopPending_ = alarm->startsForcedStop;
+            // A faulty sensor lets the furnace heat blindly: stop at once, while the box waits
+            // for the operator, so its "程序升温已停止" is true when it is read.
+            step.startForcedStopTimer = alarm->startsForcedStop;
+            forcedStopArmed_ = alarm->startsForcedStop;
         }
         return step;
     }
@@ -55,12 +58,8 @@ AlarmPoll::Step AlarmPoll::tick(int32_t alarmCode, bool programRunning, int64_t 
 }
 
 AlarmPoll::AfterBox AlarmPoll::acknowledged() {
-    AfterBox after;
-    after.startForcedStopTimer = forcedStopPending_;
-    if (forcedStopPending_) forcedStopArmed_ = true;
     showing_ = false;
-    forcedStopPending_ = false;
-    return after;
+    return {};
 }
 
 std::string AlarmPoll::statusText() const {

@@ -37,7 +37,7 @@ inline constexpr std::string_view kProgrammeStoppedByAlarmText = "程序升温�
 
 // The poll timer's rule. A tick reads the alarm code. A code that appears is shown in a modal
 // box, during which the poll waits; when the operator has pressed OK the poll comes again after
-// 100 ms, and a sensor alarm arms the forced stop. While a sensor alarm persists, a programme
+// 100 ms. A sensor alarm arms the forced stop when it appears, not when it is acknowledged. While a sensor alarm persists, a programme
 // started in the meantime is stopped too, without a second box. The first poll comes a second
 // after start-up.
 class AlarmPoll {
@@ -55,7 +55,6 @@ public:
 
     // The shown box was closed with OK: what follows.
     struct AfterBox {
-        bool startForcedStopTimer = false;
         int32_t nextPollMs = kPollMs;
     };
     AfterBox acknowledged();
@@ -67,7 +66,6 @@ public:
 
 private:
     bool showing_ = false;
-    bool forcedStopPending_ = false;  // the shown box arms the stop on OK
     bool forcedStopArmed_ = false;    // armed for the programme that runs now
     int32_t current_ = 0;             // the defined alarm code last seen, 0 for none
 };

@@ -657,9 +657,7 @@ void MainWindow::alarmTick() {
     int nextPollMs = AlarmPoll::kPollMs;
     if (step.box) {
         prompts_.message(std::string(step.box->caption), std::string(step.box->text), PromptIcon::Warning);
-        const AlarmPoll::AfterBox after = alarmPoll_.acknowledged();
-        if (after.startForcedStopTimer) restartTimer(kTimerProgramAbort, AlarmPoll::kForcedStopDelayMs);
-        nextPollMs = after.nextPollMs;
+        nextPollMs = alarmPoll_.acknowledged().nextPollMs;
     }
     if (!closing_) restartTimer(kTimerAlarmPoll, nextPollMs);
 }

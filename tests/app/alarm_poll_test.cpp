@@ -61,16 +61,17 @@ TEST_F(AlarmPollTimer, APersistingAlarmIsShownOnceAndNamedUntilItClears) {
     const AlarmPoll::Step first = tick(2, true);
     ASSERT_TRUE(first.box.has_value());
     EXPECT_EQ(first.box->text, "温度传感器未置于炉中!!!!程序升温已停止!!请检查!!");
+    EXPECT_TRUE(first.startForcedStopTimer) << "the furnace stops while the box waits, not after OK";
     EXPECT_TRUE(poll.showing());
-    EXPECT_FALSE(tick(2, true).box.has_value()) << "nothing while the box is up";
-    const AlarmPoll::AfterBox after = poll.acknowledged();
-    EXPECT_TRUE(after.startForcedStopTimer);
-    EXPECT_EQ(after.nextPollMs, 100);
+    const AlarmPoll::Step underTheBox = tick(2, true);
+    EXPECT_FALSE(underTheBox.box.has_value()) << "nothing while the box is up";
+    EXPECT_FALSE(underTheBox.startForcedStopTimer);
+    EXPECT_EQ(poll.acknowledged().nextPollMs, 100);
     // A minute of polls with the code still there: no second box, the status part names it.
     for (int i = 0; i < 600; ++i) {
         const AlarmPoll::Step step = tick(2, i < 1);  // the forced stop ends the programme
         ASSERT_FALSE(step.box.has_value()) << i;
-        ASSERT_FALSE(step.startForcedStopTimer) << "armed once by the OK, not again at " << i;
+        ASSERT_FALSE(step.startForcedStopTimer) << "armed once when it appeared, not again at " << i;
     }
     EXPECT_EQ(poll.statusText(), "报警：温度传感器未置于炉中");
     EXPECT_FALSE(tick(0, false).box.has_value());
@@ -84,8 +85,10 @@ TEST_F(AlarmPollTimer, APersistingAlarmIsShownOnceAndNamedUntilItClears) {
 }
 
 TEST_F(AlarmPollTimer, AnAlarmThatClearedAndCameBackOrChangedCodeIsShownAgain) {
-    ASSERT_TRUE(tick(3, false).box.has_value());
-    EXPECT_FALSE(poll.acknowledged().startForcedStopTimer) << "a leak never stops the programme";
+    const AlarmPoll::Step leak = tick(3, true);
+    ASSERT_TRUE(leak.box.has_value());
+    EXPECT_FALSE(leak.startForcedStopTimer) << "a leak never stops the programme";
+    poll.acknowledged();
     EXPECT_FALSE(tick(3, false).box.has_value());
     EXPECT_FALSE(tick(0, false).box.has_value());
     const AlarmPoll::Step back = tick(3, false);
@@ -103,8 +106,10 @@ TEST_F(AlarmPollTimer, AnAlarmThatClearedAndCameBackOrChangedCodeIsShownAgain) {
 }
 
 TEST_F(AlarmPollTimer, AProgrammeStartedUnderAPersistingSensorAlarmIsStoppedOnceWithoutABox) {
-    ASSERT_TRUE(tick(1, false).box.has_value());
-    poll.acknowledged();  // arms a stop that finds nothing running
+    const AlarmPoll::Step appeared = tick(1, false);
+    ASSERT_TRUE(appeared.box.has_value());
+    EXPECT_TRUE(appeared.startForcedStopTimer) << "armed at once; the stop finds nothing running";
+    poll.acknowledged();
     EXPECT_FALSE(tick(1, false).startForcedStopTimer);
     // The operator starts the programme while the sensor is still faulty.
     const AlarmPoll::Step started = tick(1, true);
