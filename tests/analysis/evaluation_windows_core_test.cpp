@@ -296,3 +296,20 @@ TEST(EvaluationNumber, OnlyAWholeFiniteNumberIsTaken) {
 
 }  // namespace
 }  // namespace vespian
+
+#include "support/comma_locale.h"
+
+namespace vespian {
+namespace {
+
+TEST(EvaluationNumber, ReadsThePointInADecimalCommaLocale) {
+    testing::CommaLocale german;
+    ASSERT_TRUE(german.active());
+    EXPECT_EQ(evaluationNumber("12.5"), 12.5);
+    EXPECT_EQ(evaluationNumber("+0.25"), 0.25);
+    EXPECT_FALSE(evaluationNumber("12,5").has_value());
+    EXPECT_FALSE(evaluationNumber("+-1").has_value());
+}
+
+}  // namespace
+}  // namespace vespian
