@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -80,7 +81,7 @@ TEST_F(ReportToolCare, SummaryGivesTheResultsTheWindowsShow) {
     const ToolRun text = runTool({care});
     ASSERT_EQ(text.code, kReportOk) << text.err;
     for (const char* line : {"类型 kind: report\n", "样品名称 sample: 铂催化剂A\n", "样品重量 weight: 0.1000 g\n",
-                             "检测员 tester: 王工\n", "检测日期 date: 2026-12-9\n", "点数 points: 20\n",
+                             "检测员 tester: 王工\n", "检测日期 date: 2026-12-9\n", "点数 points: 21\n",
                              "上限温度 upper temperature: 800 ℃\n", "Tm值 Tm: Tm = 246 ℃; Tm = 512 ℃\n",
                              "吸附体积 adsorbed volume: 3.500 ml\n", "吸附量 adsorbed per gram: 35.000 ml/g\n",
                              "脱附总量 desorbed total: 1.500 ml\n", "脱附量 desorbed per gram: 15.000 ml/g\n"}) {
@@ -132,7 +133,7 @@ TEST_F(ReportToolCare, CsvHoldsTheReportTrace) {
     ASSERT_EQ(r.code, kReportOk) << r.err;
     const std::string bytes = readBytes(csv);
     EXPECT_EQ(bytes.substr(0, bytes.find('\n')), "time_s,signal_mV,temperature_C");
-    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 21);  // header and 20 points
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 22);  // header and the points 0 .. 20
     EXPECT_NE(bytes.find("\n0.6,0.75,80\n"), std::string::npos);  // point 3
 
     const ToolRun toOut = runTool({care, "--csv", "-"});
@@ -205,8 +206,30 @@ TEST_F(ReportToolCare, DamagedAndForeignFilesAreRefusedWithTwo) {
     writeBytes(shortFile, "hello");
     ToolRun r = runTool({shortFile});
     EXPECT_EQ(r.code, kReportInputRefused);
-    EXPECT_NE(r.err.find("not a report file"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("不是报告文件：文件太短"), std::string::npos) << r.err;
     EXPECT_TRUE(r.out.empty());
+
+    // The header and part of its 21 points: the missing ones would read as zeros.
+    const std::string cut = folder.file("cut.care");
+    writeBytes(cut, readBytes(care).substr(0, kTestReportHeaderBytes + 21 * 4));
+    r = runTool({cut, "--csv", "-"});
+    EXPECT_EQ(r.code, kReportInputRefused);
+    EXPECT_NE(r.err.find("不是完整的报告文件"), std::string::npos) << r.err;
+    EXPECT_TRUE(r.out.empty());
+
+    // A typed value or a trace point without a value is nothing the program writes.
+    auto report = std::make_unique<TestReport>();
+    ASSERT_TRUE(readReportFile(care, *report).ok);
+    report->signalMv()[7] = std::nanf("");
+    const std::string noValue = folder.file("nan.care");
+    ASSERT_TRUE(writeReportFile(noValue, *report).ok);
+    r = runTool({noValue});
+    EXPECT_EQ(r.code, kReportInputRefused);
+    EXPECT_NE(r.err.find("谱图第7点不是有限数值"), std::string::npos) << r.err;
+    report->signalMv()[7] = 0.0f;
+    report->header().atomicMass = INFINITY;
+    ASSERT_TRUE(writeReportFile(noValue, *report).ok);
+    EXPECT_EQ(runTool({noValue}).code, kReportInputRefused);
 
     // A header whose Tm count cannot be held.
     std::string bytes = readBytes(care).substr(0, kTestReportHeaderBytes);

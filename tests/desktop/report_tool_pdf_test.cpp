@@ -86,7 +86,7 @@ TEST_F(ReportToolPdf, AReportFileGivesItsPrintedPage) {
     const QJsonObject json = parsed(r.out);
     EXPECT_EQ(json["kind"].toString(), "report");
     EXPECT_EQ(json["sample_name"].toString(), "铂催化剂A");
-    EXPECT_EQ(json["points"].toInt(), 400);
+    EXPECT_EQ(json["points"].toInt(), 401);  // points 0 .. 400
     ASSERT_EQ(json["tm_C"].toArray().size(), 1);
     EXPECT_DOUBLE_EQ(json["tm_C"].toArray()[0].toDouble(), 245.5);
     EXPECT_TRUE(json["dispersion"].isNull());  // no mass fraction: no dispersion
