@@ -8,6 +8,7 @@
 #include "analysis/evaluation_plots.h"
 #include "analysis/peak_maxima.h"
 #include "analysis/tp_evaluation.h"
+#include "files/list_export.h"
 #include "platform/printf_text.h"
 
 namespace vespian {
@@ -107,7 +108,7 @@ std::vector<std::string> titrationUptakeLines(const TitrationUptake& result, con
 }
 
 std::string titrationUptakeCsv(std::span<const double> pulseAreas, const TitrationUptake& result) {
-    std::string csv = "脉冲,面积[mV×点],吸附量[µmol],累计吸附量[µmol]\n";
+    std::string csv = std::string(kCsvByteOrderMark) + "脉冲,面积[mV×点],吸附量[µmol],累计吸附量[µmol]\n";
     const PulseUptake& u = result.uptake;
     for (int32_t k = 0; k < u.count && k < static_cast<int32_t>(pulseAreas.size()); ++k) {
         csv += std::to_string(k + 1) + "," + numberText("%.3f", pulseAreas[static_cast<size_t>(k)]) + "," +

@@ -45,7 +45,7 @@ TitrationUptake titrationUptake(std::span<const double> pulseAreas, const Titrat
 // or why one is missing.
 std::vector<std::string> titrationUptakeLines(const TitrationUptake& result, const TitrationInput& input);
 
-// The pulses as CSV: pulse, area, uptake µmol, cumulative µmol.
+// The pulses as CSV (UTF-8 with a byte-order mark): pulse, area, uptake µmol, cumulative µmol.
 std::string titrationUptakeCsv(std::span<const double> pulseAreas, const TitrationUptake& result);
 
 // The stretch with the pulses found: the signal over the point index, each pulse's maximum

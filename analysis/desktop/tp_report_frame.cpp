@@ -20,6 +20,7 @@
 #include "platform/desktop/program_font.h"
 #include "platform/desktop/export_actions.h"
 #include "files/test_report.h"
+#include "files/test_report_file.h"
 #include "files/trace_csv.h"
 #include "platform/prompts.h"
 #include "platform/desktop/draw_list_painter.h"
@@ -291,7 +292,7 @@ void ReportWindow::exportPages() {
 
 void ReportWindow::exportTrace() {
     const TestReport& report = context_.report;
-    const int32_t points = std::clamp(report.header().reportPointCount, 0, kMaxPoints);
+    const int32_t points = reportTracePoints(report.header());
     exportCsv(context_.prompts, {context_.location.dataFolder, documentName()}, [&](const std::string& path) {
         return saveTraceCsv(path, report.signalMv(), report.temperatureC(), points).ok;
     });

@@ -132,7 +132,7 @@ TEST_F(ReportToolCare, CsvHoldsTheReportTrace) {
     const ToolRun r = runTool({care, "--csv", csv});
     ASSERT_EQ(r.code, kReportOk) << r.err;
     const std::string bytes = readBytes(csv);
-    EXPECT_EQ(bytes.substr(0, bytes.find('\n')), "time_s,signal_mV,temperature_C");
+    EXPECT_EQ(bytes.substr(0, bytes.find('\n')), "\xEF\xBB\xBFtime_s,signal_mV,temperature_C");
     EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 22);  // header and the points 0 .. 20
     EXPECT_NE(bytes.find("\n0.6,0.75,80\n"), std::string::npos);  // point 3
 

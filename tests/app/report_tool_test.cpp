@@ -118,7 +118,7 @@ TEST_F(ReportTool, CsvToAFileAndToStandardOutput) {
     ASSERT_EQ(toFile.code, kReportOk) << toFile.err;
     EXPECT_NE(toFile.out.find("点数 points: 12"), std::string::npos);  // the summary still comes
     const std::string written = readBytes(csv);
-    EXPECT_EQ(written.substr(0, written.find('\n')), "time_s,signal_mV,temperature_C");
+    EXPECT_EQ(written.substr(0, written.find('\n')), "\xEF\xBB\xBFtime_s,signal_mV,temperature_C");
     std::istringstream lines(written);
     std::string line;
     std::vector<std::string> rows;

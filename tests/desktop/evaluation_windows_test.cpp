@@ -200,7 +200,7 @@ TEST_F(EvaluationWindowsTest, PanelProposesTmThatOneClickAcceptsAndDeconvolution
     prompts.chooseFile(csv);
     child<QPushButton>(*panel, "exportButton")->click();
     const std::string text = testing::readBytes(csv);
-    EXPECT_EQ(text.substr(0, text.find('\n')), "类别,序号,Tm[℃],面积[mV×点],份额[%],吸附量[µmol],吸附量[µmol/g]");
+    EXPECT_EQ(text.substr(0, text.find('\n')), "\xEF\xBB\xBF类别,序号,Tm[℃],面积[mV×点],份额[%],吸附量[µmol],吸附量[µmol/g]");
     EXPECT_NE(text.find("\n组分,2,225.0,"), std::string::npos) << text;
 }
 
@@ -507,7 +507,7 @@ TEST_F(EvaluationWindowsTest, PulseUptakeAddsUpToTheHemisphereParticleSize) {
     child<QPushButton>(panel, "exportButton")->click();
     const std::string exported = testing::readBytes(csv);
     EXPECT_EQ(std::count(exported.begin(), exported.end(), '\n'), 6);
-    EXPECT_EQ(exported.substr(0, exported.find('\n')), "脉冲,面积[mV×点],吸附量[µmol],累计吸附量[µmol]");
+    EXPECT_EQ(exported.substr(0, exported.find('\n')), "\xEF\xBB\xBF脉冲,面积[mV×点],吸附量[µmol],累计吸附量[µmol]");
     child<QLineEdit>(panel, "metalPercentEdit")->setText("一");
     child<QPushButton>(panel, "calculateButton")->click();
     EXPECT_EQ(panel.resultText(), "请在“金属含量[%]”中输入一个数值。");

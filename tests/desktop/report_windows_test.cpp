@@ -395,6 +395,7 @@ TEST_F(ReportWindowsTest, NumbersKeepThePointInADecimalCommaLocale) {
     child<QPushButton>(dialog, "exportCsvButton")->click();
     const std::string bytes = testing::readBytes(csv);
     ASSERT_FALSE(bytes.empty());
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 1 + 1001);  // the header, the points 0 .. 1000
     EXPECT_NE(bytes.find("\n0.2,0.2"), std::string::npos);  // point 1 at 0.2 s
     for (size_t at = bytes.find('\n'); at != std::string::npos && at + 1 < bytes.size(); at = bytes.find('\n', at + 1)) {
         const std::string row = bytes.substr(at + 1, bytes.find('\n', at + 1) - at - 1);
