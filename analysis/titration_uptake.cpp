@@ -46,7 +46,7 @@ TitrationUptake titrationUptake(std::span<const double> pulseAreas, const Titrat
         return result;
     }
     result.dispersion = metalDispersion(result.uptake.totalMicromol, input.atomsPerGasMolecule, metal.atomicMassGPerMol,
-                                        input.metalPercent / 100.0, input.sampleWeightG);
+                                        input.metalContent.massFraction(), input.sampleWeightG);
     if (result.dispersion.status == MetalStatus::Ok) {
         result.size = meanParticleSize(result.dispersion.value, metal);
     } else {
@@ -60,7 +60,7 @@ namespace {
 std::string metalProblem(MetalStatus status) {
     switch (status) {
         case MetalStatus::Ok: return {};
-        case MetalStatus::InvalidSample: return "样品重量、金属含量或原子量不大于0";
+        case MetalStatus::InvalidSample: return "样品重量、质量分数或原子量不大于0";
         case MetalStatus::NoDispersion: return "样品未吸附气体";
         case MetalStatus::DispersionAboveOne: return "分散度大于100%，请检查吸附量与金属数据";
     }
@@ -97,7 +97,7 @@ std::vector<std::string> titrationUptakeLines(const TitrationUptake& result, con
     if (u.status == UptakeStatus::TooManyPulses) lines.push_back(printfText("只计入前%d个脉冲。", kMaxTitrationPulses));
     const MetalConstants& metal = metalConstants(input.metal);
     if (result.dispersion.status == MetalStatus::Ok || result.dispersion.status == MetalStatus::DispersionAboveOne) {
-        lines.push_back(std::string(metal.symbol) + " 分散度 = " + numberText("%.2f", 100.0 * result.dispersion.value) + " %");
+        lines.push_back(std::string(metal.name) + " 分散度 = " + numberText("%.2f", 100.0 * result.dispersion.value) + " %");
     }
     if (result.size.status == MetalStatus::Ok) {
         lines.push_back("平均粒径（半球模型） = " + numberText("%.2f", result.size.diameterNm) + " nm");

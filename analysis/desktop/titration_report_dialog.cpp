@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "analysis/desktop/titration_uptake_panel.h"
+#include "analysis/metal_content.h"
 #include "analysis/titration.h"
 #include "analysis/titration_page.h"
 #include "analysis/tp_report.h"
@@ -32,7 +33,7 @@ constexpr FieldPlace kPlaces[] = {
     {f::kPulseCount, "脉冲峰数量:", 1, 2},      {f::kResidualArea, "剩余峰面积:", 1, 3},
     {f::kResidualVolume, "剩余体积[ml]:", 1, 4}, {f::kAdsorbedVolume, "吸附体积[ml]:", 1, 5},
     {f::kPerGram, "吸附量[ml/g]:", 1, 6},       {f::kStoichiometry, "化学计量系数:", 2, 1},
-    {f::kAtomicMass, "原子质量[g/mol]:", 2, 2}, {f::kMassFraction, "质量分数:", 2, 3},
+    {f::kAtomicMass, "原子质量[g/mol]:", 2, 2}, {f::kMassFraction, kMetalContentLabel, 2, 3},
     {f::kCrossSection, "原子截面积[nm2]:", 2, 4}, {f::kDispersion, "金属分散度:", 2, 5},
     {f::kActiveArea, "活性比表面积[m2/g]:", 2, 6},
 };
