@@ -13,6 +13,7 @@
 #include "files/test_report.h"
 #include "files/test_report_file.h"
 #include "platform/gbk_text.h"
+#include "support/comma_locale.h"
 #include "tests/app/report_tool_run.h"
 
 namespace vespian {
@@ -101,6 +102,22 @@ TEST_F(ReportToolCare, SummaryGivesTheResultsTheWindowsShow) {
     EXPECT_NEAR(std::stod(jsonValueOf(json.out, "dispersion")), 40.618, 0.01);
     EXPECT_NEAR(std::stod(jsonValueOf(json.out, "active_area_m2_g")), 33465.5, 5.0);
     EXPECT_NEAR(std::stod(jsonValueOf(json.out, "desorbed_per_gram_ml_g")), 15.0, 1e-4);
+}
+
+TEST_F(ReportToolCare, ACommaDesktopChangesNoNumber) {
+    testing::CommaLocale german;
+    ASSERT_TRUE(german.active());
+    const ToolRun text = runTool({care});
+    ASSERT_EQ(text.code, kReportOk) << text.err;
+    EXPECT_NE(text.out.find("样品重量 weight: 0.1000 g\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("质量分数 mass fraction: 0.0050\n"), std::string::npos) << text.out;
+    const ToolRun json = runTool({care, "--json"});
+    EXPECT_EQ(jsonValueOf(json.out, "sample_weight_g"), "0.1");
+    RecordingPdf pdf;
+    ASSERT_EQ(runTool({care, "--pdf", folder.file("t.pdf"), "--page", "titration"}, nullptr, &pdf).code, kReportOk);
+    EXPECT_TRUE(pdf.pageHas(0, "质量分数：0.0050"));
+    const ToolRun csv = runTool({care, "--csv", "-"});
+    EXPECT_NE(csv.out.find("\n0.6,0.75,80\n"), std::string::npos) << csv.out;
 }
 
 TEST_F(ReportToolCare, ResultsWithoutAValueAreNullAndDashed) {
