@@ -233,8 +233,15 @@ void ReportWindow::changed(int32_t id, const QString& text) {
 }
 
 void ReportWindow::typeTexts(const std::vector<FieldText>& texts) {
+    // A change also when a field shows the text already (Qt then reports none).
     for (const auto& [id, text] : texts) {
-        if (QLineEdit* edit = field(id)) edit->setText(qs(text));
+        QLineEdit* edit = field(id);
+        if (edit == nullptr) continue;
+        {
+            const QSignalBlocker quiet(edit);
+            edit->setText(qs(text));
+        }
+        if (form_.takesTextBack(id)) changed(id, edit->text());
     }
 }
 
