@@ -57,7 +57,7 @@ SummaryField numberField(const char* key, const char* label, float value, const 
     return {key, label, jsonNumber(value), *unit ? shown + " " + unit : shown};
 }
 
-// Points of the report's trace: what its charts draw and its CSV holds.
+// Points of the report's trace, 0 .. reportPointCount: what its CSV holds.
 int32_t pointsOf(const TestReportHeader& h) { return reportTracePoints(h); }
 
 // The record's header as one report window holds it for the time it is put to use.
