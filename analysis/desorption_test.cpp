@@ -34,6 +34,38 @@ std::vector<FieldText> desorptionResultTexts(const TestReportHeader& h) {
     return {{d::kTotal, numberText("%.3f", desorbedTotalMl(h))}, {d::kPerGram, numberText("%.3f", desorbedPerGram(h))}};
 }
 
+namespace {
+
+bool desorptionEditable(int32_t field) {
+    switch (field) {
+        case d::kHeading:
+        case d::kSampleName:
+        case d::kWeight:
+        case d::kTester:
+        case d::kYear:
+        case d::kMonth:
+        case d::kDay:
+        case d::kDesorptionTemp: return true;
+        default: return false;
+    }
+}
+
+bool desorptionTakesTextBack(int32_t field) { return desorptionEditable(field) || field == d::kDesorptionArea; }
+
+std::vector<FieldText> desorptionFormTexts(const TestReportHeader& h) {
+    std::vector<FieldText> texts = desorptionTexts(h);
+    for (FieldText& r : desorptionResultTexts(h)) texts.push_back(std::move(r));
+    return texts;
+}
+
+}  // namespace
+
+const ReportForm& desorptionForm() {
+    static constexpr ReportForm form{desorptionFormTexts, desorptionFieldChanged, desorptionEditable,
+                                     desorptionTakesTextBack};
+    return form;
+}
+
 std::vector<FieldText> desorptionFieldChanged(TestReportHeader& h, int32_t field, std::string_view text) {
     switch (field) {
         case d::kHeading: storeHeading(text, h); break;

@@ -23,19 +23,13 @@ struct TestReportHeader;
 // The window's fields by their control numbers (those it shares with the titration window
 // carry the same numbers).
 namespace desorption_field {
-inline constexpr int32_t kHeading = 1006;
-inline constexpr int32_t kSampleName = 1007;
-inline constexpr int32_t kWeight = 1008;
-inline constexpr int32_t kTester = 1009;
-inline constexpr int32_t kYear = 1010;
+using namespace report_field;
 inline constexpr int32_t kDesorptionTemp = 1011;
 inline constexpr int32_t kPulseArea = 1012;
 inline constexpr int32_t kPulseVolume = 1013;
 inline constexpr int32_t kDesorptionArea = 1014;
 inline constexpr int32_t kPerGram = 1015;
 inline constexpr int32_t kTotal = 1021;
-inline constexpr int32_t kMonth = 1026;
-inline constexpr int32_t kDay = 1027;
 }  // namespace desorption_field
 
 float desorbedTotalMl(const TestReportHeader& header);
@@ -51,5 +45,10 @@ std::vector<FieldText> desorptionResultTexts(const TestReportHeader& header);
 // calculation; returns the result texts. Filling the area on opening is such a change, so the
 // area is the whole number its text shows.
 std::vector<FieldText> desorptionFieldChanged(TestReportHeader& header, int32_t field, std::string_view text);
+
+// The desorption window's form: the fields above, the total and the amount per gram. The area
+// takes its text back though the operator does not type it; "确定" stores the typed fields
+// only, so the titration's own fields stay as they are.
+const ReportForm& desorptionForm();
 
 }  // namespace vespian

@@ -1,8 +1,7 @@
 #include "analysis/evaluation_number.h"
 
-#include <cerrno>
+#include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <string>
 
 namespace vespian {
@@ -12,12 +11,15 @@ std::optional<double> evaluationNumber(std::string_view text) {
     if (first == std::string_view::npos) return std::nullopt;
     const size_t last = text.find_last_not_of(" \t");
     const std::string trimmed(text.substr(first, last - first + 1));
-    // strtod would also take "inf", "nan" and hexadecimal; none of them is a typed amount.
+    // "inf", "nan" and hexadecimal would read too; none of them is a typed amount.
     if (trimmed.find_first_not_of("0123456789+-.eE") != std::string::npos) return std::nullopt;
-    errno = 0;
-    char* end = nullptr;
-    const double value = std::strtod(trimmed.c_str(), &end);
-    if (end != trimmed.c_str() + trimmed.size() || errno == ERANGE || !std::isfinite(value)) return std::nullopt;
+    // Read with the point whatever the locale; from_chars takes no leading '+'.
+    const char* begin = trimmed.data();
+    const char* end = begin + trimmed.size();
+    if (*begin == '+' && end - begin > 1 && begin[1] != '-') ++begin;
+    double value = 0.0;
+    const auto [stop, error] = std::from_chars(begin, end, value);
+    if (stop != end || error != std::errc() || !std::isfinite(value)) return std::nullopt;
     return value;
 }
 

@@ -8,14 +8,14 @@ namespace vespian {
 namespace {
 
 constexpr std::array<MetalConstants, kMetalCount> kMetals = {{
-    {Metal::Platinum, "Pt", 195.08, 21.45, 0.0807},
-    {Metal::Palladium, "Pd", 106.42, 12.02, 0.0787},
-    {Metal::Rhodium, "Rh", 102.91, 12.41, 0.0752},
-    {Metal::Iridium, "Ir", 192.22, 22.56, 0.0860},
-    {Metal::Nickel, "Ni", 58.69, 8.90, 0.0649},
-    {Metal::Copper, "Cu", 63.55, 8.92, 0.0685},
-    {Metal::Silver, "Ag", 107.87, 10.50, 0.0870},
-    {Metal::Gold, "Au", 196.97, 19.30, 0.0875},
+    {Metal::Platinum, "铂", "Pt", 195.08, 21.45, 0.0807},
+    {Metal::Palladium, "钯", "Pd", 106.42, 12.02, 0.0787},
+    {Metal::Rhodium, "铑", "Rh", 102.91, 12.41, 0.0752},
+    {Metal::Iridium, "铱", "Ir", 192.22, 22.56, 0.0860},
+    {Metal::Nickel, "镍", "Ni", 58.69, 8.90, 0.0649},
+    {Metal::Copper, "铜", "Cu", 63.55, 8.92, 0.0685},
+    {Metal::Silver, "银", "Ag", 107.87, 10.50, 0.0870},
+    {Metal::Gold, "金", "Au", 196.97, 19.30, 0.0875},
 }};
 
 bool positive(double v) { return std::isfinite(v) && v > 0.0; }

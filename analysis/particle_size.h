@@ -21,7 +21,8 @@ inline constexpr int32_t kMetalCount = 8;
 
 struct MetalConstants {
     Metal metal;
-    std::string_view symbol;
+    std::string_view name;    // as the windows and pages name it: "钯"
+    std::string_view symbol;  // "Pd"
     double atomicMassGPerMol;
     double densityGPerCm3;
     double surfaceAtomAreaNm2;  // mean area per surface atom over the low-index faces

@@ -97,6 +97,16 @@ std::vector<FieldText> titrationFieldChanged(TestReportHeader& h, int32_t field,
     return titrationResultTexts(h);
 }
 
+const ReportForm& titrationForm() {
+    static constexpr ReportForm form{titrationTexts, titrationFieldChanged, isTitrationEditable, isTitrationEditable};
+    return form;
+}
+
+std::string_view metalPresetName(int32_t index) {
+    if (index < 0 || index >= static_cast<int32_t>(kMetalPresets.size())) return {};
+    return metalConstants(kMetalPresets[static_cast<size_t>(index)].metal).name;
+}
+
 std::vector<FieldText> metalPresetTexts(int32_t index) {
     if (index < 0 || index >= static_cast<int32_t>(kMetalPresets.size())) return {};
     const MetalPreset& m = kMetalPresets[static_cast<size_t>(index)];

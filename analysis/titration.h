@@ -16,9 +16,10 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
+#include "analysis/particle_size.h"
+#include "analysis/report_form.h"
 #include "platform/draw_list.h"
 
 namespace vespian {
@@ -31,11 +32,7 @@ inline constexpr float kAvogadroPerNm2 = 602000.0f;
 
 // The window's fields by their control numbers.
 namespace titration_field {
-inline constexpr int32_t kHeading = 1006;
-inline constexpr int32_t kSampleName = 1007;
-inline constexpr int32_t kWeight = 1008;
-inline constexpr int32_t kTester = 1009;
-inline constexpr int32_t kYear = 1010;
+using namespace report_field;
 inline constexpr int32_t kTitrationTemp = 1011;
 inline constexpr int32_t kPulseArea = 1012;
 inline constexpr int32_t kPulseVolume = 1013;
@@ -48,26 +45,26 @@ inline constexpr int32_t kMassFraction = 1019;
 inline constexpr int32_t kDispersion = 1020;
 inline constexpr int32_t kPerGram = 1021;
 inline constexpr int32_t kActiveArea = 1025;
-inline constexpr int32_t kMonth = 1026;
-inline constexpr int32_t kDay = 1027;
 inline constexpr int32_t kStoichiometry = 1028;
 inline constexpr int32_t kCrossSection = 1029;
 }  // namespace titration_field
 
+// The metals of the list "金属" (1031) and their values. The name is the metal's own (the pulse
+// uptake panel names it the same way); the values are the report's, which differ a little from
+// the evaluation's tables.
 struct MetalPreset {
-    const char* name;
+    Metal metal;
     float stoichiometry;
     float crossSectionNm2;
     float atomicMass;
 };
 inline constexpr std::array<MetalPreset, 3> kMetalPresets = {{
-    {"铂", 0.6667f, 0.089f, 195.08f},
-    {"钯", 0.6667f, 0.084f, 106.42f},
-    {"铑", 0.6667f, 0.091f, 102.906f},
+    {Metal::Platinum, 0.6667f, 0.089f, 195.08f},
+    {Metal::Palladium, 0.6667f, 0.084f, 106.42f},
+    {Metal::Rhodium, 0.6667f, 0.091f, 102.906f},
 }};
-
-// A control number and its text.
-using FieldText = std::pair<int32_t, std::string>;
+// "铂", "钯", "铑"; empty outside the list.
+std::string_view metalPresetName(int32_t index);
 
 void computeTitration(TestReportHeader& header);
 
@@ -83,6 +80,10 @@ std::vector<FieldText> titrationResultTexts(const TestReportHeader& header);
 // nothing.
 std::vector<FieldText> titrationFieldChanged(TestReportHeader& header, int32_t field, std::string_view text);
 bool isTitrationEditable(int32_t field);
+
+// The titration window's form: every editable field takes its text back, so the record holds
+// the atomic mass to 3 decimals, the mass fraction and cross-section to 4, as shown.
+const ReportForm& titrationForm();
 
 // A metal chosen in the list: its values as texts for 1028 ("%.4f"), 1029 ("%.3f") and 1018
 // ("%3.3f"), which the field changes then store. Empty for an index outside the list.

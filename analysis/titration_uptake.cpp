@@ -8,6 +8,7 @@
 #include "analysis/evaluation_plots.h"
 #include "analysis/peak_maxima.h"
 #include "analysis/tp_evaluation.h"
+#include "files/list_export.h"
 #include "platform/printf_text.h"
 
 namespace vespian {
@@ -45,7 +46,7 @@ TitrationUptake titrationUptake(std::span<const double> pulseAreas, const Titrat
         return result;
     }
     result.dispersion = metalDispersion(result.uptake.totalMicromol, input.atomsPerGasMolecule, metal.atomicMassGPerMol,
-                                        input.metalPercent / 100.0, input.sampleWeightG);
+                                        input.metalContent.massFraction(), input.sampleWeightG);
     if (result.dispersion.status == MetalStatus::Ok) {
         result.size = meanParticleSize(result.dispersion.value, metal);
     } else {
@@ -59,7 +60,7 @@ namespace {
 std::string metalProblem(MetalStatus status) {
     switch (status) {
         case MetalStatus::Ok: return {};
-        case MetalStatus::InvalidSample: return "样品重量、金属含量或原子量不大于0";
+        case MetalStatus::InvalidSample: return "样品重量、质量分数或原子量不大于0";
         case MetalStatus::NoDispersion: return "样品未吸附气体";
         case MetalStatus::DispersionAboveOne: return "分散度大于100%，请检查吸附量与金属数据";
     }
@@ -96,7 +97,7 @@ std::vector<std::string> titrationUptakeLines(const TitrationUptake& result, con
     if (u.status == UptakeStatus::TooManyPulses) lines.push_back(printfText("只计入前%d个脉冲。", kMaxTitrationPulses));
     const MetalConstants& metal = metalConstants(input.metal);
     if (result.dispersion.status == MetalStatus::Ok || result.dispersion.status == MetalStatus::DispersionAboveOne) {
-        lines.push_back(std::string(metal.symbol) + " 分散度 = " + numberText("%.2f", 100.0 * result.dispersion.value) + " %");
+        lines.push_back(std::string(metal.name) + " 分散度 = " + numberText("%.2f", 100.0 * result.dispersion.value) + " %");
     }
     if (result.size.status == MetalStatus::Ok) {
         lines.push_back("平均粒径（半球模型） = " + numberText("%.2f", result.size.diameterNm) + " nm");
@@ -107,7 +108,7 @@ std::vector<std::string> titrationUptakeLines(const TitrationUptake& result, con
 }
 
 std::string titrationUptakeCsv(std::span<const double> pulseAreas, const TitrationUptake& result) {
-    std::string csv = "脉冲,面积[mV×点],吸附量[µmol],累计吸附量[µmol]\n";
+    std::string csv = std::string(kCsvByteOrderMark) + "脉冲,面积[mV×点],吸附量[µmol],累计吸附量[µmol]\n";
     const PulseUptake& u = result.uptake;
     for (int32_t k = 0; k < u.count && k < static_cast<int32_t>(pulseAreas.size()); ++k) {
         csv += std::to_string(k + 1) + "," + numberText("%.3f", pulseAreas[static_cast<size_t>(k)]) + "," +

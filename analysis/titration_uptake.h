@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/metal_content.h"
 #include "analysis/particle_size.h"
 #include "analysis/uptake.h"
 #include "platform/draw_list.h"
@@ -31,7 +32,7 @@ struct TitrationInput {
     double sampleWeightG = 0.0;
     Metal metal = Metal::Platinum;
     double atomsPerGasMolecule = 2.0;  // H₂ on a metal: two surface atoms per molecule
-    double metalPercent = 0.0;         // mass share of the metal in the sample, %
+    MetalContent metalContent{};
 };
 
 struct TitrationUptake {
@@ -45,7 +46,7 @@ TitrationUptake titrationUptake(std::span<const double> pulseAreas, const Titrat
 // or why one is missing.
 std::vector<std::string> titrationUptakeLines(const TitrationUptake& result, const TitrationInput& input);
 
-// The pulses as CSV: pulse, area, uptake µmol, cumulative µmol.
+// The pulses as CSV (UTF-8 with a byte-order mark): pulse, area, uptake µmol, cumulative µmol.
 std::string titrationUptakeCsv(std::span<const double> pulseAreas, const TitrationUptake& result);
 
 // The stretch with the pulses found: the signal over the point index, each pulse's maximum

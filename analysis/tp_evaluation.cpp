@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "analysis/tp_report.h"
+#include "files/list_export.h"
 #include "files/test_report.h"
 #include "platform/printf_text.h"
 
@@ -177,7 +178,7 @@ std::vector<EvaluationRow> evaluationRows(std::span<const PeakSegment> peaks, co
 }
 
 std::string evaluationCsv(std::span<const EvaluationRow> rows) {
-    std::string csv = "类别,序号,Tm[℃],面积[mV×点],份额[%],吸附量[µmol],吸附量[µmol/g]\n";
+    std::string csv = std::string(kCsvByteOrderMark) + "类别,序号,Tm[℃],面积[mV×点],份额[%],吸附量[µmol],吸附量[µmol/g]\n";
     for (const EvaluationRow& r : rows) {
         const bool amount = r.amount.status == UptakeStatus::Ok || r.amount.status == UptakeStatus::NoSampleWeight;
         const bool perGram = r.amount.status == UptakeStatus::Ok;

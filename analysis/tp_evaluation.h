@@ -104,7 +104,7 @@ struct EvaluationRow {
 std::vector<EvaluationRow> evaluationRows(std::span<const PeakSegment> peaks, const DeconvolutionResult* fit,
                                           const UptakeReference& reference);
 
-// The rows as CSV (UTF-8, comma-separated, one header line, "\n" line ends).
+// The rows as CSV (UTF-8 with a byte-order mark, comma-separated, one header line, "\n" line ends).
 std::string evaluationCsv(std::span<const EvaluationRow> rows);
 
 // The evaluation chart, 775 × 380 like the report's: the corrected curve, the baseline's zero

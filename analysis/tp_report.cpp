@@ -69,16 +69,6 @@ void storeSampleName(std::string_view text, TestReportHeader& h) {
 }
 void storeTester(std::string_view text, TestReportHeader& h) { storeText(h.tester, text, kTesterMaxBytes); }
 
-void readBackCommon(const CommonReportTexts& t, TestReportHeader& h) {
-    storeHeading(t.heading, h);
-    storeSampleName(t.sampleName, h);
-    h.sampleWeightG = readFloatField(t.weight);
-    storeTester(t.tester, h);
-    h.testDate.year = readWholeField(t.year);
-    h.testDate.month = readWholeField(t.month);
-    h.testDate.day = readWholeField(t.day);
-}
-
 std::string tmLine(float tmC) { return "Tm = " + numberText("%.0f", tmC) + " ℃"; }
 
 TpReportTexts tpReportTexts(const TestReportHeader& h) {
@@ -91,10 +81,56 @@ TpReportTexts tpReportTexts(const TestReportHeader& h) {
     return t;
 }
 
+namespace {
+
+std::vector<FieldText> tpFormTexts(const TestReportHeader& h) {
+    namespace f = tp_field;
+    const TpReportTexts t = tpReportTexts(h);
+    return {{f::kHeading, t.common.heading}, {f::kSampleName, t.common.sampleName}, {f::kWeight, t.common.weight},
+            {f::kTester, t.common.tester},   {f::kYear, t.common.year},             {f::kMonth, t.common.month},
+            {f::kDay, t.common.day},         {f::kUpperTemp, t.upperTemp},          {f::kRampRate, t.rampRate}};
+}
+
+std::vector<FieldText> tpFieldChanged(TestReportHeader& h, int32_t field, std::string_view text) {
+    namespace f = tp_field;
+    switch (field) {
+        case f::kHeading: storeHeading(text, h); break;
+        case f::kSampleName: storeSampleName(text, h); break;
+        case f::kWeight: h.sampleWeightG = readFloatField(text); break;
+        case f::kTester: storeTester(text, h); break;
+        case f::kYear: h.testDate.year = readWholeField(text); break;
+        case f::kMonth: h.testDate.month = readWholeField(text); break;
+        case f::kDay: h.testDate.day = readWholeField(text); break;
+        case f::kUpperTemp: h.upperTempC = readFloatField(text); break;
+        case f::kRampRate: h.rampRateCPerMin = readFloatField(text); break;
+        default: break;
+    }
+    return {};
+}
+
+bool tpEditable(int32_t field) {
+    namespace f = tp_field;
+    return field == f::kHeading || field == f::kSampleName || field == f::kWeight || field == f::kTester ||
+           field == f::kYear || field == f::kMonth || field == f::kDay || field == f::kUpperTemp ||
+           field == f::kRampRate;
+}
+
+bool tpTakesTextBack(int32_t) { return false; }
+
+}  // namespace
+
+const ReportForm& tpReportForm() {
+    static constexpr ReportForm form{tpFormTexts, tpFieldChanged, tpEditable, tpTakesTextBack};
+    return form;
+}
+
 void readBackTpReport(const TpReportTexts& t, TestReportHeader& h) {
-    readBackCommon(t.common, h);
-    h.upperTempC = readFloatField(t.upperTemp);
-    h.rampRateCPerMin = readFloatField(t.rampRate);
+    namespace f = tp_field;
+    const std::pair<int32_t, const std::string*> typed[] = {
+        {f::kHeading, &t.common.heading}, {f::kSampleName, &t.common.sampleName}, {f::kWeight, &t.common.weight},
+        {f::kTester, &t.common.tester},   {f::kYear, &t.common.year},             {f::kMonth, &t.common.month},
+        {f::kDay, &t.common.day},         {f::kUpperTemp, &t.upperTemp},          {f::kRampRate, &t.rampRate}};
+    for (const auto& [field, text] : typed) tpFieldChanged(h, field, *text);
 }
 
 void addChartBackground(DrawList& list) {

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/report_form.h"
 #include "platform/draw_list.h"
 
 namespace vespian {
@@ -52,9 +53,7 @@ struct CommonReportTexts {
     std::string day;
 };
 CommonReportTexts commonReportTexts(const TestReportHeader& header);
-// Texts cut to their limits at a whole character, numbers by ReadDecimalField (0 when they do
-// not parse), the date truncated to whole numbers.
-void readBackCommon(const CommonReportTexts& texts, TestReportHeader& header);
+// Texts cut to their limits at a whole character.
 void storeHeading(std::string_view text, TestReportHeader& header);
 void storeSampleName(std::string_view text, TestReportHeader& header);
 void storeTester(std::string_view text, TestReportHeader& header);
@@ -69,7 +68,20 @@ struct TpReportTexts {
     std::vector<std::string> tmLines;  // "Tm = %.0f ℃", in list order
 };
 TpReportTexts tpReportTexts(const TestReportHeader& header);
+// Texts cut to their limits at a whole character, numbers by ReadDecimalField (0 when they do
+// not parse), the date truncated to whole numbers.
 void readBackTpReport(const TpReportTexts& texts, TestReportHeader& header);
+
+// The window's fields by their control numbers.
+namespace tp_field {
+using namespace report_field;
+inline constexpr int32_t kUpperTemp = 1011;
+inline constexpr int32_t kRampRate = 1012;
+}  // namespace tp_field
+
+// The temperature-programmed window's form: every field typed, none stored until a read-back
+// ("确定", "保存为...", printing), so closing the window leaves the record as it was.
+const ReportForm& tpReportForm();
 
 std::string tmLine(float tmC);
 

@@ -13,11 +13,13 @@
 #include <vector>
 
 #include "app/link_options.h"
+#include "app/program_usage.h"
 #include "link/capturing_driver.h"
 #include "link/instrument_link.h"
 #include "link/link_watchdog.h"
 #include "link/replay_driver.h"
 #include "link/serial_driver.h"
+#include "platform/printf_text.h"
 #include "trace/chromatogram.h"
 #include "trace/recovery_journal.h"
 #include "trace/trace_file.h"
@@ -81,12 +83,12 @@ bool parseRecorderOptions(const std::vector<std::string>& args, RecorderOptions*
 }  // namespace
 
 int main(int argc, char** argv) {
+    // The temperature and the seconds with the point, whatever the terminal's locale.
+    usePointDecimalsInProcess();
     std::vector<std::string> args(argv + 1, argv + argc);
-    for (const std::string& arg : args) {
-        if (arg == "--help" || arg == "-h") {
-            printUsage();
-            return 0;
-        }
+    if (asksForHelp(args)) {
+        printUsage();
+        return 0;
     }
     LinkOptions linkOptions;
     RecorderOptions options;

@@ -2,6 +2,7 @@
 // results, one list as CSV (the list export's columns), and the BET pages as printed.
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <vector>
 
@@ -40,6 +41,39 @@ int32_t inUse(const Table& table) {
 
 SummaryField countField(const char* key, const char* label, int32_t n) {
     return {key, label, std::to_string(n), std::to_string(n)};
+}
+
+// Why the database's records cannot be read truly, or empty: a BET report in use whose point
+// count is outside 0 .. 10 (its points would be read beyond the record), or a value the program
+// never writes without one (a weight, the measuring conditions, a point's flows) that is not a
+// finite number. Computed results may be without a value.
+std::string databaseProblem(const RecordDatabase& db, const std::string& path) {
+    const auto named = [&](const char* list, int32_t i, const std::string& what) {
+        return "‘" + path + "’中" + list + "第" + std::to_string(i + 1) + "条" + what + "\nthe record database ‘" +
+               path + "’ holds a record that cannot be read";
+    };
+    const ReportTable& reports = db.reports();
+    for (int32_t i = 0; i < std::clamp(reports.count, 0, ReportTable::kCapacity); ++i) {
+        const SurfaceReportRecord& r = reports.records[i];
+        if (r.in_use == 0) continue;
+        if (r.point_count < 0 || r.point_count > kBetMaxPoints) {
+            return named("BET报告", i, "的点数" + std::to_string(r.point_count) + "超出范围(0-10)");
+        }
+        bool finite = std::isfinite(r.weight_mg) && std::isfinite(r.p0_kpa) && std::isfinite(r.n2_temp_c) &&
+                      std::isfinite(r.ads_pressure_kpa) && std::isfinite(r.calib_volume_ml);
+        for (int32_t k = 0; k < r.point_count; ++k) finite = finite && std::isfinite(r.n2_flow[k]) && std::isfinite(r.he_flow[k]);
+        if (!finite) return named("BET报告", i, "含有不是有限数值的测量条件");
+    }
+    const auto weights = [&](const auto& table, const char* list) -> std::string {
+        for (int32_t i = 0; i < std::clamp(table.count, 0, std::remove_cvref_t<decltype(table)>::kCapacity); ++i) {
+            if (table.records[i].in_use != 0 && !std::isfinite(table.records[i].weight_mg)) {
+                return named(list, i, "的重量不是有限数值");
+            }
+        }
+        return {};
+    };
+    if (std::string problem = weights(db.standards(), "标样"); !problem.empty()) return problem;
+    return weights(db.samples(), "样品");
 }
 
 class DatabaseInput final : public ReportInput {
@@ -153,6 +187,7 @@ LoadedInput loadDatabaseInput(const std::string& path) {
     auto input = std::make_unique<DatabaseInput>();
     const DatabaseFileResult result = loadDatabase(path, input->database());
     if (!result.ok) return {nullptr, result.message + "\ncannot use the record database ‘" + path + "’"};
+    if (std::string problem = databaseProblem(input->database(), path); !problem.empty()) return {nullptr, problem};
     return {std::move(input), {}};
 }
 

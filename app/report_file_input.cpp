@@ -1,5 +1,7 @@
 // vespian-report on a report file (.care): the results of the test as the report windows show
-// them, the report's trace stretch as CSV, and the printed page of one of the three tests.
+// them, the report's trace stretch as CSV, and the printed page of one of the three tests. Each
+// test's numbers come from the record as its window holds it once filled (each value as its
+// field shows it), so the tool and the window agree to the last digit.
 
 #include <algorithm>
 #include <cmath>
@@ -9,6 +11,7 @@
 
 #include "analysis/desorption_test.h"
 #include "analysis/desorption_test_page.h"
+#include "analysis/report_form.h"
 #include "analysis/titration.h"
 #include "analysis/titration_page.h"
 #include "analysis/tp_report.h"
@@ -54,15 +57,23 @@ SummaryField numberField(const char* key, const char* label, float value, const 
     return {key, label, jsonNumber(value), *unit ? shown + " " + unit : shown};
 }
 
-std::string textOf(const std::vector<FieldText>& texts, int32_t field) {
-    for (const FieldText& t : texts) {
-        if (t.first == field) return t.second;
-    }
-    return {};
-}
+// Points of the report's trace, 0 .. reportPointCount: what its CSV holds.
+int32_t pointsOf(const TestReportHeader& h) { return reportTracePoints(h); }
 
-// Points of the report's trace: what its charts draw.
-int32_t pointsOf(const TestReportHeader& h) { return std::clamp(h.reportPointCount, 0, kMaxPoints); }
+// The record's header as one report window holds it for the time it is put to use.
+class ShownHeader {
+public:
+    ShownHeader(TestReport& report, const ReportForm& form) : report_(report), stored_(report.header()) {
+        report_.header() = shownReportHeader(form, stored_);
+    }
+    ~ShownHeader() { report_.header() = stored_; }
+    ShownHeader(const ShownHeader&) = delete;
+    ShownHeader& operator=(const ShownHeader&) = delete;
+
+private:
+    TestReport& report_;
+    const TestReportHeader stored_;
+};
 
 class ReportFileInput final : public ReportInput {
 public:
@@ -70,11 +81,14 @@ public:
 
     InputSummary summary() const override {
         const TestReportHeader& h = report_->header();
-        const TpReportTexts tp = tpReportTexts(h);
-        const std::vector<FieldText> titration = titrationTexts(h);
-        const std::vector<FieldText> desorption = desorptionResultTexts(h);
-        namespace t = titration_field;
-        namespace d = desorption_field;
+        const TpReportTexts tp = tpReportTexts(shownReportHeader(tpReportForm(), h));
+        // The titration and desorption windows each fill the record their own way.
+        const TestReportHeader t = shownReportHeader(titrationForm(), h);
+        const TestReportHeader d = shownReportHeader(desorptionForm(), h);
+        const std::vector<FieldText> titration = titrationTexts(t);
+        const std::vector<FieldText> desorption = desorptionResultTexts(d);
+        namespace tf = titration_field;
+        namespace df = desorption_field;
 
         std::string tmJson = "[";
         std::string tmText;
@@ -82,49 +96,45 @@ public:
             tmJson += (i > 0 ? ", " : "") + jsonNumber(h.tmValues[i]);
             tmText += (i > 0 ? "; " : "") + tp.tmLines[static_cast<size_t>(i)];
         }
-        const float perGram = h.adsorbedVolumeMl / h.sampleWeightG;
         const std::string date = tp.common.year + "-" + tp.common.month + "-" + tp.common.day;
+        const auto shown = [&](int32_t field) { return fieldText(titration, field); };
 
         InputSummary summary{"report", {}};
         summary.fields = {
             textField("heading", "标题 heading", tp.common.heading),
             textField("sample_name", "样品名称 sample", tp.common.sampleName),
-            numberField("sample_weight_g", "样品重量 weight", h.sampleWeightG, tp.common.weight, "g"),
+            numberField("sample_weight_g", "样品重量 weight", t.sampleWeightG, tp.common.weight, "g"),
             textField("tester", "检测员 tester", tp.common.tester),
             {"test_date", "检测日期 date", jsonString(date), date},
             {"points", "点数 points", std::to_string(pointsOf(h)), std::to_string(pointsOf(h))},
             numberField("upper_temperature_C", "上限温度 upper temperature", h.upperTempC, tp.upperTemp, "℃"),
             numberField("ramp_rate_C_per_min", "升温速率 ramp rate", h.rampRateCPerMin, tp.rampRate, "℃/min"),
             {"tm_C", "Tm值 Tm", tmJson + "]", tmText.empty() ? "—" : tmText},
-            numberField("titration_temperature_C", "滴定/脱附温度 titration (desorption) temperature", h.titrationTempC,
-                        textOf(titration, t::kTitrationTemp), "℃"),
-            numberField("pulse_area", "脉冲峰面积 pulse area", h.pulseArea, textOf(titration, t::kPulseArea), ""),
-            numberField("pulse_volume_ml", "脉冲峰体积 pulse volume", h.pulseVolumeMl,
-                        textOf(titration, t::kPulseVolume), "ml"),
-            {"pulse_count", "脉冲峰数量 pulses", std::to_string(h.pulseCount), std::to_string(h.pulseCount)},
-            numberField("residual_area", "剩余峰面积/脱附峰面积 residual (desorption) area", h.residualArea,
-                        textOf(titration, t::kResidualArea), ""),
-            numberField("residual_volume_ml", "剩余体积 residual volume", h.residualVolumeMl,
-                        textOf(titration, t::kResidualVolume), "ml"),
-            numberField("adsorbed_volume_ml", "吸附体积 adsorbed volume", h.adsorbedVolumeMl,
-                        textOf(titration, t::kAdsorbedVolume), "ml"),
-            numberField("adsorbed_per_gram_ml_g", "吸附量 adsorbed per gram", perGram,
-                        textOf(titration, t::kPerGram), "ml/g"),
-            numberField("stoichiometry", "化学计量系数 stoichiometry", h.stoichiometry,
-                        textOf(titration, t::kStoichiometry), ""),
-            numberField("atomic_mass", "原子质量 atomic mass", h.atomicMass, textOf(titration, t::kAtomicMass),
-                        "g/mol"),
-            numberField("mass_fraction", "质量分数 mass fraction", h.massFraction,
-                        textOf(titration, t::kMassFraction), ""),
-            numberField("cross_section_nm2", "原子截面积 cross-section", h.crossSectionNm2,
-                        textOf(titration, t::kCrossSection), "nm²"),
-            numberField("dispersion", "金属分散度 dispersion", h.dispersion, textOf(titration, t::kDispersion), ""),
-            numberField("active_area_m2_g", "活性比表面积 active area", h.activeAreaM2g,
-                        textOf(titration, t::kActiveArea), "m²/g"),
-            numberField("desorbed_total_ml", "脱附总量 desorbed total", desorbedTotalMl(h),
-                        textOf(desorption, d::kTotal), "ml"),
-            numberField("desorbed_per_gram_ml_g", "脱附量 desorbed per gram", desorbedPerGram(h),
-                        textOf(desorption, d::kPerGram), "ml/g"),
+            numberField("titration_temperature_C", "滴定/脱附温度 titration (desorption) temperature", t.titrationTempC,
+                        shown(tf::kTitrationTemp), "℃"),
+            numberField("pulse_area", "脉冲峰面积 pulse area", t.pulseArea, shown(tf::kPulseArea), ""),
+            numberField("pulse_volume_ml", "脉冲峰体积 pulse volume", t.pulseVolumeMl, shown(tf::kPulseVolume), "ml"),
+            {"pulse_count", "脉冲峰数量 pulses", std::to_string(t.pulseCount), shown(tf::kPulseCount)},
+            numberField("residual_area", "剩余峰面积 residual area", t.residualArea, shown(tf::kResidualArea), ""),
+            numberField("residual_volume_ml", "剩余体积 residual volume", t.residualVolumeMl,
+                        shown(tf::kResidualVolume), "ml"),
+            numberField("adsorbed_volume_ml", "吸附体积 adsorbed volume", t.adsorbedVolumeMl,
+                        shown(tf::kAdsorbedVolume), "ml"),
+            numberField("adsorbed_per_gram_ml_g", "吸附量 adsorbed per gram", t.adsorbedVolumeMl / t.sampleWeightG,
+                        shown(tf::kPerGram), "ml/g"),
+            numberField("stoichiometry", "化学计量系数 stoichiometry", t.stoichiometry, shown(tf::kStoichiometry), ""),
+            numberField("atomic_mass", "原子质量 atomic mass", t.atomicMass, shown(tf::kAtomicMass), "g/mol"),
+            numberField("mass_fraction", "质量分数 mass fraction", t.massFraction, shown(tf::kMassFraction), ""),
+            numberField("cross_section_nm2", "原子截面积 cross-section", t.crossSectionNm2, shown(tf::kCrossSection),
+                        "nm²"),
+            numberField("dispersion", "金属分散度 dispersion", t.dispersion, shown(tf::kDispersion), ""),
+            numberField("active_area_m2_g", "活性比表面积 active area", t.activeAreaM2g, shown(tf::kActiveArea), "m²/g"),
+            numberField("desorption_area", "脱附峰面积 desorption area", d.residualArea,
+                        fieldText(desorptionTexts(d), df::kDesorptionArea), ""),
+            numberField("desorbed_total_ml", "脱附总量 desorbed total", desorbedTotalMl(d), fieldText(desorption, df::kTotal),
+                        "ml"),
+            numberField("desorbed_per_gram_ml_g", "脱附量 desorbed per gram", desorbedPerGram(d),
+                        fieldText(desorption, df::kPerGram), "ml/g"),
         };
         return summary;
     }
@@ -174,22 +184,29 @@ public:
         return result.ok;
     }
 
+    // Each page as its window prints it, from the record as that window holds it.
     bool savePdf(ReportPdfWriter& writer, const std::string& path, std::string* error) const override {
-        const TestReport& report = *report_;
+        TestReport& report = *report_;
         const ReportLetterhead& letterhead = letterhead_;
         switch (page_) {
-        case ReportPage::Titration:
+        case ReportPage::Titration: {
+            const ShownHeader shown(report, titrationForm());
             return writer.savePdf(path, kTitrationDocumentName, [&](int32_t w, int32_t h) {
                 return std::vector<DrawList>{titrationReportPage(report, letterhead, w, h)};
             }, error);
-        case ReportPage::Desorption:
+        }
+        case ReportPage::Desorption: {
+            const ShownHeader shown(report, desorptionForm());
             return writer.savePdf(path, kDesorptionDocumentName, [&](int32_t w, int32_t h) {
                 return std::vector<DrawList>{desorptionReportPage(report, letterhead, w, h)};
             }, error);
-        default:
+        }
+        default: {
+            const ShownHeader shown(report, tpReportForm());
             return writer.savePdf(path, kTpReportDocumentName, [&](int32_t w, int32_t h) {
                 return tpReportPages(report, letterhead, w, h);
             }, error);
+        }
         }
     }
 
@@ -202,20 +219,14 @@ private:
 }  // namespace
 
 LoadedInput loadReportFileInput(const std::string& path) {
-    // A report always holds its whole header; a shorter file is something else under the name,
-    // and reading it would give a report of zeros and leftovers.
-    std::error_code error;
-    const uintmax_t size = std::filesystem::file_size(path, error);
-    if (!error && size < kTestReportHeaderBytes) {
-        return {nullptr, "‘" + path + "’不是报告文件：文件太短(" + std::to_string(size) + "字节)\n‘" + path +
-                             "’ is not a report file: " + std::to_string(size) + " bytes, shorter than its header"};
-    }
     auto input = std::make_unique<ReportFileInput>();
-    const ReportFileResult result = readReportFile(path, input->report());
-    if (!result.ok) return {nullptr, result.message + "\ncannot use the report file ‘" + path + "’"};
-    // The results as the windows show and print them: a window recalculates the titration from
-    // its fields as they are filled, so a stale result in the file never reaches the operator.
-    computeTitration(input->report().header());
+    ReportFileResult result = readReportFile(path, input->report());
+    // Values the program never writes without a value (typed fields, the trace, the Tm list)
+    // would make every result of the file meaningless.
+    if (result.ok) result.message = reportValueProblem(input->report(), path);
+    if (!result.ok || !result.message.empty()) {
+        return {nullptr, result.message + "\ncannot use the report file ‘" + path + "’"};
+    }
     return {std::move(input), {}};
 }
 

@@ -9,9 +9,11 @@
 
 #include "app/desktop/offscreen_pdf_writer.h"
 #include "app/report_tool.h"
+#include "platform/printf_text.h"
 #include "trace/desktop/offscreen_trace_pictures.h"
 
 int main(int argc, char** argv) {
+    vespian::usePointDecimalsInProcess();
     vespian::OffscreenTracePictures pictures;
     vespian::OffscreenPdfWriter pdf;
     return vespian::runReportTool(std::vector<std::string>(argv + 1, argv + argc), stdout, stderr, &pictures, &pdf);

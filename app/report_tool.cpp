@@ -1,5 +1,9 @@
 #include "app/report_tool.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <filesystem>
 #include <system_error>
 
@@ -17,17 +21,38 @@ int fail(std::FILE* err, int code, const std::string& message) {
     return code;
 }
 
-// The input must be a readable file of a known kind before anything is loaded.
-bool checkInput(const std::string& path, std::string* message) {
-    std::error_code error;
-    const fs::file_status status = fs::status(path, error);
-    if (!fs::exists(status)) {
-        *message = "找不到文件‘" + path + "’\nno such file ‘" + path + "’";
-        return false;
+// What a path names, looked at through a descriptor opened without waiting: a named pipe
+// without a writer or a device answers at once.
+enum class InputNode { Missing, Unreadable, Folder, Regular, Other };
+InputNode inputNode(const std::string& path) {
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (descriptor < 0) {
+        std::error_code error;
+        return fs::exists(fs::status(path, error)) ? InputNode::Unreadable : InputNode::Missing;
     }
-    if (fs::is_directory(status)) {
+    struct stat status {};
+    const bool known = ::fstat(descriptor, &status) == 0;
+    ::close(descriptor);
+    if (!known) return InputNode::Unreadable;
+    if (S_ISDIR(status.st_mode)) return InputNode::Folder;
+    return S_ISREG(status.st_mode) ? InputNode::Regular : InputNode::Other;
+}
+
+// The input must be a readable regular file of a known kind before anything is loaded: a pipe
+// or a device would block the tool or never end.
+bool checkInput(const std::string& path, std::string* message) {
+    switch (inputNode(path)) {
+    case InputNode::Missing: *message = "找不到文件‘" + path + "’\nno such file ‘" + path + "’"; return false;
+    case InputNode::Unreadable:
+        *message = "无法打开‘" + path + "’文件\ncannot open the file ‘" + path + "’";
+        return false;
+    case InputNode::Folder:
         *message = "‘" + path + "’是文件夹，不是文件\n‘" + path + "’ is a folder, not a file";
         return false;
+    case InputNode::Other:
+        *message = "‘" + path + "’不是普通文件(管道或设备)\n‘" + path + "’ is not a regular file (a pipe or a device)";
+        return false;
+    case InputNode::Regular: break;
     }
     if (inputKindOf(path) == nullptr) {
         *message = "不能识别‘" + path + "’的文件类型(可用: " + knownExtensions() + ")\nunknown kind of file ‘" + path +
@@ -68,8 +93,8 @@ int runReportTool(const std::vector<std::string>& args, std::FILE* out, std::FIL
                         ": the asked-for output is not available");
     }
 
-    // Formatted before any picture or page is drawn: drawing starts Qt, which takes the user's
-    // number format, and a summary for scripts keeps "." whatever the locale.
+    // Formatted before any picture or page is drawn (drawing starts Qt, which takes the user's
+    // locale); its numbers keep the point either way.
     const InputSummary fields = input.summary();
     const std::string summary =
         options.json ? summaryJson(options.input, fields) : summaryText(options.input, fields);

@@ -6,6 +6,8 @@
 #include <memory>
 #include <system_error>
 
+#include "files/list_export.h"
+
 namespace vespian {
 
 namespace {
@@ -53,6 +55,9 @@ bool writeTraceCsv(std::FILE* out, const float* signalMv, const float* temperatu
     char* const begin = buffer.get();
     char* const end = begin + kBufferBytes;
     char* at = begin;
+    const size_t mark = std::strlen(kCsvByteOrderMark);
+    std::memcpy(at, kCsvByteOrderMark, mark);
+    at += mark;
     const size_t header = std::strlen(kTraceCsvHeader);
     std::memcpy(at, kTraceCsvHeader, header);
     at += header;

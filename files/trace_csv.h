@@ -2,7 +2,8 @@
 // A trace as CSV for spreadsheets and a laboratory's scripts: one header row, then one row per
 // point with its time (point i lies at i / 5 s, written as an exact decimal), its signal in mV
 // and its temperature in ℃, each the shortest decimal that reads back as the same float32.
-// Plain ASCII, "\n" line ends, "." as the decimal point whatever the locale.
+// UTF-8 with the byte-order mark the list exports carry (so a spreadsheet takes the file as
+// UTF-8), "\n" line ends, "." as the decimal point whatever the locale.
 
 #include <cstdint>
 #include <cstdio>

@@ -2,6 +2,12 @@
 // printf-style formatting into a std::string, as the program's texts are specified ("%.2f",
 // "%4d年%2d月%2d日"), and the dash shown in place of a number that has no value (a division by
 // zero in a measurement gives ±∞ or NaN; an operator must never see "inf" or "nan").
+//
+// Numbers are written with the point as decimal separator whatever the desktop's locale: a
+// German or French desktop would otherwise show "0,0100", which the fields read back as 0, and
+// write "12,3456" into files other programs read.
+
+#include <locale.h>
 
 #include <cmath>
 #include <cstdio>
@@ -11,8 +17,27 @@ namespace vespian {
 
 inline constexpr char kNoValueText[] = "—";
 
+// While it lives, this thread formats and reads numbers as the C locale does ("12.5"); the
+// locale in force before comes back after.
+class PointDecimals {
+public:
+    PointDecimals();
+    ~PointDecimals();
+    PointDecimals(const PointDecimals&) = delete;
+    PointDecimals& operator=(const PointDecimals&) = delete;
+
+private:
+    locale_t previous_;
+};
+
+// The numeric part of the process's locale set to the point, once at the start of a program
+// (after a Qt application has taken the user's locale), for every library call that formats a
+// number.
+void usePointDecimalsInProcess();
+
 template <typename... Args>
 std::string printfText(const char* pattern, Args... args) {
+    const PointDecimals point;
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
 #pragma GCC diagnostic ignored "-Wformat-security"

@@ -5,11 +5,7 @@
 // the titration, whose results follow a weight changed here. Printing lays out "脱附量测试" and
 // closes the window.
 
-#include <map>
-
 #include "analysis/desktop/tp_report_frame.h"
-
-class QTextEdit;
 
 namespace vespian {
 
@@ -18,22 +14,13 @@ class DesorptionTestDialog : public ReportWindow {
 
 public:
     DesorptionTestDialog(QWidget* parent, ReportWindowContext& context);
-
-    QLineEdit* field(int id) const;
-    // Widgets by objectName: "headingEdit", "field<id>" for the others.
+    // Widgets by objectName: "headingEdit", "field<id>" for the others (field(id) gives them).
 
 protected:
-    void fill() override;
-    void readBack() override;
+    void filled() override;
     void printPages() override;
     std::vector<DrawList> pageLayout(int w, int h) const override;
     const char* documentName() const override;
-
-private:
-    void changed(int id, const QString& text);
-
-    QTextEdit* heading_;
-    std::map<int, QLineEdit*> fields_;
 };
 
 void showDesorptionTest(QWidget* parent, ReportWindowContext& context);

@@ -4,12 +4,9 @@
 // "铂" "钯" "铑", and the results, recalculated on every change of a field. Printing lays out
 // "氢氧滴定分析报告" and closes the window.
 
-#include <map>
-
 #include "analysis/desktop/tp_report_frame.h"
 
 class QComboBox;
-class QTextEdit;
 
 namespace vespian {
 
@@ -18,25 +15,17 @@ class TitrationReportDialog : public ReportWindow {
 
 public:
     TitrationReportDialog(QWidget* parent, ReportWindowContext& context);
-
-    // The field of a control number (1006 is the heading, a QTextEdit, not in this map).
-    QLineEdit* field(int id) const;
-    // Widgets by objectName: "headingEdit", "metalList", "field<id>" for the others.
+    // Widgets by objectName: "headingEdit", "metalList", "evaluateButton", "field<id>" for the
+    // others (field(id) gives them).
 
 protected:
-    void fill() override;
-    void readBack() override;
+    void filled() override;
     void printPages() override;
     std::vector<DrawList> pageLayout(int w, int h) const override;
     const char* documentName() const override;
 
 private:
-    void changed(int id, const QString& text);
-    void showResults(const std::vector<std::pair<int32_t, std::string>>& results);
-
-    QTextEdit* heading_;
     QComboBox* metals_;
-    std::map<int, QLineEdit*> fields_;
 };
 
 void showTitrationReport(QWidget* parent, ReportWindowContext& context);

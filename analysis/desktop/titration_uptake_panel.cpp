@@ -64,13 +64,18 @@ TitrationUptakePanel::TitrationUptakePanel(QWidget* parent, const TestReport& re
     grid->addWidget(new QLabel("金属:"), row, 0);
     metal_ = new QComboBox;
     metal_->setObjectName("metalBox");
-    for (const MetalConstants& m : supportedMetals()) metal_->addItem(qs(std::string(m.symbol)));
+    for (const MetalConstants& m : supportedMetals()) metal_->addItem(qs(std::string(m.name)));
     const Metal recorded = metalByAtomicMass(h.atomicMass);
     for (int k = 0; k < metal_->count(); ++k) {
         if (supportedMetals()[static_cast<size_t>(k)].metal == recorded) metal_->setCurrentIndex(k);
     }
     grid->addWidget(metal_, row, 1);
-    metalPercent_ = field("金属含量[%]:", "metalPercentEdit", numberText("%g", h.massFraction), 2);
+    // The report's own unit and text: the mass fraction, 0.0100 for 1 % metal.
+    massFraction_ = field(kMetalContentLabel, "massFractionEdit", metalContentText(MetalContent::fromFraction(h.massFraction)), 2);
+    ++row;
+    massPercent_ = new QLabel;
+    massPercent_->setObjectName("massFractionPercent");
+    grid->addWidget(massPercent_, row, 3);
     ++row;
     auto* model = new QLabel("平均粒径按半球模型计算：d = 6·v_m / (a_m·D)，v_m为体相中一个金属原子的体积，"
                              "a_m为一个表面原子所占面积，D为分散度。最小突出度为0时自动选取。");
@@ -123,16 +128,18 @@ void TitrationUptakePanel::calculate() {
         const char* name;
         double* into;
     };
+    double massFraction = 0.0;
     const Field fields[] = {{prominence_, "最小突出度[mV]", &prominence},
                             {fullArea_, "满脉冲面积", &in.fullPulseArea},
                             {loopVolume_, "定量管体积[ml]", &in.loop.volumeMl},
                             {loopTemp_, "定量管温度[℃]", &in.loop.temperatureC},
                             {loopPressure_, "定量管压力[kPa]", &in.loop.pressureKPa},
                             {atoms_, "化学计量系数", &in.atomsPerGasMolecule},
-                            {metalPercent_, "金属含量[%]", &in.metalPercent}};
+                            {massFraction_, kMetalContentName, &massFraction}};
     for (const Field& f : fields) {
         const std::optional<double> value = evaluationNumber(f.edit->text().toStdString());
         if (!value) {
+            massPercent_->clear();
             result_->setText(qs(evaluationNumberMessage(f.name)));
             table_->setRowCount(0);
             areas_.clear();
@@ -142,6 +149,8 @@ void TitrationUptakePanel::calculate() {
         }
         *f.into = *value;
     }
+    in.metalContent = MetalContent::fromFraction(massFraction);
+    massPercent_->setText(qs("= " + metalContentPercentText(in.metalContent)));
     in.sampleWeightG = report_.header().sampleWeightG;
     in.metal = supportedMetals()[static_cast<size_t>(std::max(0, metal_->currentIndex()))].metal;
 

@@ -29,7 +29,8 @@ public:
     TitrationUptakePanel(QWidget* parent, const TestReport& report, Prompts& prompts, std::string dataFolder);
 
     // Widgets by objectName: "prominenceEdit", "fullPulseAreaEdit", "loopVolumeEdit",
-    // "loopTempEdit", "loopPressureEdit", "metalBox", "metalPercentEdit", "atomsPerMoleculeEdit",
+    // "loopTempEdit", "loopPressureEdit", "metalBox", "massFractionEdit" (the report's unit, with
+    // "massFractionPercent" beside it), "atomsPerMoleculeEdit",
     // "calculateButton", "pulsePlot", "pulseTable", "resultLabel", "exportButton".
 
     void calculate();
@@ -51,7 +52,8 @@ private:
     QLineEdit* loopTemp_;
     QLineEdit* loopPressure_;
     QComboBox* metal_;
-    QLineEdit* metalPercent_;
+    QLineEdit* massFraction_;
+    QLabel* massPercent_;
     QLineEdit* atoms_;
     EvaluationPlotView* plot_;
     QTableWidget* table_;

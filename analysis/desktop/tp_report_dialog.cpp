@@ -7,7 +7,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QShortcut>
-#include <QTextEdit>
 
 #include <algorithm>
 
@@ -21,28 +20,38 @@ namespace vespian {
 namespace {
 
 QString qs(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
-std::string utf8(const QString& text) { return text.toStdString(); }
+
+struct FieldPlace {
+    int32_t id;
+    const char* label;
+    int row;
+    int width;
+    const char* name;
+};
+namespace f = tp_field;
+constexpr FieldPlace kPlaces[] = {
+    {f::kSampleName, "样品名称:", 0, 200, "sampleNameEdit"},   {f::kWeight, "样品重量[g]:", 1, 100, "weightEdit"},
+    {f::kTester, "检测员:", 2, 140, "testerEdit"},             {f::kUpperTemp, "上限温度[℃]:", 4, 100, "upperTempEdit"},
+    {f::kRampRate, "升温速率[℃/分]:", 5, 100, "rampRateEdit"},
+};
+constexpr int kLabelWidth = 110;
+
+// The selected line of the list, or −1: a list can hold a current line that is not selected
+// (after a click beside the lines, or the focus alone).
+int32_t selectedLine(const QListWidget& list) {
+    const QList<QListWidgetItem*> selected = list.selectedItems();
+    return selected.isEmpty() ? -1 : list.row(selected.front());
+}
 
 }  // namespace
 
 TpReportDialog::TpReportDialog(QWidget* parent, ReportWindowContext& context)
-    : ReportWindow(parent, context, "tpReportDialog") {
+    : ReportWindow(parent, context, "tpReportDialog", tpReportForm()) {
     setWindowTitle("程序升温测试");
-    heading_ = new QTextEdit(content_);
-    heading_->setObjectName("headingEdit");
-    heading_->setAcceptRichText(false);
-    heading_->setGeometry(kReportChartLeft, 10, kReportChartWidth, 54);
-    heading_->document()->setDefaultTextOption(QTextOption(Qt::AlignHCenter));
-    heading_->setFont(font());
-
     const int top = 500;
     const int step = 32;
-    sampleName_ = addField("样品名称:", 20, top, 110, 200, "sampleNameEdit");
-    weight_ = addField("样品重量[g]:", 20, top + step, 110, 100, "weightEdit");
-    tester_ = addField("检测员:", 20, top + 2 * step, 110, 140, "testerEdit");
-    addDateFields(20, top + 3 * step, &year_, &month_, &day_);
-    upperTemp_ = addField("上限温度[℃]:", 20, top + 4 * step, 110, 100, "upperTempEdit");
-    rampRate_ = addField("升温速率[℃/分]:", 20, top + 5 * step, 110, 100, "rampRateEdit");
+    for (const FieldPlace& p : kPlaces) addFormField(p.id, p.label, 20, top + p.row * step, kLabelWidth, p.width, p.name);
+    addDateFields(20, top + 3 * step, kLabelWidth);
     pointerTemperature_ = new QLabel(content_);
     pointerTemperature_->setObjectName("pointerTemperature");
     pointerTemperature_->setGeometry(134, top + 6 * step + 8, 200, 22);
@@ -78,30 +87,10 @@ TpReportDialog::TpReportDialog(QWidget* parent, ReportWindowContext& context)
     fill();
 }
 
-void TpReportDialog::fill() {
-    const TpReportTexts t = tpReportTexts(context_.report.header());
-    heading_->setPlainText(qs(t.common.heading));
-    sampleName_->setText(qs(t.common.sampleName));
-    weight_->setText(qs(t.common.weight));
-    tester_->setText(qs(t.common.tester));
-    year_->setText(qs(t.common.year));
-    month_->setText(qs(t.common.month));
-    day_->setText(qs(t.common.day));
-    upperTemp_->setText(qs(t.upperTemp));
-    rampRate_->setText(qs(t.rampRate));
+void TpReportDialog::filled() {
     rebuildTmList();
     redrawChart();
     if (evaluation_ != nullptr) evaluation_->reload();  // another report opened
-}
-
-void TpReportDialog::readBack() {
-    TpReportTexts t;
-    t.common = {utf8(heading_->toPlainText()), utf8(sampleName_->text()), utf8(weight_->text()),
-                utf8(tester_->text()),         utf8(year_->text()),       utf8(month_->text()),
-                utf8(day_->text())};
-    t.upperTemp = utf8(upperTemp_->text());
-    t.rampRate = utf8(rampRate_->text());
-    readBackTpReport(t, context_.report.header());
 }
 
 std::vector<DrawList> TpReportDialog::pageLayout(int w, int h) const {
@@ -153,7 +142,7 @@ void TpReportDialog::pickAt(int x) {
 }
 
 void TpReportDialog::deleteSelected() {
-    if (!deleteTm(context_.report.header(), tmList_->currentRow())) return;
+    if (!deleteTm(context_.report.header(), selectedLine(*tmList_))) return;
     rebuildTmList();
     redrawChart();
 }

@@ -9,7 +9,6 @@
 
 class QLabel;
 class QListWidget;
-class QTextEdit;
 
 namespace vespian {
 
@@ -30,8 +29,7 @@ public:
     TpEvaluationPanel* evaluationPanel() const { return evaluation_; }
 
 protected:
-    void fill() override;
-    void readBack() override;
+    void filled() override;
     void printPages() override;
     std::vector<DrawList> pageLayout(int w, int h) const override;
     const char* documentName() const override;
@@ -43,15 +41,6 @@ private:
     void deleteSelected();
     void clearAll();
 
-    QTextEdit* heading_;
-    QLineEdit* sampleName_;
-    QLineEdit* weight_;
-    QLineEdit* tester_;
-    QLineEdit* year_;
-    QLineEdit* month_;
-    QLineEdit* day_;
-    QLineEdit* upperTemp_;
-    QLineEdit* rampRate_;
     QLabel* pointerTemperature_;
     QListWidget* tmList_;
     TpEvaluationPanel* evaluation_ = nullptr;

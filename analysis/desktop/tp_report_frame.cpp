@@ -11,6 +11,8 @@
 #include <QScreen>
 #include <QScrollBar>
 #include <QShortcut>
+#include <QSignalBlocker>
+#include <QTextEdit>
 
 #include <algorithm>
 
@@ -18,6 +20,7 @@
 #include "platform/desktop/program_font.h"
 #include "platform/desktop/export_actions.h"
 #include "files/test_report.h"
+#include "files/test_report_file.h"
 #include "files/trace_csv.h"
 #include "platform/prompts.h"
 #include "platform/desktop/draw_list_painter.h"
@@ -32,8 +35,11 @@ constexpr int kTitleBarRoom = 32;
 namespace {
 
 constexpr int kFieldHeight = 22;
+constexpr int kDateLabelWidth = 110;
 constexpr int kButtonTop = 848;
 constexpr int kScrollBarWidth = 16;
+
+QString qs(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 QRect screenArea() {
     const QScreen* screen = QGuiApplication::primaryScreen();
@@ -98,8 +104,9 @@ void ReportChartView::leaveEvent(QEvent*) {
 
 // ---- window -------------------------------------------------------------------------------
 
-ReportWindow::ReportWindow(QWidget* parent, ReportWindowContext& context, const char* objectName)
-    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), context_(context) {
+ReportWindow::ReportWindow(QWidget* parent, ReportWindowContext& context, const char* objectName,
+                           const ReportForm& form)
+    : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint), context_(context), form_(form) {
     setObjectName(objectName);
     setModal(true);
     setFont(programFont(13));
@@ -108,6 +115,17 @@ ReportWindow::ReportWindow(QWidget* parent, ReportWindowContext& context, const 
     content_ = new QWidget(this);
     content_->setObjectName("content");
     content_->resize(kReportWindowWidth, kReportContentHeight);
+
+    heading_ = new QTextEdit(content_);
+    heading_->setObjectName("headingEdit");
+    heading_->setAcceptRichText(false);
+    heading_->setGeometry(kReportChartLeft, 10, kReportChartWidth, 54);
+    heading_->document()->setDefaultTextOption(QTextOption(Qt::AlignHCenter));
+    heading_->setFont(font());
+    if (form_.takesTextBack(report_field::kHeading)) {
+        connect(heading_, &QTextEdit::textChanged, this,
+                [this] { changed(report_field::kHeading, heading_->toPlainText()); });
+    }
 
     auto* group = new QGroupBox("谱图", content_);
     group->setGeometry(kReportChartLeft - 10, kReportChartTop - 22, kReportChartWidth + 20, kReportChartHeight + 32);
@@ -163,39 +181,91 @@ QPrinter& ReportWindow::printer() {
     return shared;
 }
 
-QLineEdit* ReportWindow::addField(const char* label, int x, int y, int labelWidth, int fieldWidth,
-                                  const char* objectName, bool editable) {
+QLineEdit* ReportWindow::field(int32_t id) const {
+    const auto it = fields_.find(id);
+    return it == fields_.end() ? nullptr : it->second;
+}
+
+QLineEdit* ReportWindow::addFormField(int32_t id, const char* label, int x, int y, int labelWidth, int fieldWidth,
+                                      const char* objectName) {
     auto* caption = new QLabel(label, content_);
     caption->setGeometry(x, y, labelWidth, kFieldHeight);
     caption->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    auto* field = new QLineEdit(content_);
-    field->setObjectName(objectName);
-    field->setGeometry(x + labelWidth + 4, y, fieldWidth, kFieldHeight);
-    field->setReadOnly(!editable);
-    if (!editable) field->setFocusPolicy(Qt::NoFocus);
-    return field;
+    auto* edit = new QLineEdit(content_);
+    edit->setObjectName(objectName != nullptr ? QString(objectName) : QString("field%1").arg(id));
+    edit->setGeometry(x + labelWidth + 4, y, fieldWidth, kFieldHeight);
+    const bool editable = form_.editable(id);
+    edit->setReadOnly(!editable);
+    if (!editable) edit->setFocusPolicy(Qt::NoFocus);
+    if (form_.takesTextBack(id)) {
+        connect(edit, &QLineEdit::textChanged, this, [this, id](const QString& text) { changed(id, text); });
+    }
+    fields_[id] = edit;
+    return edit;
 }
 
-void ReportWindow::addDateFields(int x, int y, QLineEdit** year, QLineEdit** month, QLineEdit** day) {
-    *year = addField("检测日期:", x, y, 110, 48, "yearEdit");
-    int at = x + 110 + 4 + 48;
-    struct Part {
-        const char* unit;
-        const char* name;
-        QLineEdit** edit;
-    };
+void ReportWindow::addDateFields(int x, int y, int labelWidth) {
+    // The label keeps its usual width and ends where the other labels end.
+    const int left = x + labelWidth - kDateLabelWidth;
+    QLineEdit* year = addFormField(report_field::kYear, "检测日期:", left, y, kDateLabelWidth, 48, "yearEdit");
+    int at = year->geometry().right() + 1;
     auto* yearUnit = new QLabel("年", content_);
     yearUnit->setGeometry(at + 2, y, 16, kFieldHeight);
     at += 20;
-    for (const Part& part : {Part{"月", "monthEdit", month}, Part{"日", "dayEdit", day}}) {
-        auto* edit = new QLineEdit(content_);
-        edit->setObjectName(part.name);
-        edit->setGeometry(at, y, 30, kFieldHeight);
-        *part.edit = edit;
+    struct Part {
+        int32_t id;
+        const char* unit;
+        const char* name;
+    };
+    for (const Part& part : {Part{report_field::kMonth, "月", "monthEdit"}, Part{report_field::kDay, "日", "dayEdit"}}) {
+        QLineEdit* edit = addFormField(part.id, "", at - 4, y, 0, 30, part.name);
         auto* unit = new QLabel(part.unit, content_);
-        unit->setGeometry(at + 32, y, 16, kFieldHeight);
+        unit->setGeometry(edit->geometry().right() + 3, y, 16, kFieldHeight);
         at += 52;
     }
+}
+
+void ReportWindow::changed(int32_t id, const QString& text) {
+    // The results the change gives; none of them takes its text back, so this ends here.
+    for (const auto& [resultId, result] : form_.changed(context_.report.header(), id, text.toStdString())) {
+        if (QLineEdit* edit = field(resultId)) edit->setText(qs(result));
+    }
+}
+
+void ReportWindow::typeTexts(const std::vector<FieldText>& texts) {
+    // A change also when a field shows the text already (Qt then reports none).
+    for (const auto& [id, text] : texts) {
+        QLineEdit* edit = field(id);
+        if (edit == nullptr) continue;
+        {
+            const QSignalBlocker quiet(edit);
+            edit->setText(qs(text));
+        }
+        if (form_.takesTextBack(id)) changed(id, edit->text());
+    }
+}
+
+void ReportWindow::fill() {
+    // The rules have stored every field as its text shows it; the texts go in without a second
+    // change.
+    for (const auto& [id, text] : fillReportForm(form_, context_.report.header())) {
+        if (id == report_field::kHeading) {
+            const QSignalBlocker quiet(heading_);
+            heading_->setPlainText(qs(text));
+        } else if (QLineEdit* edit = field(id)) {
+            const QSignalBlocker quiet(edit);
+            edit->setText(qs(text));
+        }
+    }
+    filled();
+}
+
+void ReportWindow::readBack() {
+    readBackReportForm(form_, context_.report.header(), [this](int32_t id) {
+        if (id == report_field::kHeading) return heading_->toPlainText().toStdString();
+        const QLineEdit* edit = field(id);
+        return edit != nullptr ? edit->text().toStdString() : std::string();
+    });
 }
 
 void ReportWindow::finish() {
@@ -229,7 +299,7 @@ void ReportWindow::exportPages() {
 
 void ReportWindow::exportTrace() {
     const TestReport& report = context_.report;
-    const int32_t points = std::clamp(report.header().reportPointCount, 0, kMaxPoints);
+    const int32_t points = reportTracePoints(report.header());
     exportCsv(context_.prompts, {context_.location.dataFolder, documentName()}, [&](const std::string& path) {
         return saveTraceCsv(path, report.signalMv(), report.temperatureC(), points).ok;
     });

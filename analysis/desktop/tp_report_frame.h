@@ -2,10 +2,12 @@
 // What the three report windows (temperature-programmed, titration, desorption) share: a modal
 // window without a title bar, 880 wide, centred over the main window's client area with its
 // top and height; content 890 high that a two-position scroll bar moves when the window is
-// lower; the chart group "谱图" with the 775 × 380 chart at (45, 95); and the buttons "打开",
-// "保存为...", "打印" and "确定". Escape closes the window (refreshing the report panel, writing
-// nothing); Ctrl+O, Ctrl+S and Ctrl+P open, save and print. Beside them "导出PDF" writes the
-// printed pages to a PDF file, "导出CSV" the report's trace, "保存图片" the chart as PNG.
+// lower; the heading at the top; the chart group "谱图" with the 775 × 380 chart at (45, 95);
+// the form of labelled fields, filled, changed and read back through the report kind's rules;
+// and the buttons "打开", "保存为...", "打印" and "确定". Escape closes the window (refreshing the
+// report panel, writing nothing); Ctrl+O, Ctrl+S and Ctrl+P open, save and print. Beside them
+// "导出PDF" writes the printed pages to a PDF file, "导出CSV" the report's trace, "保存图片" the
+// chart as PNG.
 
 #include <QDialog>
 #include <QImage>
@@ -13,8 +15,11 @@
 #include <QRect>
 
 #include <functional>
+#include <map>
 #include <string>
+#include <vector>
 
+#include "analysis/report_form.h"
 #include "files/report_letterhead.h"
 #include "files/test_report_commands.h"
 #include "platform/draw_list.h"
@@ -22,6 +27,7 @@
 class QLineEdit;
 class QPushButton;
 class QScrollBar;
+class QTextEdit;
 
 namespace vespian {
 
@@ -72,7 +78,7 @@ class ReportWindow : public QDialog {
     Q_OBJECT
 
 public:
-    ReportWindow(QWidget* parent, ReportWindowContext& context, const char* objectName);
+    ReportWindow(QWidget* parent, ReportWindowContext& context, const char* objectName, const ReportForm& form);
 
     // The printer the window prints on (kept for the run, as the operator left it).
     static QPrinter& printer();
@@ -80,17 +86,28 @@ public:
     QWidget* content() const { return content_; }
     ReportChartView* chart() const { return chart_; }
     QScrollBar* scrollBar() const { return scroll_; }
+    // The field of a control number; null for the heading (a QTextEdit, "headingEdit") and for
+    // a number the window does not have.
+    QLineEdit* field(int32_t id) const;
 
 protected:
-    // A label and its field at window position (x, y); the field `fieldWidth` wide.
-    QLineEdit* addField(const char* label, int x, int y, int labelWidth, int fieldWidth, const char* objectName,
-                        bool editable = true);
-    // The date: "检测日期:" and three fields with "年" "月" "日".
-    void addDateFields(int x, int y, QLineEdit** year, QLineEdit** month, QLineEdit** day);
+    // A label and the field of control `id` at window position (x, y), `fieldWidth` wide, named
+    // `objectName` ("field<id>" when null); editable as the form says. A field that takes its
+    // text back stores every change of it and shows the results that follow.
+    QLineEdit* addFormField(int32_t id, const char* label, int x, int y, int labelWidth, int fieldWidth,
+                            const char* objectName = nullptr);
+    // The date: "检测日期:" and the three fields "yearEdit", "monthEdit", "dayEdit" with "年" "月" "日".
+    void addDateFields(int x, int y, int labelWidth);
+    // Texts put into their fields as the operator would type them: each is a change.
+    void typeTexts(const std::vector<FieldText>& texts);
 
-    // What the buttons do, per report kind.
-    virtual void fill() = 0;            // the record into the fields, the chart redrawn
-    virtual void readBack() = 0;        // the fields into the record
+    // The record into the fields through the form's rules (filling is a change of every field
+    // that takes its text back, whether or not its text differs), then filled().
+    void fill();
+    // Every editable field into the record.
+    void readBack();
+    // What a report kind does after a fill: its chart, its lists.
+    virtual void filled() {}
     virtual void printPages() = 0;      // print (through the prompts' print dialog)
     // The printed pages of this report kind for a page of width × height, and their document.
     virtual std::vector<DrawList> pageLayout(int width, int height) const = 0;
@@ -117,10 +134,14 @@ protected:
     ReportWindowContext& context_;
     QWidget* content_;
     ReportChartView* chart_;
+    QTextEdit* heading_;
 
 private:
     void placeContent();
+    void changed(int32_t id, const QString& text);
 
+    const ReportForm& form_;
+    std::map<int32_t, QLineEdit*> fields_;
     QScrollBar* scroll_;
 };
 

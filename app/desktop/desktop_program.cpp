@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEvent>
+#include <QLocale>
 #include <array>
 #include <cstdio>
 
@@ -18,11 +19,13 @@
 #include "app/desktop/report_wiring.h"
 #include "app/desktop/view_area.h"
 #include "app/desktop/splash_window.h"
+#include "app/program_usage.h"
 #include "app/splash_progress.h"
 #include "platform/data_location.h"
 #include "platform/desktop/qt_prompts.h"
 #include "platform/desktop/screen.h"
 #include "platform/desktop/translations.h"
+#include "platform/printf_text.h"
 #include "sim/simulator_driver.h"
 
 namespace vespian {
@@ -123,14 +126,23 @@ void DesktopProgram::finish() {
 int runDesktopProgram(int argc, char** argv) {
     QElapsedTimer startUp;
     startUp.start();
+    std::vector<std::string> args(argv + 1, argv + argc);
+    // Asked from a terminal, perhaps over ssh: answered there, without a display.
+    if (asksForHelp(args)) {
+        std::fputs(programUsage().c_str(), stdout);
+        return 0;
+    }
     QApplication application(argc, argv);
+    // The application has taken the desktop's locale; numbers in fields, pages and files keep
+    // the point, and Qt's own number fields follow the Chinese interface.
+    usePointDecimalsInProcess();
+    QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     QApplication::setApplicationName(kProgramTitle);
     QApplication::setWindowIcon(applicationIcon());
     QApplication::setFont(programFont(12));
     installChineseTranslations(application);
     QtPrompts prompts;
 
-    std::vector<std::string> args(argv + 1, argv + argc);
     LinkOptions options;
     std::vector<std::string> rest;
     std::string error;

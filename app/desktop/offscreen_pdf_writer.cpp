@@ -1,10 +1,10 @@
 #include "app/desktop/offscreen_pdf_writer.h"
 
 #include <QGuiApplication>
-#include <clocale>
 #include <cstdio>
 
 #include "platform/desktop/pdf_document.h"
+#include "platform/printf_text.h"
 
 namespace vespian {
 
@@ -25,8 +25,8 @@ struct OffscreenPdfWriter::Gui {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         qInstallMessageHandler(keepQtErrorsOnly);
         application = std::make_unique<QGuiApplication>(argc, argv);
-        // The pages format their numbers the way the program always has, with ".".
-        std::setlocale(LC_NUMERIC, "C");
+        // The application took the user's locale; numbers keep the point.
+        usePointDecimalsInProcess();
     }
     int argc = 1;
     char name[16] = "vespian-report";

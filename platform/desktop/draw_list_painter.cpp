@@ -1,10 +1,10 @@
 #include "platform/desktop/draw_list_painter.h"
 
 #include <QFontMetrics>
+#include <QPagedPaintDevice>
 #include <QPen>
 #include <QPolygon>
 
-#include "platform/desktop/program_font.h"
 
 namespace vespian {
 
@@ -44,9 +44,14 @@ QPen penOf(DrawColour colour, int32_t width, bool dotted = false) {
     return pen;
 }
 
-void paint(QPainter& p, const DrawText& t) {
+// Pages: a printer's, or a PDF document's.
+TextMedium mediumOf(const QPainter& p) {
+    return dynamic_cast<const QPagedPaintDevice*>(p.device()) != nullptr ? TextMedium::Page : TextMedium::Screen;
+}
+
+void paint(QPainter& p, const DrawText& t, TextMedium medium) {
     ClipGuard clip(p, t.clip);
-    const QFont font = drawListFont(t.face, t.pixelSize);
+    const QFont font = drawListFont(t.face, t.pixelSize, medium);
     const QFontMetrics metrics(font);
     const QString text = QString::fromUtf8(t.text.data(), static_cast<qsizetype>(t.text.size()));
     const int width = metrics.horizontalAdvance(text);
@@ -74,21 +79,19 @@ void paint(QPainter& p, const DrawText& t) {
 
 }  // namespace
 
-QFont drawListFont(FontFace face, int pixelSize) {
-    if (face == FontFace::Song) return programFont(std::max(1, pixelSize));
-    QFont font;
-    font.setFamilies({"黑体", "SimHei", "Noto Sans CJK SC", "WenQuanYi Micro Hei"});
-    font.setPixelSize(std::max(1, pixelSize));
-    return font;
+QFont drawListFont(FontFace face, int pixelSize, TextMedium medium) {
+    pixelSize = std::max(1, pixelSize);
+    return face == FontFace::Song ? programFont(pixelSize, false, medium) : programHeiFont(pixelSize, medium);
 }
 
 void paintDrawList(QPainter& p, const DrawList& list) {
     p.save();
     p.setBackgroundMode(Qt::TransparentMode);
     p.setBrush(Qt::NoBrush);
+    const TextMedium medium = mediumOf(p);
     for (const DrawItem& item : list.items) {
         if (const auto* t = std::get_if<DrawText>(&item)) {
-            paint(p, *t);
+            paint(p, *t, medium);
         } else if (const auto* l = std::get_if<DrawLine>(&item)) {
             ClipGuard clip(p, l->clip);
             p.setPen(penOf(l->colour, l->width, l->dotted));

@@ -7,11 +7,13 @@
 #include <QPainter>
 
 #include "platform/draw_list.h"
+#include "platform/desktop/program_font.h"
 
 namespace vespian {
 
-// The font of a draw-list text: "宋体" or "黑体", falling back to the CJK faces the system has.
-QFont drawListFont(FontFace face, int pixelSize);
+// The font of a draw-list text: "宋体" or "黑体", falling back to the CJK faces the system has
+// (those of pages on a printer or a PDF document).
+QFont drawListFont(FontFace face, int pixelSize, TextMedium medium = TextMedium::Screen);
 
 void paintDrawList(QPainter& painter, const DrawList& list);
 

@@ -12,6 +12,7 @@
 
 #include "analysis/evaluation_plots.h"
 #include "analysis/saved_run.h"
+#include "analysis/titration.h"
 #include "analysis/titration_uptake.h"
 #include "files/test_report.h"
 #include "files/test_report_file.h"
@@ -238,7 +239,7 @@ TEST(TitrationUptake, PulsesAreFoundMeasuredAndAddUpToDispersionAndHemisphereSiz
     in.loop = {0.05, 0.0, kStandardPressureKPa};
     in.sampleWeightG = 0.5;
     in.metal = Metal::Platinum;
-    in.metalPercent = 1.0;
+    in.metalContent = MetalContent::fromPercent(1.0);
     const TitrationUptake r = titrationUptake(pulses.areas, in);
     EXPECT_NEAR(r.uptake.totalMicromol, 2.6769, 0.03);
     EXPECT_NEAR(r.uptake.cumulativeMicromol[1], r.uptake.totalMicromol, 0.03);
@@ -269,6 +270,19 @@ TEST(TitrationUptake, PulsesAreFoundMeasuredAndAddUpToDispersionAndHemisphereSiz
     EXPECT_NE(titrationUptakeLines(none, in)[0].find("标定脉冲面积"), std::string::npos);
 }
 
+TEST(TitrationUptake, MetalContentIsOneUnitWhereverItIsTyped) {
+    // 0.6667 × 22.60 µmol × 106.42 g/mol / (0.25 g × 0.01): 64.14 %, the report's mass fraction
+    // taken as it is stored.
+    const MetalContent content = MetalContent::fromFraction(0.01);
+    const Dispersion d = metalDispersion(22.60, 0.6667, 106.42, content.massFraction(), 0.25);
+    EXPECT_NEAR(100.0 * d.value, 64.14, 0.01);
+    // The pulse panel names the metal as the report's list does.
+    EXPECT_EQ(metalConstants(Metal::Palladium).name, "钯");
+    for (int32_t k = 0; k < static_cast<int32_t>(kMetalPresets.size()); ++k) {
+        EXPECT_EQ(metalPresetName(k), metalConstants(kMetalPresets[static_cast<size_t>(k)].metal).name);
+    }
+}
+
 TEST(TitrationUptake, TheMetalIsRecognisedByItsAtomicMass) {
     EXPECT_EQ(metalByAtomicMass(195.08), Metal::Platinum);
     EXPECT_EQ(metalByAtomicMass(106.4), Metal::Palladium);
@@ -292,6 +306,23 @@ TEST(EvaluationNumber, OnlyAWholeFiniteNumberIsTaken) {
         EXPECT_FALSE(evaluationNumber(bad).has_value()) << bad;
     }
     EXPECT_EQ(evaluationNumberMessage("定量管温度[℃]"), "请在“定量管温度[℃]”中输入一个数值。");
+}
+
+}  // namespace
+}  // namespace vespian
+
+#include "support/comma_locale.h"
+
+namespace vespian {
+namespace {
+
+TEST(EvaluationNumber, ReadsThePointInADecimalCommaLocale) {
+    testing::CommaLocale german;
+    ASSERT_TRUE(german.active());
+    EXPECT_EQ(evaluationNumber("12.5"), 12.5);
+    EXPECT_EQ(evaluationNumber("+0.25"), 0.25);
+    EXPECT_FALSE(evaluationNumber("12,5").has_value());
+    EXPECT_FALSE(evaluationNumber("+-1").has_value());
 }
 
 }  // namespace

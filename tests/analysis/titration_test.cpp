@@ -40,9 +40,7 @@ TestReportHeader workedExample() {
 }
 
 // What the window does on opening: every field filled, and each filling a change.
-void openWindow(TestReportHeader& h) {
-    for (const auto& [id, text] : titrationTexts(h)) titrationFieldChanged(h, id, text);
-}
+void openWindow(TestReportHeader& h) { fillReportForm(titrationForm(), h); }
 
 TEST(Titration, TheWorkedExample) {
     TestReportHeader h = workedExample();
@@ -156,16 +154,10 @@ TEST(DesorptionTest, TheAreaIsTheWholeNumberItsTextShows) {
     h.pulseArea = 1000.0f;
     h.residualArea = 1234.6f;
     h.sampleWeightG = 1.0f;
-    std::map<int32_t, std::string> results;
-    for (const auto& [id, text] : desorptionTexts(h)) {
-        if (id == d::kDesorptionArea) {
-            EXPECT_EQ(text, "1235");
-        }
-        const auto r = desorptionFieldChanged(h, id, text);
-        if (!r.empty()) results = asMap(r);
-    }
+    const auto texts = asMap(fillReportForm(desorptionForm(), h));
+    EXPECT_EQ(texts.at(d::kDesorptionArea), "1235");
     EXPECT_EQ(h.residualArea, 1235.0f);
-    EXPECT_EQ(results.at(d::kTotal), "1.235");
+    EXPECT_EQ(texts.at(d::kTotal), "1.235");
     EXPECT_TRUE(desorptionFieldChanged(h, d::kPulseArea, "7").empty());  // shown only
     EXPECT_EQ(h.pulseArea, 1000.0f);
 }

@@ -173,7 +173,7 @@ TEST(EvaluationRows, AmountsAgainstTheQuantitativePeakAndTheirCsv) {
     EXPECT_NEAR(rows[2].amount.micromolPerGram, 446.149, 1e-2);
 
     const std::string csv = evaluationCsv(rows);
-    EXPECT_EQ(csv.substr(0, csv.find('\n')), "类别,序号,Tm[℃],面积[mV×点],份额[%],吸附量[µmol],吸附量[µmol/g]");
+    EXPECT_EQ(csv.substr(0, csv.find('\n')), "\xEF\xBB\xBF类别,序号,Tm[℃],面积[mV×点],份额[%],吸附量[µmol],吸附量[µmol/g]");
     EXPECT_NE(csv.find("组分,1,250.0,1000.000,100.00,44.6150,446.1497\n"), std::string::npos) << csv;
     EXPECT_NE(csv.find("峰,2,300.0,1500.000,75.00,66.9225,"), std::string::npos) << csv;
 

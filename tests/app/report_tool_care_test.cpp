@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -12,6 +13,7 @@
 #include "files/test_report.h"
 #include "files/test_report_file.h"
 #include "platform/gbk_text.h"
+#include "support/comma_locale.h"
 #include "tests/app/report_tool_run.h"
 
 namespace vespian {
@@ -80,7 +82,7 @@ TEST_F(ReportToolCare, SummaryGivesTheResultsTheWindowsShow) {
     const ToolRun text = runTool({care});
     ASSERT_EQ(text.code, kReportOk) << text.err;
     for (const char* line : {"类型 kind: report\n", "样品名称 sample: 铂催化剂A\n", "样品重量 weight: 0.1000 g\n",
-                             "检测员 tester: 王工\n", "检测日期 date: 2026-12-9\n", "点数 points: 20\n",
+                             "检测员 tester: 王工\n", "检测日期 date: 2026-12-9\n", "点数 points: 21\n",
                              "上限温度 upper temperature: 800 ℃\n", "Tm值 Tm: Tm = 246 ℃; Tm = 512 ℃\n",
                              "吸附体积 adsorbed volume: 3.500 ml\n", "吸附量 adsorbed per gram: 35.000 ml/g\n",
                              "脱附总量 desorbed total: 1.500 ml\n", "脱附量 desorbed per gram: 15.000 ml/g\n"}) {
@@ -100,6 +102,22 @@ TEST_F(ReportToolCare, SummaryGivesTheResultsTheWindowsShow) {
     EXPECT_NEAR(std::stod(jsonValueOf(json.out, "dispersion")), 40.618, 0.01);
     EXPECT_NEAR(std::stod(jsonValueOf(json.out, "active_area_m2_g")), 33465.5, 5.0);
     EXPECT_NEAR(std::stod(jsonValueOf(json.out, "desorbed_per_gram_ml_g")), 15.0, 1e-4);
+}
+
+TEST_F(ReportToolCare, ACommaDesktopChangesNoNumber) {
+    testing::CommaLocale german;
+    ASSERT_TRUE(german.active());
+    const ToolRun text = runTool({care});
+    ASSERT_EQ(text.code, kReportOk) << text.err;
+    EXPECT_NE(text.out.find("样品重量 weight: 0.1000 g\n"), std::string::npos) << text.out;
+    EXPECT_NE(text.out.find("质量分数 mass fraction: 0.0050\n"), std::string::npos) << text.out;
+    const ToolRun json = runTool({care, "--json"});
+    EXPECT_EQ(jsonValueOf(json.out, "sample_weight_g"), "0.1");
+    RecordingPdf pdf;
+    ASSERT_EQ(runTool({care, "--pdf", folder.file("t.pdf"), "--page", "titration"}, nullptr, &pdf).code, kReportOk);
+    EXPECT_TRUE(pdf.pageHas(0, "质量分数：0.0050"));
+    const ToolRun csv = runTool({care, "--csv", "-"});
+    EXPECT_NE(csv.out.find("\n0.6,0.75,80\n"), std::string::npos) << csv.out;
 }
 
 TEST_F(ReportToolCare, ResultsWithoutAValueAreNullAndDashed) {
@@ -131,8 +149,8 @@ TEST_F(ReportToolCare, CsvHoldsTheReportTrace) {
     const ToolRun r = runTool({care, "--csv", csv});
     ASSERT_EQ(r.code, kReportOk) << r.err;
     const std::string bytes = readBytes(csv);
-    EXPECT_EQ(bytes.substr(0, bytes.find('\n')), "time_s,signal_mV,temperature_C");
-    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 21);  // header and 20 points
+    EXPECT_EQ(bytes.substr(0, bytes.find('\n')), "\xEF\xBB\xBFtime_s,signal_mV,temperature_C");
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 22);  // header and the points 0 .. 20
     EXPECT_NE(bytes.find("\n0.6,0.75,80\n"), std::string::npos);  // point 3
 
     const ToolRun toOut = runTool({care, "--csv", "-"});
@@ -205,8 +223,30 @@ TEST_F(ReportToolCare, DamagedAndForeignFilesAreRefusedWithTwo) {
     writeBytes(shortFile, "hello");
     ToolRun r = runTool({shortFile});
     EXPECT_EQ(r.code, kReportInputRefused);
-    EXPECT_NE(r.err.find("not a report file"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("不是报告文件：文件太短"), std::string::npos) << r.err;
     EXPECT_TRUE(r.out.empty());
+
+    // The header and part of its 21 points: the missing ones would read as zeros.
+    const std::string cut = folder.file("cut.care");
+    writeBytes(cut, readBytes(care).substr(0, kTestReportHeaderBytes + 21 * 4));
+    r = runTool({cut, "--csv", "-"});
+    EXPECT_EQ(r.code, kReportInputRefused);
+    EXPECT_NE(r.err.find("不是完整的报告文件"), std::string::npos) << r.err;
+    EXPECT_TRUE(r.out.empty());
+
+    // A typed value or a trace point without a value is nothing the program writes.
+    auto report = std::make_unique<TestReport>();
+    ASSERT_TRUE(readReportFile(care, *report).ok);
+    report->signalMv()[7] = std::nanf("");
+    const std::string noValue = folder.file("nan.care");
+    ASSERT_TRUE(writeReportFile(noValue, *report).ok);
+    r = runTool({noValue});
+    EXPECT_EQ(r.code, kReportInputRefused);
+    EXPECT_NE(r.err.find("谱图第7点不是有限数值"), std::string::npos) << r.err;
+    report->signalMv()[7] = 0.0f;
+    report->header().atomicMass = INFINITY;
+    ASSERT_TRUE(writeReportFile(noValue, *report).ok);
+    EXPECT_EQ(runTool({noValue}).code, kReportInputRefused);
 
     // A header whose Tm count cannot be held.
     std::string bytes = readBytes(care).substr(0, kTestReportHeaderBytes);

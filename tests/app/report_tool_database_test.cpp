@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <memory>
 #include <string>
 
@@ -154,6 +155,24 @@ TEST_F(ReportToolDatabase, DamagedDatabasesAreRefusedWithTwo) {
     EXPECT_EQ(r.code, kReportInputRefused);
     EXPECT_NE(r.err.find("cannot use the record database"), std::string::npos) << r.err;
     EXPECT_TRUE(r.out.empty());
+
+    // A BET report claiming eleven points, and a weight without a value.
+    db->reports().records[2].point_count = 11;
+    const std::string eleven = folder.file("eleven.03D");
+    ASSERT_TRUE(saveDatabase(eleven, *db).ok);
+    r = runTool({eleven});
+    EXPECT_EQ(r.code, kReportInputRefused);
+    EXPECT_NE(r.err.find("BET报告第3条的点数11超出范围(0-10)"), std::string::npos) << r.err;
+    db->reports().records[2].point_count = 10;
+    db->samples().records[1].weight_mg = std::nanf("");
+    ASSERT_TRUE(saveDatabase(eleven, *db).ok);
+    r = runTool({eleven});
+    EXPECT_EQ(r.code, kReportInputRefused);
+    EXPECT_NE(r.err.find("样品第2条的重量不是有限数值"), std::string::npos) << r.err;
+    db->samples().records[1].weight_mg = 12.0f;
+    db->reports().records[2].bet_area = std::nanf("");  // a result may be without a value
+    ASSERT_TRUE(saveDatabase(eleven, *db).ok);
+    EXPECT_EQ(runTool({eleven}).code, kReportOk);
 
     const std::string text = folder.file("notes.03d");
     writeBytes(text, "this is not a database");

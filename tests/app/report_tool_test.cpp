@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -116,7 +118,7 @@ TEST_F(ReportTool, CsvToAFileAndToStandardOutput) {
     ASSERT_EQ(toFile.code, kReportOk) << toFile.err;
     EXPECT_NE(toFile.out.find("点数 points: 12"), std::string::npos);  // the summary still comes
     const std::string written = readBytes(csv);
-    EXPECT_EQ(written.substr(0, written.find('\n')), "time_s,signal_mV,temperature_C");
+    EXPECT_EQ(written.substr(0, written.find('\n')), "\xEF\xBB\xBFtime_s,signal_mV,temperature_C");
     std::istringstream lines(written);
     std::string line;
     std::vector<std::string> rows;
@@ -163,6 +165,8 @@ TEST_F(ReportTool, MissingUnreadableAndRefusedInputsExitWithTwo) {
     writeBytes(folder / "wrong-size.lne", std::string("\x02\x00\x00\x00", 4) + std::string(12, '\0'));
     writeBytes(folder / "notes.txt", "hello");
     fs::create_directory(folder / "folder.lne");
+    // Nobody writes into the pipe: a tool that opened it as a file would wait for ever.
+    ASSERT_EQ(::mkfifo(folder.file("pipe.lne").c_str(), 0600), 0);
     struct Case {
         std::string path;
         const char* chinese;
@@ -172,6 +176,7 @@ TEST_F(ReportTool, MissingUnreadableAndRefusedInputsExitWithTwo) {
         {folder.file("absent.lne"), "找不到文件", "no such file"},
         {folder.file("folder.lne"), "是文件夹", "is a folder"},
         {folder.file("notes.txt"), "不能识别", "unknown kind of file"},
+        {folder.file("pipe.lne"), "不是普通文件", "not a regular file"},
         {folder.file("short.lne"), "不是谱图文件：文件太短", "is not a trace file"},
         {folder.file("wrong-size.lne"), "不是谱图文件：文件长度", "is not a trace file"},
     };

@@ -200,7 +200,7 @@ TEST_F(EvaluationWindowsTest, PanelProposesTmThatOneClickAcceptsAndDeconvolution
     prompts.chooseFile(csv);
     child<QPushButton>(*panel, "exportButton")->click();
     const std::string text = testing::readBytes(csv);
-    EXPECT_EQ(text.substr(0, text.find('\n')), "类别,序号,Tm[℃],面积[mV×点],份额[%],吸附量[µmol],吸附量[µmol/g]");
+    EXPECT_EQ(text.substr(0, text.find('\n')), "\xEF\xBB\xBF类别,序号,Tm[℃],面积[mV×点],份额[%],吸附量[µmol],吸附量[µmol/g]");
     EXPECT_NE(text.find("\n组分,2,225.0,"), std::string::npos) << text;
 }
 
@@ -471,7 +471,7 @@ TEST_F(EvaluationWindowsTest, PulseUptakeAddsUpToTheHemisphereParticleSize) {
     h.sampleWeightG = 0.5f;
     h.pulseVolumeMl = 0.05f;
     h.atomicMass = 195.08f;
-    h.massFraction = 1.0f;
+    h.massFraction = 0.01f;  // the report's unit: 1 % metal
     h.stoichiometry = 2.0f;
     const double shares[] = {0.2, 0.6, 1.0, 1.0, 1.0};
     for (int i = 0; i <= 1099; ++i) {
@@ -487,7 +487,9 @@ TEST_F(EvaluationWindowsTest, PulseUptakeAddsUpToTheHemisphereParticleSize) {
     panel.show();
     child<QLineEdit>(panel, "loopTempEdit")->setText("0");
     child<QPushButton>(panel, "calculateButton")->click();
-    EXPECT_EQ(child<QComboBox>(panel, "metalBox")->currentText(), "Pt");
+    EXPECT_EQ(child<QComboBox>(panel, "metalBox")->currentText(), "铂");  // named as the report names it
+    EXPECT_EQ(child<QLineEdit>(panel, "massFractionEdit")->text(), "0.0100");
+    EXPECT_EQ(child<QLabel>(panel, "massFractionPercent")->text(), "= 1.00 %");
     QTableWidget* table = child<QTableWidget>(panel, "pulseTable");
     ASSERT_EQ(table->rowCount(), 5);
     // The full pulse's area is taken as recorded, not as rounded for the eye: each untouched
@@ -500,6 +502,7 @@ TEST_F(EvaluationWindowsTest, PulseUptakeAddsUpToTheHemisphereParticleSize) {
     ASSERT_GE(at, 0) << text.toStdString();
     const double diameter = text.mid(at + label.size()).section(' ', 0, 0).toDouble();
     EXPECT_NEAR(diameter, 1.12 / 0.2089, 0.1) << text.toStdString();
+    EXPECT_TRUE(text.contains("铂 分散度 = 20.9")) << text.toStdString();
     QApplication::processEvents();
     EXPECT_TRUE(panel.grab().save(VESPIAN_BUILD_DIR "/titration_uptake_panel.png"));
     const std::string csv = folder.file("pulses.csv");
@@ -507,10 +510,10 @@ TEST_F(EvaluationWindowsTest, PulseUptakeAddsUpToTheHemisphereParticleSize) {
     child<QPushButton>(panel, "exportButton")->click();
     const std::string exported = testing::readBytes(csv);
     EXPECT_EQ(std::count(exported.begin(), exported.end(), '\n'), 6);
-    EXPECT_EQ(exported.substr(0, exported.find('\n')), "脉冲,面积[mV×点],吸附量[µmol],累计吸附量[µmol]");
-    child<QLineEdit>(panel, "metalPercentEdit")->setText("一");
+    EXPECT_EQ(exported.substr(0, exported.find('\n')), "\xEF\xBB\xBF脉冲,面积[mV×点],吸附量[µmol],累计吸附量[µmol]");
+    child<QLineEdit>(panel, "massFractionEdit")->setText("一");
     child<QPushButton>(panel, "calculateButton")->click();
-    EXPECT_EQ(panel.resultText(), "请在“金属含量[%]”中输入一个数值。");
+    EXPECT_EQ(panel.resultText(), "请在“质量分数”中输入一个数值。");
     EXPECT_EQ(table->rowCount(), 0);
 }
 

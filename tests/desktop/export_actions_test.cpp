@@ -120,8 +120,8 @@ TEST_F(ExportActionsTest, TheTpWindowExportsItsPageTraceAndChart) {
     prompts.chooseFile(folder.file("tpd"));
     press(dialog, "exportCsvButton");
     const std::string csv = readBytes(folder / "tpd.csv");
-    EXPECT_EQ(csv.substr(0, csv.find('\n')), "time_s,signal_mV,temperature_C");
-    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 501);
+    EXPECT_EQ(csv.substr(0, csv.find('\n')), "\xEF\xBB\xBFtime_s,signal_mV,temperature_C");
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 502);  // the header and every point 0 .. 500
 
     prompts.chooseFile(folder.file("tpd-chart.png"));
     press(dialog, "savePictureButton");

@@ -17,6 +17,7 @@
 
 #include <QKeyEvent>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <filesystem>
@@ -27,10 +28,17 @@
 #include "analysis/desktop/titration_report_dialog.h"
 #include "analysis/desktop/tp_report_dialog.h"
 #include "analysis/desorption_test.h"
+#include "analysis/desorption_test_page.h"
+#include "analysis/titration_page.h"
+#include "analysis/tp_report_page.h"
 #include "analysis/titration.h"
 #include "files/test_report.h"
 #include "files/test_report_file.h"
+#include "platform/desktop/pdf_document.h"
 #include "platform/gbk_text.h"
+#include "app/report_options.h"
+#include "support/comma_locale.h"
+#include "tests/app/report_tool_run.h"
 #include "support/scripted_prompts.h"
 #include "support/test_files.h"
 
@@ -52,11 +60,9 @@ std::string run(const std::string& command) {
     return output;
 }
 
-// The text of each page of a PDF. The CJK face maps some ideographs to their radical forms (⽓
-// for 气); compatibility normalisation turns them back (and "：" into ":").
+// The text of each page of a PDF, as a reader's search sees it: every character as itself.
 std::vector<std::string> pdfPages(const std::string& pdf) {
-    const std::string text =
-        QString::fromStdString(run("pdftotext -layout '" + pdf + "' -")).normalized(QString::NormalizationForm_KC).toStdString();
+    const std::string text = run("pdftotext -layout '" + pdf + "' -");
     std::vector<std::string> pages;
     size_t start = 0;
     for (size_t ff = text.find('\f'); ff != std::string::npos; ff = text.find('\f', start)) {
@@ -66,9 +72,14 @@ std::vector<std::string> pdfPages(const std::string& pdf) {
     return pages;
 }
 
-// Whether a page holds a text, compared in the same normal form.
-bool pageHas(const std::string& page, const char* text) {
-    return page.find(QString::fromUtf8(text).normalized(QString::NormalizationForm_KC).toStdString()) != std::string::npos;
+bool pageHas(const std::string& page, const char* text) { return page.find(text) != std::string::npos; }
+
+std::string withoutSpaces(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c != ' ' && c != '\n' && c != '\r' && c != '\t') out += c;
+    }
+    return out;
 }
 
 // A report as "样品" leaves it: 1001 points of a peak on a ramp from 100 to 600 ℃.
@@ -180,6 +191,13 @@ TEST_F(ReportWindowsTest, TheTpWindowShowsTheRecordAndPicksTmOnTheChart) {
 
     child<QPushButton>(dialog, "deleteTmButton")->click();  // nothing selected: nothing happens
     EXPECT_EQ(list->count(), 2);
+    // A focused list has a current line without a selection: still nothing to delete.
+    list->setFocus();
+    list->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    ASSERT_EQ(list->currentRow(), 0);
+    child<QPushButton>(dialog, "deleteTmButton")->click();
+    EXPECT_EQ(list->count(), 2);
+    EXPECT_EQ(report->header().tmCount, 2);
     list->setCurrentRow(0);
     child<QPushButton>(dialog, "deleteTmButton")->click();
     ASSERT_EQ(list->count(), 1);
@@ -250,6 +268,45 @@ TEST_F(ReportWindowsTest, SaveAsAndOpenGoThroughTheReportDialogs) {
     EXPECT_EQ(child<QLineEdit>(dialog, "testerEdit")->text(), "李四");
 }
 
+TEST_F(ReportWindowsTest, OpeningRefillsEveryFieldWhetherOrNotItsTextChanges) {
+    TestReportHeader& h = report->header();
+    h.pulseArea = 2000.0f;
+    h.pulseVolumeMl = 1.0f;
+    h.residualArea = 1234.6f;
+    h.sampleWeightG = 1.0f;
+    const std::string stored = folder.file("stored.care");
+    ASSERT_TRUE(writeReportFile(stored, *report).ok);
+    h.residualArea = 1235.0f;  // the window shows "1235" already
+    ReportWindowContext c = context();
+    DesorptionTestDialog dialog(nullptr, c);
+    dialog.show();
+    namespace d = desorption_field;
+    ASSERT_EQ(dialog.field(d::kDesorptionArea)->text(), "1235");
+    prompts.chooseFile(stored);
+    child<QPushButton>(dialog, "openButton")->click();
+    // The file's 1234.6 shows as "1235" again and is taken back as such, with its total.
+    EXPECT_EQ(h.residualArea, 1235.0f);
+    EXPECT_EQ(dialog.field(d::kTotal)->text(), "0.618");
+}
+
+TEST_F(ReportWindowsTest, OpenRefusesAReportFileThatLostItsPoints) {
+    const std::string cut = folder.file("cut.care");
+    ASSERT_TRUE(writeReportFile(cut, *report).ok);
+    fs::resize_file(cut, kReportTemperatureOffset + 500 * 4);  // 1001 points claimed
+    ReportWindowContext c = context();
+    TpReportDialog dialog(nullptr, c);
+    dialog.show();
+    child<QLineEdit>(dialog, "sampleNameEdit")->setText("未保存的输入");
+    prompts.chooseFile(cut);
+    child<QPushButton>(dialog, "openButton")->click();
+    ASSERT_EQ(prompts.records().size(), 2u);  // the open dialog, then the refusal
+    EXPECT_EQ(prompts.records()[1].caption, "错误");
+    EXPECT_NE(prompts.records()[1].text.find("不是完整的报告文件"), std::string::npos) << prompts.records()[1].text;
+    EXPECT_EQ(child<QLineEdit>(dialog, "sampleNameEdit")->text(), "未保存的输入");
+    EXPECT_EQ(report->header().reportPointCount, 1000);
+    EXPECT_EQ(location.currentPath, startReportLocation(folder.path().string()).currentPath);
+}
+
 TEST_F(ReportWindowsTest, AWindowLowerThanItsContentScrollsBetweenTwoPositions) {
     ReportWindowContext c = context();
     c.area = QRect(0, 0, 1000, 600);
@@ -305,6 +362,124 @@ TEST_F(ReportWindowsTest, TitrationWindowRecalculatesOnEveryFieldAndTakesThePres
     EXPECT_EQ(dialog.field(f::kActiveArea)->text(), "—");
     EXPECT_EQ(dialog.field(f::kPerGram)->text(), "—");
     EXPECT_TRUE(dialog.grab().save(VESPIAN_BUILD_DIR "/titration_window.png"));
+}
+
+TEST_F(ReportWindowsTest, NumbersKeepThePointInADecimalCommaLocale) {
+    testing::CommaLocale german;
+    ASSERT_TRUE(german.active()) << "de_DE.UTF-8 could not be generated (Debian package \"locales\")";
+    TestReportHeader& h = report->header();
+    h.pulseArea = 1000.0f;
+    h.pulseVolumeMl = 0.5f;
+    h.residualArea = 2000.0f;
+    h.residualVolumeMl = 1.0f;
+    h.pulseCount = 6;
+    h.stoichiometry = 0.6667f;
+    h.atomicMass = 195.08f;
+    h.massFraction = 0.01f;
+    h.crossSectionNm2 = 0.089f;
+    h.sampleWeightG = 1.0f;
+    ReportWindowContext c = context();
+    TitrationReportDialog dialog(nullptr, c);
+    dialog.show();
+    namespace f = titration_field;
+    EXPECT_EQ(dialog.field(f::kMassFraction)->text(), "0.0100");
+    EXPECT_EQ(h.massFraction, 0.01f);  // taken back from its text, not as 0
+    EXPECT_TRUE(dialog.field(f::kDispersion)->text().startsWith("1.1605")) << dialog.field(f::kDispersion)->text().toStdString();
+    dialog.field(f::kWeight)->setText("0.5");
+    EXPECT_TRUE(dialog.field(f::kActiveArea)->text().startsWith("1912.30")) << dialog.field(f::kActiveArea)->text().toStdString();
+
+    // The exports: the printed page as PDF and the trace as CSV.
+    const std::string pdf = folder.file("titration.pdf");
+    prompts.chooseFile(pdf);
+    child<QPushButton>(dialog, "exportPdfButton")->click();
+    const std::vector<std::string> pages = pdfPages(pdf);
+    ASSERT_EQ(pages.size(), 1u);
+    for (const char* text : {"质量分数：0.0100", "样品重量[g]：0.5000", "金属分散度：2.3210", "剩余体积[ml]：1.000"}) {
+        EXPECT_TRUE(pageHas(pages[0], text)) << text << "\n" << pages[0];
+    }
+    const std::string csv = folder.file("trace.csv");
+    prompts.chooseFile(csv);
+    child<QPushButton>(dialog, "exportCsvButton")->click();
+    const std::string bytes = testing::readBytes(csv);
+    ASSERT_FALSE(bytes.empty());
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), 1 + 1001);  // the header, the points 0 .. 1000
+    EXPECT_NE(bytes.find("\n0.2,0.2"), std::string::npos);  // point 1 at 0.2 s
+    for (size_t at = bytes.find('\n'); at != std::string::npos && at + 1 < bytes.size(); at = bytes.find('\n', at + 1)) {
+        const std::string row = bytes.substr(at + 1, bytes.find('\n', at + 1) - at - 1);
+        ASSERT_EQ(std::count(row.begin(), row.end(), ','), 2) << row;
+    }
+}
+
+// The value the tool's text summary gives after "label: ", without its unit.
+std::string toolValue(const std::string& summary, const std::string& label, const std::string& unit) {
+    const std::string marker = "\n" + label + ": ";
+    const size_t at = summary.find(marker);
+    if (at == std::string::npos) return "<missing " + label + ">";
+    const size_t start = at + marker.size();
+    std::string value = summary.substr(start, summary.find('\n', start) - start);
+    if (!unit.empty() && value.size() > unit.size() + 1 && value.ends_with(" " + unit)) {
+        value.resize(value.size() - unit.size() - 1);
+    }
+    return value;
+}
+
+TEST_F(ReportWindowsTest, TheReportToolShowsEveryTitrationAndDesorptionNumberAsTheWindowsDo) {
+    // More digits than any field shows, so each window takes back rounded values.
+    TestReportHeader& h = report->header();
+    h.sampleWeightG = 0.123456f;
+    h.titrationTempC = 49.6f;
+    h.pulseArea = 2345.678f;
+    h.pulseVolumeMl = 0.5123456f;
+    h.residualArea = 1234.6f;
+    h.residualVolumeMl = 0.2696543f;
+    h.pulseCount = 7;
+    h.stoichiometry = 0.66666666f;
+    h.atomicMass = 106.42049f;
+    h.massFraction = 0.0123456f;
+    h.crossSectionNm2 = 0.0841234f;
+    const std::string care = folder.file("digits.care");
+    ASSERT_TRUE(writeReportFile(care, *report).ok);
+    const testing::ToolRun tool = testing::runTool({care});
+    ASSERT_EQ(tool.code, kReportOk) << tool.err;
+    const std::string summary = "\n" + tool.out;
+
+    struct Shown {
+        const char* label;
+        int32_t field;
+        const char* unit;
+    };
+    namespace f = titration_field;
+    {
+        ReportWindowContext c = context();
+        TitrationReportDialog window(nullptr, c);
+        for (const Shown& n : {Shown{"样品重量 weight", f::kWeight, "g"},
+                               Shown{"滴定/脱附温度 titration (desorption) temperature", f::kTitrationTemp, "℃"},
+                               Shown{"脉冲峰面积 pulse area", f::kPulseArea, ""},
+                               Shown{"脉冲峰体积 pulse volume", f::kPulseVolume, "ml"},
+                               Shown{"脉冲峰数量 pulses", f::kPulseCount, ""},
+                               Shown{"剩余峰面积 residual area", f::kResidualArea, ""},
+                               Shown{"剩余体积 residual volume", f::kResidualVolume, "ml"},
+                               Shown{"吸附体积 adsorbed volume", f::kAdsorbedVolume, "ml"},
+                               Shown{"吸附量 adsorbed per gram", f::kPerGram, "ml/g"},
+                               Shown{"化学计量系数 stoichiometry", f::kStoichiometry, ""},
+                               Shown{"原子质量 atomic mass", f::kAtomicMass, "g/mol"},
+                               Shown{"质量分数 mass fraction", f::kMassFraction, ""},
+                               Shown{"原子截面积 cross-section", f::kCrossSection, "nm²"},
+                               Shown{"金属分散度 dispersion", f::kDispersion, ""},
+                               Shown{"活性比表面积 active area", f::kActiveArea, "m²/g"}}) {
+            EXPECT_EQ(toolValue(summary, n.label, n.unit), window.field(n.field)->text().toStdString()) << n.label;
+        }
+    }
+    ASSERT_TRUE(readReportFile(care, *report).ok);  // the titration window rounded the record
+    namespace d = desorption_field;
+    ReportWindowContext c = context();
+    DesorptionTestDialog window(nullptr, c);
+    for (const Shown& n : {Shown{"脱附峰面积 desorption area", d::kDesorptionArea, ""},
+                           Shown{"脱附总量 desorbed total", d::kTotal, "ml"},
+                           Shown{"脱附量 desorbed per gram", d::kPerGram, "ml/g"}}) {
+        EXPECT_EQ(toolValue(summary, n.label, n.unit), window.field(n.field)->text().toStdString()) << n.label;
+    }
+    EXPECT_EQ(window.field(d::kTotal)->text(), "0.270");  // 0.5123456 / 2345.678 × 1235, not × 1234.6
 }
 
 TEST_F(ReportWindowsTest, DesorptionWindowShowsTheRoundedAreaAndItsResults) {
@@ -411,6 +586,43 @@ TEST_F(ReportWindowsTest, TheTitrationAndDesorptionReportsPrintTheirDataBlocks) 
         }
         renderFirstPage(pdf, "desorption_report_page");
     }
+}
+
+TEST_F(ReportWindowsTest, EveryTextOfTheExportedPagesIsFoundInThePdf) {
+    // The titration page holds 比 面 日 子 金, which faces drawing them as their Kangxi radicals
+    // would hand to a reader as ⽐ ⾯ ⽇ ⼦ ⾦.
+    TestReportHeader& h = report->header();
+    h.pulseArea = 1000.0f;
+    h.pulseVolumeMl = 0.5f;
+    h.pulseCount = 6;
+    h.massFraction = 0.01f;
+    struct Document {
+        const char* name;
+        PdfPageLayout pages;
+    };
+    const Document documents[] = {
+        {"tp.pdf", [&](int w, int ht) { return tpReportPages(*report, letterhead, w, ht); }},
+        {"titration.pdf", [&](int w, int ht) { return std::vector<DrawList>{titrationReportPage(*report, letterhead, w, ht)}; }},
+        {"desorption.pdf",
+         [&](int w, int ht) { return std::vector<DrawList>{desorptionReportPage(*report, letterhead, w, ht)}; }},
+    };
+    for (const Document& document : documents) {
+        const std::string pdf = folder.file(document.name);
+        QString error;
+        ASSERT_TRUE(writePdfDocument(QString::fromStdString(pdf), "页面", document.pages, &error)) << error.toStdString();
+        const std::vector<std::string> pages = pdfPages(pdf);
+        const std::vector<DrawList> drawn = document.pages(4724, 6780);
+        ASSERT_EQ(pages.size(), drawn.size()) << document.name;
+        for (size_t k = 0; k < pages.size(); ++k) {
+            const std::string found = withoutSpaces(pages[k]);
+            for (const DrawText* t : drawn[k].texts()) {
+                if (t->rotated || withoutSpaces(t->text).empty()) continue;
+                EXPECT_NE(found.find(withoutSpaces(t->text)), std::string::npos)
+                    << document.name << ": " << t->text << "\n" << pages[k];
+            }
+        }
+    }
+    EXPECT_TRUE(pageHas(pdfPages(folder.file("titration.pdf"))[0], "活性比表面积[m2/g]："));
 }
 
 TEST_F(ReportWindowsTest, ACancelledPrintDialogPrintsNothingAndKeepsTheWindow) {

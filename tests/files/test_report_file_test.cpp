@@ -226,42 +226,57 @@ TEST_F(ReportFileReadTest, CountsThatCannotBeHeldAreRefusedAndChangeNothing) {
         EXPECT_EQ(r.message, "‘" + path + "’" + c.message);
         expectUnchanged();
     }
-    // A Tm index beyond the list's count is not looked at.
-    const std::string path = withHeaderValue(752 + 8, -1, "unused.care");
-    EXPECT_TRUE(readReportFile(path, *report).ok);
+    // A Tm index beyond the list's count is not looked at (the header alone, without a trace).
+    std::string bytes = prefixOf(full(), kTestReportHeaderBytes);
+    const int32_t none = 0, beyond = -1;
+    std::memcpy(bytes.data() + 1152, &none, 4);
+    std::memcpy(bytes.data() + 752 + 8, &beyond, 4);
+    writeBytes(folder.path() / "unused.care", bytes);
+    EXPECT_TRUE(readReportFile(folder.file("unused.care"), *report).ok);
 }
 
-TEST_F(ReportFileReadTest, AShortFileReplacesOnlyItsStart) {
-    // The header alone: the count comes from the file, the old trace stays.
-    writeBytes(folder.path() / "head.care", prefixOf(full(), kTestReportHeaderBytes));
-    ASSERT_TRUE(readReportFile(folder.file("head.care"), *report).ok);
-    EXPECT_EQ(report->header().reportPointCount, 600);
-    EXPECT_EQ(report->signalMv()[300], 75.0f);
-    EXPECT_EQ(report->signalMv()[301], 0.0f);
-
-    // 100 bytes: the start of the name and the weight; the rest of the header stays.
-    report = sampleReport(300);
-    writeGbkField(source->header().sampleName, "短");
-    writeReportFile(full(), *source);
-    writeBytes(folder.path() / "100.care", prefixOf(full(), 100));
-    ASSERT_TRUE(readReportFile(folder.file("100.care"), *report).ok);
-    EXPECT_EQ(readGbkField(report->header().sampleName), "短");
-    EXPECT_EQ(report->header().reportPointCount, 300);
-
-    // A cut through the signal array: the points it holds, the rest as before.
-    report = sampleReport(300);
-    report->signalMv()[500] = -9.0f;
-    writeBytes(folder.path() / "cut.care", prefixOf(full(), kReportSignalOffset + 4 * 400));
+TEST_F(ReportFileReadTest, AFileShorterThanItsPointsIsRefusedAndChangesNothing) {
+    // 600 points claimed: the file must reach the temperature of point 600.
+    const uint64_t needed = kReportTemperatureOffset + 601 * 4;
+    const std::string start = prefixOf(full(), kReportSignalOffset + 601 * 4);
+    const auto cut = [&](uint64_t size) {
+        writeBytes(folder / "cut.care", start);
+        fs::resize_file(folder / "cut.care", size);  // longer: a hole that reads as zeros
+    };
+    for (const uint64_t size : {uint64_t{0}, uint64_t{100}, uint64_t{kTestReportHeaderBytes},
+                                kReportSignalOffset + 4 * 400, needed - 1}) {
+        cut(size);
+        const ReportFileResult r = readReportFile(folder.file("cut.care"), *report);
+        EXPECT_FALSE(r.ok) << size;
+        EXPECT_NE(r.message.find(size < kTestReportHeaderBytes ? "文件太短" : "不是完整的报告文件"), std::string::npos)
+            << r.message;
+        expectUnchanged();
+    }
+    cut(needed);
     ASSERT_TRUE(readReportFile(folder.file("cut.care"), *report).ok);
-    EXPECT_EQ(report->signalMv()[399], 399.0f / 4.0f);
-    EXPECT_EQ(report->signalMv()[500], -9.0f);
-    EXPECT_EQ(report->temperatureC()[0], 100.0f);
+    EXPECT_EQ(report->header().reportPointCount, 600);
+    EXPECT_EQ(report->signalMv()[600], 150.0f);
 
-    // Nothing at all: nothing changes.
+    // Without a trace the header alone is a whole report.
+    std::string head = prefixOf(full(), kTestReportHeaderBytes);
+    const int32_t none = 0;
+    std::memcpy(head.data() + 1152, &none, 4);
+    writeBytes(folder.path() / "head.care", head);
     report = sampleReport(300);
-    writeBytes(folder.path() / "zero.care", "");
-    EXPECT_TRUE(readReportFile(folder.file("zero.care"), *report).ok);
-    expectUnchanged();
+    ASSERT_TRUE(readReportFile(folder.file("head.care"), *report).ok);
+    EXPECT_EQ(report->header().reportPointCount, 0);
+}
+
+TEST_F(ReportFileReadTest, APipeOrADeviceIsRefusedWithoutWaiting) {
+    // Nobody writes into the pipe: a blocking open would wait for ever.
+    const std::string pipe = folder.file("pipe.care");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    for (const std::string& path : {pipe, std::string("/dev/zero")}) {
+        const ReportFileResult r = readReportFile(path, *report);
+        EXPECT_FALSE(r.ok) << path;
+        EXPECT_NE(r.message.find("不是普通文件"), std::string::npos) << r.message;
+        expectUnchanged();
+    }
 }
 
 TEST_F(ReportFileReadTest, AnOversizedFileIsReadUpToTheRecordsSize) {

@@ -77,7 +77,7 @@ TEST(TraceCsv, SavedFileParsesBackToTheSameTrace) {
 
     std::string header;
     const std::vector<Row> rows = parseCsv(readBytes(path), &header);
-    EXPECT_EQ(header, "time_s,signal_mV,temperature_C");
+    EXPECT_EQ(header, "\xEF\xBB\xBFtime_s,signal_mV,temperature_C");
     ASSERT_EQ(rows.size(), signal.size());
     for (int32_t i = 0; i < n; ++i) {
         ASSERT_EQ(rows[i].time, static_cast<double>(i) / 5.0) << i;
@@ -89,7 +89,7 @@ TEST(TraceCsv, SavedFileParsesBackToTheSameTrace) {
 TEST(TraceCsv, EmptyTraceIsTheHeaderAlone) {
     TestFolder folder("trace-csv");
     ASSERT_TRUE(saveTraceCsv(folder.file("empty.csv"), nullptr, nullptr, 0).ok);
-    EXPECT_EQ(readBytes(folder / "empty.csv"), "time_s,signal_mV,temperature_C\n");
+    EXPECT_EQ(readBytes(folder / "empty.csv"), "\xEF\xBB\xBFtime_s,signal_mV,temperature_C\n");
 }
 
 TEST(TraceCsv, FailedWritesAreReportedAndLeaveNothingBehind) {

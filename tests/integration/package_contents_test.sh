@@ -62,14 +62,14 @@ json=$("$root/usr/bin/vespian-report" "$work/run.lne" --json --csv "$work/run.cs
 echo "$json"
 check "JSON point count" grep -q '"points": 100,' <<<"$json"
 check "JSON duration" grep -q '"duration_s": 20,' <<<"$json"
-check "CSV header" test "$(head -n 1 "$work/run.csv")" = "time_s,signal_mV,temperature_C"
+check "CSV header" test "$(head -n 1 "$work/run.csv")" = $'\xef\xbb\xbftime_s,signal_mV,temperature_C'
 check "CSV rows" test "$(wc -l <"$work/run.csv")" -eq 101
 check "CSV last time" grep -q '^19.8,' <<<"$(tail -n 1 "$work/run.csv")"
 check "PNG picture" grep -q 'PNG image data, 800 x 400' <<<"$(file -b "$work/run.png")"
 
 # A report file as the program writes it: the 1156-byte header, then the signal and the
 # temperature arrays of 10,000,000 floats each (a sparse file). Sample "Pt-A", 0.1 g, one Tm
-# of 245.5 ℃, three points.
+# of 245.5 ℃, three points (0 .. 2).
 care=$work/catalyst.care
 truncate -s 80001156 "$care"
 put() { printf "$2" | dd of="$care" bs=1 seek="$1" conv=notrunc status=none; }
@@ -77,7 +77,7 @@ put 0 'Pt-A'
 put 52 '\xcd\xcc\xcc\x3d'                  # weight 0.1 g
 put 348 '\x01\x00\x00\x00'                 # one Tm value
 put 352 '\x00\x80\x75\x43'                 # 245.5 ℃
-put 1152 '\x03\x00\x00\x00'                # three points
+put 1152 '\x02\x00\x00\x00'                # the last point: 0 .. 2
 put 1156 '\x00\x00\x00\x3f\x00\x00\x00\x40\x00\x00\x80\x3f'  # 0.5, 2, 1 mV
 put 40001156 '\x00\x00\xc8\x42\x00\x00\xc8\x42\x00\x00\xc8\x42'  # 100 ℃
 # No display, and a session's platform that needs one: the tool draws offscreen all the same.
@@ -92,7 +92,7 @@ if command -v pdftotext >/dev/null; then
   check "report PDF title" grep -q 'CXM-2600' <<<"$(pdftotext "$work/catalyst.pdf" -)"
 fi
 "$root/usr/bin/vespian-report" "$care" --csv - >"$work/catalyst.csv"
-check "report CSV" test "$(cat "$work/catalyst.csv")" = $'time_s,signal_mV,temperature_C\n0,0.5,100\n0.2,2,100\n0.4,1,100'
+check "report CSV" test "$(cat "$work/catalyst.csv")" = $'\xef\xbb\xbftime_s,signal_mV,temperature_C\n0,0.5,100\n0.2,2,100\n0.4,1,100'
 
 set +e
 "$root/usr/bin/vespian-report" "$work/absent.lne" 2>"$work/refused.txt"
