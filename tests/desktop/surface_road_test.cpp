@@ -15,6 +15,7 @@
 #include <filesystem>
 
 #include "app/command_ids.h"
+#include "app/status_texts.h"
 #include "app/desktop/database_wiring.h"
 #include "app/desktop/list_wiring.h"
 #include "app/desktop/report_wiring.h"
@@ -175,6 +176,33 @@ TEST_F(SurfaceRoadTest, CalibrationThreePointsReportSavedAndTheSameAfterAReload)
     EXPECT_EQ(state().betDetail, 1);
     EXPECT_EQ(state().selectedRow, 0);
     EXPECT_TRUE(window()->viewArea()->screenImage().save(VESPIAN_BUILD_DIR "/bet_page_road.png"));
+}
+
+// The simulated analyser's calibration loop, recognised with the program's own default
+// settings, opens "标定吸附量" from the running display timer; while it is open the trace keeps
+// being taken over and the status clock keeps moving.
+TEST_F(SurfaceRoadTest, TheLiveViewKeepsMovingWhileTheCalibrationDialogIsOpen) {
+    start(50.0);
+    prompts.clear();
+    window()->dispatch(kCmdBetMethod);
+    // Calibration zeroes the signal at the newest point: there must be one.
+    ASSERT_TRUE(testing::waitUntil([&] { return state().chromatogram->shownCount() > 100; }));
+    window()->dispatch(kCmdCalibration);
+    ASSERT_EQ(state().measurement.measureMode(), MeasureMode::Calibrating);
+    bool opened = false;
+    bool moved = false;
+    onModal("标定吸附量", [&](QDialog& dialog) {
+        opened = true;
+        const int32_t shown = state().chromatogram->shownCount();
+        const std::string clock = status(kStatusPartTime);
+        moved = testing::waitUntil(
+            [&] { return state().chromatogram->shownCount() > shown + 50 && status(kStatusPartTime) != clock; }, 20000);
+        EXPECT_TRUE(dialog.grab().save(VESPIAN_BUILD_DIR "/calibration_dialog_live.png"));
+        press(dialog, "cancelButton");
+    });
+    ASSERT_TRUE(testing::waitUntil([&] { return opened; }, 60000)) << "the loop's peak opened no dialog";
+    EXPECT_TRUE(moved) << "the display tick stood still under the dialog";
+    EXPECT_TRUE(window()->grab().save(VESPIAN_BUILD_DIR "/calibration_live_window.png"));
 }
 
 TEST_F(SurfaceRoadTest, AMeasuredPeakBeforeAnyCalibrationIsRefusedAndDropped) {
