@@ -224,7 +224,9 @@ TEST(PeakRecognitionRestart, OnEveryChangeOfModeOrMethodAndNeverOtherwise) {
                             Step{kCmdCalibration, true}, Step{kCmdStopMeasurement, false}}) {
         const Effects e = s.apply(step.command);
         EXPECT_EQ(countOf(e, K::RestartPeakRecognition), step.restarts ? 1u : 0u) << step.command;
-        if (step.restarts) EXPECT_EQ(e.front(), fx(K::RestartPeakRecognition)) << step.command;
+        if (step.restarts) {
+            EXPECT_EQ(e.front(), fx(K::RestartPeakRecognition)) << step.command;
+        }
     }
 }
 
