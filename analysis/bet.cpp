@@ -124,18 +124,26 @@ BetPeakDecision acceptBetPeak(const ReportTable& reports) {
     }
     const SurfaceReportRecord& r = reports.records[reports.count];
     if (r.point_count >= kBetMaxPoints) return {false, {"提示", kBetPointsFullText, PromptIcon::Information}};
-    if (r.calib_count <= r.point_count) return {false, {"提示", kCalibrateFirstText, PromptIcon::Information}};
+    if (r.calib_count <= r.point_count || r.point_count < 0 || r.calib_area[r.point_count] == 0) {
+        return {false, {"提示", kCalibrateFirstText, PromptIcon::Information}};
+    }
     return {true, {}};
 }
 
 // ---- Point dialog -------------------------------------------------------------------------
 
 BetPointTexts beginBetPoint(ReportTable& reports, int32_t peakArea) {
+    BetPointTexts texts;
+    const BetPeakDecision decision = acceptBetPeak(reports);
+    if (!decision.openPointDialog) {  // the display tick's hand-over has said so already
+        texts.canContinue = false;
+        texts.refusal = decision.message;
+        return texts;
+    }
     SurfaceReportRecord& r = reports.records[reports.count];
     const int32_t k = r.point_count < 0 ? 0 : r.point_count;
-    BetPointTexts texts;
     texts.number = printfText("%d", reports.count + 1);
-    if (k >= kBetMaxPoints) return texts;
+    texts.opened = true;
     r.peak_area[k] = peakArea;
     r.volume[k] = toFloat(measuredVolumeMl(peakArea, r.calib_volume_ml, r.calib_area[k]));
     texts.peakArea = printfText("%d", peakArea);
@@ -170,7 +178,7 @@ bool BetReportSession::open(const SampleIdentity& sample) {
     slot().weight_mg = sample.weightMg;
     ComputeBet(slot(), raw_, true);
     copyGbkBytes(slot().name, sample.name);
-    lastWeight_ = 0.0f;
+    lastWeight_ = slot().weight_mg;
     return true;
 }
 
@@ -202,15 +210,26 @@ void BetReportSession::pairChosen(int32_t first, int32_t second) {
     ComputeBet(slot(), raw_, false);
 }
 
-BetCommitResult BetReportSession::commit(const SampleIdentity& sample, BetCalibrationDefaults& defaults) {
+BetCommitResult BetReportSession::commit(const SampleIdentity& sample, BetCalibrationDefaults& defaults,
+                                         const CalendarDate& today) {
     if (reports_.count != index_ || index_ >= kReportCapacity) {
         return {false, {"错误", kDatabaseFullText, PromptIcon::Error}};
     }
     SurfaceReportRecord& r = slot();
+    if (!(r.weight_mg > 0.0f) || !std::isfinite(r.weight_mg)) return {false, {"提示", kSampleWeightText, PromptIcon::Error}};
+    ComputeBet(r, raw_, false);
+    lastWeight_ = r.weight_mg;
     copyGbkBytes(r.sending_company, sample.sendingCompany);
     copyGbkBytes(r.reviewer, sample.reviewer);
     copyGbkBytes(r.sender, sample.sender);
     copyGbkBytes(r.measuring_company, sample.measuringCompany);
+    copyGbkBytes(r.measurer, sample.measurer);
+    r.sample_year = sample.sampleDate[0];
+    r.sample_month = sample.sampleDate[1];
+    r.sample_day = sample.sampleDate[2];
+    r.measured_year = today.year;
+    r.measured_month = today.month;
+    r.measured_day = today.day;
     r.in_use = 1;
     r.selected = 0;
     r.number = index_ + 1;

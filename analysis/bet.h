@@ -17,7 +17,6 @@
 #include "analysis/sample_identity.h"
 #include "files/record_database_layout.h"
 #include "platform/prompts.h"
-#include "trace/peak_hand_over.h"  // kCalibrateFirstText
 
 namespace vespian {
 
@@ -47,9 +46,12 @@ void BetCorrelation(SurfaceReportRecord& record);
 // ---- Accepting a peak ---------------------------------------------------------------------
 
 inline constexpr char kBetPointsFullText[] = "本次BET测定已有10个测量点,请生成报告!";
+inline constexpr char kCalibrateFirstText[] = "请先标定吸附量！！！";
+inline constexpr char kSampleWeightText[] = "请输入一个正确的样品重量!";
 
 // What a finished peak in the BET method's measuring mode does: nothing beyond a message, or
-// the point dialog (no message).
+// the point dialog (no message). A point needs its own calibration peak: counting calibrations
+// is not enough, for one point calibrated twice would let the next through with none.
 struct BetPeakDecision {
     bool openPointDialog = false;
     PromptMessage message;
@@ -68,10 +70,13 @@ struct BetPointTexts {
     std::string n2Temperature;       // 1012
     std::string adsorptionPressure;  // 1013
     bool canContinue = true;  // "继续>>": false for the tenth point, which must be "完成"
+    bool opened = false;      // false: the record cannot take the point, `refusal` says why
+    PromptMessage refusal;
 };
 
 // Opening: peak_area[k] and volume[k] of point k = point_count are set from the first peak of
-// the table; returns the texts to show. The record must exist (acceptBetPeak said so).
+// the table; returns the texts to show. The display tick's hand-over has asked acceptBetPeak
+// before it opens the dialog; a record that refuses the point is left as it is.
 BetPointTexts beginBetPoint(ReportTable& reports, int32_t peakArea);
 
 enum class BetPointClose { Continue, Finish, Cancel };
@@ -115,9 +120,11 @@ public:
     // Either point list changed; recomputes.
     void pairChosen(int32_t first, int32_t second);
 
-    // "生成报告": the sample's companies and people, in use, number = index + 1, the
-    // calibration values become the defaults, count + 1.
-    BetCommitResult commit(const SampleIdentity& sample, BetCalibrationDefaults& defaults);
+    // "生成报告": the sample's companies and people, its sample date, today as the measurement
+    // date, in use, number = index + 1, the calibration values become the defaults, count + 1.
+    // The results are computed once more for the weight that is stored with them; a weight that
+    // is not above 0 (a cleared field) commits nothing.
+    BetCommitResult commit(const SampleIdentity& sample, BetCalibrationDefaults& defaults, const CalendarDate& today);
     // "放弃" (and the close box): the points are dropped, the calibrations stay.
     void abandon();
 
@@ -127,7 +134,7 @@ private:
     ReportTable& reports_;
     BetRawVolumes& raw_;
     int32_t index_ = 0;
-    float lastWeight_ = 0.0f;
+    float lastWeight_ = 0.0f;  // the weight the shown results were computed for
 };
 
 // The texts of a record's summary values, "—" for values without a finite result.

@@ -85,6 +85,19 @@ std::vector<WindowEffect> MeasurementState::startupEffects() const {
 }
 
 std::vector<WindowEffect> MeasurementState::apply(int32_t commandId) {
+    const MeasureMode mode = mode_;
+    const AnalysisMethod method = method_;
+    std::vector<WindowEffect> effects = dispatch(commandId);
+    if (mode_ != mode || method_ != method) {
+        // First, before any dialog the command opens lets the display tick run again.
+        WindowEffect restart;
+        restart.kind = EffectKind::RestartPeakRecognition;
+        effects.insert(effects.begin(), restart);
+    }
+    return effects;
+}
+
+std::vector<WindowEffect> MeasurementState::dispatch(int32_t commandId) {
     switch (commandId) {
     case kCmdComparisonMethod: return selectComparison();
     case kCmdBetMethod: return selectBet();

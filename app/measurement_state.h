@@ -36,6 +36,7 @@ enum class EffectKind {
     StopInjectionTimers,        // kill the two minute timers, reset the minute counter
     OpenInjectorDialog,         // as the injector command does
     SetStatusText,              // status part `id` shows `text`
+    RestartPeakRecognition,     // the measure mode or method changed: the recogniser starts afresh
     Repaint,
 };
 
@@ -64,10 +65,13 @@ public:
 
     // True for the commands apply() handles: 32778–32781, 32792, 32793, 32804, 32806, 33780.
     static bool handles(int32_t commandId);
-    // Applies one command; an id it does not handle changes nothing and returns no effect.
+    // Applies one command; an id it does not handle changes nothing and returns no effect. A
+    // command that changes the measure mode or the analysis method begins its effects with
+    // RestartPeakRecognition, so no peak of the old mode reaches a window of the new one.
     std::vector<WindowEffect> apply(int32_t commandId);
 
 private:
+    std::vector<WindowEffect> dispatch(int32_t commandId);
     std::vector<WindowEffect> selectComparison();
     std::vector<WindowEffect> selectBet();
     std::vector<WindowEffect> zeroSignal();

@@ -1,6 +1,12 @@
 #include "control/injector_control.h"
 
+#include <algorithm>
+
 namespace vespian {
+
+bool anyInjectorTicked(const std::array<bool, kInjectors>& ticked) {
+    return std::any_of(ticked.begin(), ticked.end(), [](bool t) { return t; });
+}
 
 InjectorPress pressInjectors(InjectorState& injectors, InjectorOperation operation,
                              const std::array<bool, kInjectors>& ticked) {

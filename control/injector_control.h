@@ -31,6 +31,11 @@ struct InjectorPress {
     std::array<bool, kInjectors> adsorbed{};  // each injector's state afterwards
 };
 
+// "吸附" or "脱附" with no injector ticked would send a command that moves nothing and arm the
+// automatic desorption for no position: the dialog says so and stays open instead.
+inline constexpr std::string_view kNoInjectorTickedText = "请先选择进样器!";
+bool anyInjectorTicked(const std::array<bool, kInjectors>& ticked);
+
 // A button pressed with these boxes ticked. The dialog closes afterwards.
 InjectorPress pressInjectors(InjectorState& injectors, InjectorOperation operation,
                              const std::array<bool, kInjectors>& ticked);

@@ -34,19 +34,23 @@ constexpr double kDriftMv[2] = {0.15, 0.05};
 constexpr double kDriftPeriodS[2] = {3600.0, 1200.0};
 constexpr double kNoiseMv = 0.08;
 
-// Gas released at an injector reaches the detector after the lines; several positions desorbed
-// by one command follow one another so that each gives its own peak.
-constexpr double kTransportS = 6.0;
-constexpr double kPositionStaggerS = 20.0;
+// Gas released at an injector reaches the detector after the lines (its peak's front starts
+// some seconds after the command, the apex later) and the cell, whose mixing volumes give the
+// peak its exponential tail: back on the baseline some two minutes after the apex. Several
+// positions desorbed by one command follow one another so that each gives its own peak.
+constexpr double kTransportS = 25.0;
+constexpr double kPositionStaggerS = 240.0;
 constexpr double kDesorbHeightMv = 30.0;
-constexpr double kDesorbFrontS = 1.2;
-constexpr double kDesorbTailS = 2.5;
+constexpr double kDesorbFrontS = 5.0;
+constexpr double kDesorbTailS = 5.0;
+constexpr double kDesorbDecayS = 18.0;
 constexpr double kPulseSpread = 0.04;  // relative spread of one pulse's size
-// Adsorbing at an injector takes the gas out of the stream: a broader dip of about the size of
-// the later desorption peak.
+// Adsorbing at an injector takes the gas out of the stream while the cold sample fills: a
+// slower dip of about the size of the later desorption peak.
 constexpr double kUptakeHeightMv = -22.0;
-constexpr double kUptakeFrontS = 2.0;
-constexpr double kUptakeTailS = 3.5;
+constexpr double kUptakeFrontS = 8.0;
+constexpr double kUptakeTailS = 8.0;
+constexpr double kUptakeDecayS = 25.0;
 
 // The dosing loop's pulse: 0.5 ml reaches the detector some seconds after the switch, a little
 // later through the sample tube. Loops repeat to about a percent.
@@ -94,13 +98,16 @@ double loopResponseOf(int gasCode) {
     }
 }
 
-// Calibration mode switches the dosing loop shortly after "AB", then every 30 s until "DE".
-constexpr double kCalibrationFirstApexS = 5.0;
-constexpr double kCalibrationIntervalS = 30.0;
+// Calibration mode switches the calibration loop shortly after "AB", then every four minutes
+// until "DE", each time after the last loop's peak is back on the baseline. Its peak has the
+// shape of a desorption peak: the same lines and cell.
+constexpr double kCalibrationFirstApexS = 30.0;
+constexpr double kCalibrationIntervalS = 240.0;
 constexpr double kCalibrationHeightMv = 40.0;
-constexpr double kCalibrationFrontS = 1.0;
-constexpr double kCalibrationTailS = 2.0;
-constexpr double kPulseLeadS = 10.0;  // a loop pulse joins the train this long before its apex
+constexpr double kCalibrationFrontS = 5.0;
+constexpr double kCalibrationTailS = 5.0;
+constexpr double kCalibrationDecayS = 18.0;
+constexpr double kPulseLeadS = 30.0;  // a loop pulse joins the train this long before its apex
 
 // Switching a valve bumps the pressure at the detector: a short dip that dies away.
 constexpr double kValveBlipMv = -0.6;
@@ -219,15 +226,17 @@ double SimulatedAnalyser::signalAt(double seconds) const {
     return kBaselineMv + driftMv(seconds) + sampleLineMv_ + compositionMv_ + peaks_.signalAt(seconds) + blipMv(seconds);
 }
 
-void SimulatedAnalyser::addPulse(double apexS, double heightMv, double frontS, double tailS, double spread) {
+void SimulatedAnalyser::addPulse(double apexS, double heightMv, double frontS, double tailS, double spread,
+                                 double decayS) {
     const double size = 1.0 + spread * events_.normal();
-    peaks_.add(GasPulse{apexS, heightMv * size, frontS, tailS});
+    peaks_.add(GasPulse{apexS, heightMv * size, frontS, tailS, decayS});
     ++peaksTriggered_;
 }
 
 void SimulatedAnalyser::scheduleCalibrationLoops(double untilS) {
     while (calibration_ && nextCalibrationApexS_ <= untilS) {
-        addPulse(nextCalibrationApexS_, kCalibrationHeightMv, kCalibrationFrontS, kCalibrationTailS, kPulseSpread);
+        addPulse(nextCalibrationApexS_, kCalibrationHeightMv, kCalibrationFrontS, kCalibrationTailS, kPulseSpread,
+                 kCalibrationDecayS);
         nextCalibrationApexS_ += kCalibrationIntervalS;
     }
 }
@@ -339,7 +348,7 @@ bool SimulatedAnalyser::executeInjector(uint8_t byte) {
             if (((positions >> p) & 1) == 0) continue;
             if (!loaded_[p]) {
                 addPulse(now + kTransportS + order * kPositionStaggerS, kUptakeHeightMv, kUptakeFrontS, kUptakeTailS,
-                         kPulseSpread);
+                         kPulseSpread, kUptakeDecayS);
                 ++order;
             }
             loaded_[p] = true;
@@ -353,7 +362,7 @@ bool SimulatedAnalyser::executeInjector(uint8_t byte) {
             if (((positions >> p) & 1) == 0 || !loaded_[p]) continue;
             loaded_[p] = false;
             addPulse(now + kTransportS + order * kPositionStaggerS, kDesorbHeightMv, kDesorbFrontS, kDesorbTailS,
-                     kPulseSpread);
+                     kPulseSpread, kDesorbDecayS);
             ++order;
         }
         return true;
@@ -361,7 +370,9 @@ bool SimulatedAnalyser::executeInjector(uint8_t byte) {
     case 0: {  // a step of the automatic sequence names exactly one position
         if (positions == 0 || (positions & (positions - 1)) != 0) return false;
         const int p = std::countr_zero(static_cast<unsigned>(positions));
-        if (loaded_[p]) addPulse(now + kTransportS, kDesorbHeightMv, kDesorbFrontS, kDesorbTailS, kPulseSpread);
+        if (loaded_[p]) {
+            addPulse(now + kTransportS, kDesorbHeightMv, kDesorbFrontS, kDesorbTailS, kPulseSpread, kDesorbDecayS);
+        }
         loaded_[p] = false;
         return true;
     }

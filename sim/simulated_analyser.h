@@ -110,7 +110,7 @@ private:
     void execute(const ParsedCommand& command);
     bool executeInjector(uint8_t byte);
     bool executeProgramme(const ParsedCommand& command);
-    void addPulse(double apexS, double heightMv, double frontS, double tailS, double spread);
+    void addPulse(double apexS, double heightMv, double frontS, double tailS, double spread, double decayS = 0.0);
     void injectLoop(double now);
     void updateRouting();
     double sampleLineMv(double startC, double endC);

@@ -1,5 +1,6 @@
 #include "trace/peak_detector.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -79,8 +80,12 @@ bool PeakDetector::step(const float* signalMv, int32_t shownCount, const PeakSet
     const int32_t y = microvolts(signalMv[t]);
 
     if (!inPeak_) {
-        if (static_cast<int64_t>(y) - microvolts(signalMv[t - kStartSlopePoints]) >= settings.startSlopeUv) {
+        const int32_t before = microvolts(signalMv[t - kStartSlopePoints]);
+        if (static_cast<int64_t>(y) - before >= settings.startSlopeUv) {
             inPeak_ = true;
+            risen_ = false;
+            dropping_ = false;
+            startUv_ = before;
             peakStart_ = t - kStartSlopePoints;
         }
         return false;
@@ -89,9 +94,10 @@ bool PeakDetector::step(const float* signalMv, int32_t shownCount, const PeakSet
     // A trace cleared or cut under an open peak leaves its start beyond the newest point: that
     // candidate no longer exists.
     if (peakStart_ >= t || peakStart_ < 0) {
-        inPeak_ = false;
+        reset();
         return false;
     }
+    if (static_cast<int64_t>(y) - startUv_ >= settings.minHeightUv) risen_ = true;
 
     const int32_t y50 = microvolts(signalMv[t - kEndSlopePoints]);
     if (static_cast<int64_t>(y50) - y >= settings.endSlopeUv || y50 < y) return false;  // falling steeply, or rising
@@ -102,28 +108,22 @@ bool PeakDetector::step(const float* signalMv, int32_t shownCount, const PeakSet
     }
     if (y > settings.minHeightUv) return false;  // not yet back near the baseline
 
+    // Back on the baseline: from here on the candidate is recorded or dropped.
+    const bool dropped = dropping_;
+    reset();
+    if (dropped) return false;
     const int32_t width = (peakEnd_ - peakStart_) / kIntegrationBlock;
-    if (width < settings.minWidth || width > settings.maxWidth) {
-        inPeak_ = false;
-        return false;
-    }
-    const Extent e = extentOf(signalMv, peakStart_, peakEnd_);
-    if (static_cast<int64_t>(e.hi) - e.lo < settings.minHeightUv) {
-        inPeak_ = false;
-        return false;
-    }
+    if (width < settings.minWidth || width > settings.maxWidth) return false;
+    // Standing minHeightUv above the higher end is also standing that high above the lowest
+    // point; a dip's recovery, highest at its end, fails it.
+    const int32_t hi = extentOf(signalMv, peakStart_, peakEnd_).hi;
+    const int32_t higherEnd = std::max(microvolts(signalMv[peakStart_]), microvolts(signalMv[peakEnd_]));
+    if (static_cast<int64_t>(hi) - higherEnd < settings.minHeightUv) return false;
     const int32_t m = peakStart_ + (peakEnd_ - peakStart_) / 2;
-    if (!(signalMv[m] >= signalMv[peakStart_] && signalMv[m] >= signalMv[peakEnd_])) {
-        inPeak_ = false;
-        return false;
-    }
-    if (table.full() || table.count < 0) {  // the display tick stops before this; never write past the table
-        inPeak_ = false;
-        return false;
-    }
+    if (!(signalMv[m] >= signalMv[peakStart_] && signalMv[m] >= signalMv[peakEnd_])) return false;
+    if (table.full() || table.count < 0) return false;  // the display tick stops before this; never write past the table
     integratePeak(signalMv, peakStart_, peakEnd_, table.records[table.count]);
     ++table.count;
-    inPeak_ = false;
     return true;
 }
 

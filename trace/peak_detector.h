@@ -2,9 +2,14 @@
 // The automatic peak recogniser of a measurement. It runs once per display tick on the newest
 // taken-over point: a rise of startSlopeUv over 10 points opens a peak 10 points back; the peak
 // closes once the signal has stopped falling steeply (over 50 and over 100 points), is back
-// below minHeightUv, is between minWidth and maxWidth hundred-point blocks wide, at least
-// minHeightUv high and higher in its middle than at both ends. A closed peak is integrated
-// against a straight baseline through its lower end into the next record of the peak table.
+// below minHeightUv, is between minWidth and maxWidth hundred-point blocks wide, stands at least
+// minHeightUv above both its ends and is higher in its middle than at both ends. A closed peak
+// is integrated against a straight baseline through its lower end into the next record of the
+// peak table.
+//
+// A rise that opens at the bottom of a negative-going peak (an adsorption taking gas out of the
+// stream) is that peak's recovery, not a peak: it ends on the baseline no higher than it got,
+// and the "above both ends" test drops it.
 //
 // The peak logic works in whole microvolts: truncate(mV × 1000).
 
@@ -26,6 +31,10 @@ inline constexpr int32_t kIntegrationBlock = 100;
 // Every this many points of a peak are kept in its record.
 inline constexpr int32_t kStoredPointStep = 10;
 
+// The unit of a recognised peak's area: each 100-point block (20 s) adds its mean height in
+// µV, so one unit is 20 µV·s. Shown beside the area wherever a recognised peak's area appears.
+inline constexpr char kPeakAreaUnit[] = "×20uV·s";
+
 // truncate(mV × 1000.0) as int32; values beyond the int32 range saturate, NaN reads 0.
 int32_t microvolts(float millivolts);
 
@@ -42,7 +51,20 @@ public:
 
     // Back to idle without a record (desorption steps, the calibration and BET-point dialogs,
     // the injector dialog).
-    void reset() { inPeak_ = false; }
+    void reset() {
+        inPeak_ = false;
+        dropping_ = false;
+    }
+    // The measurement changed its mode or method: a peak already under way belongs to the old
+    // one. It is followed to its end and dropped there, so its tail cannot open a peak of the
+    // new mode; a candidate that has not risen to a peak yet is simply forgotten.
+    void restart() {
+        if (inPeak_ && risen_) {
+            dropping_ = true;
+        } else {
+            reset();
+        }
+    }
 
     // A manual pick writes its stretch here too, so the data export sees the picked stretch.
     void setStretch(int32_t start, int32_t end) {
@@ -51,11 +73,15 @@ public:
     }
 
     bool inPeak() const { return inPeak_; }
+    bool dropping() const { return dropping_; }
     int32_t peakStart() const { return peakStart_; }
     int32_t peakEnd() const { return peakEnd_; }
 
 private:
     bool inPeak_ = false;
+    bool risen_ = false;     // the open candidate has risen minHeightUv above its start
+    bool dropping_ = false;  // the open candidate ends without a record
+    int32_t startUv_ = 0;
     int32_t peakStart_ = 0;
     int32_t peakEnd_ = 0;
 };

@@ -1,5 +1,7 @@
 #include "trace/peak_hand_over.h"
 
+#include <algorithm>
+
 #include "trace/chromatogram.h"
 
 namespace vespian {
@@ -23,11 +25,19 @@ PeakTickOutcome PeakHandOverRules::tick(const PeakTickInput& input, const Chroma
     }
 
     out.ran = true;
-    const bool recognised =
-        detector.step(trace.signalMv(), trace.shownCount(), settings, table, input.manualPeakMode);
+    // Each taken-over point in turn, as if it had come in a tick of its own. The first peak
+    // closed is the one handed over; any later one waits in the table.
+    const int32_t shown = trace.shownCount();
+    bool recognised = false;
+    for (int32_t n = std::max(1, shown - input.newPoints + 1); n <= shown && !table.full(); ++n) {
+        if (detector.step(trace.signalMv(), n, settings, table, input.manualPeakMode) && !recognised) {
+            recognised = true;
+            out.peakStart = detector.peakStart();
+            out.peakEnd = detector.peakEnd();
+            out.peakRecord = table.count - 1;
+        }
+    }
     if (!recognised || input.manualPickPending) return out;
-    out.peakStart = detector.peakStart();
-    out.peakEnd = detector.peakEnd();
 
     if (input.analysisMethod == kAnalysisComparison) {
         if (input.quantWindowOpen) {
@@ -40,8 +50,10 @@ PeakTickOutcome PeakHandOverRules::tick(const PeakTickInput& input, const Chroma
     }
     if (input.peakDialogOpen) return out;  // the peak waits in the table
     if (input.measureMode == kMeasureModeMeasuring) {
-        if (!input.betCalibrated) {
-            out.messages.push_back({"提示", kCalibrateFirstText, PromptIcon::Information});
+        if (!input.betPointRefusal.text.empty()) {
+            out.messages.push_back(input.betPointRefusal);
+            // The refused peak must not stay first in the table, or the next point would read it.
+            table.clear();
         } else {
             out.openDialog = kBetPointDialogTemplate;
         }
@@ -49,6 +61,12 @@ PeakTickOutcome PeakHandOverRules::tick(const PeakTickInput& input, const Chroma
         out.openDialog = kCalibrationDialogTemplate;
     }
     return out;
+}
+
+void PeakHandOverRules::restart(PeakTable& table, PeakDetector& detector) {
+    detector.restart();
+    table.clear();
+    fullNoticeGiven_ = false;
 }
 
 }  // namespace vespian

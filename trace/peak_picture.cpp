@@ -1,5 +1,6 @@
 #include "trace/peak_picture.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vespian {
@@ -66,9 +67,12 @@ std::vector<DrawPoint> PolylineBuilder::finish() {
 
 std::vector<DrawPoint> peakPicturePoints(const float* series, int32_t lastIndex, PictureScale scale) {
     if (series == nullptr || lastIndex < 0) return {};
-    float lo = 90000.0f;
-    float hi = -90000.0f;
-    for (int32_t i = 0; i <= lastIndex; ++i) {
+    // Low and high over the values the line is drawn through (0 .. lastIndex − 1, or the single
+    // value), so the line fills the picture however far the last value lies off.
+    const int32_t drawnEnd = std::max(1, lastIndex);
+    float lo = series[0];
+    float hi = series[0];
+    for (int32_t i = 1; i < drawnEnd; ++i) {
         if (series[i] < lo) lo = series[i];
         if (series[i] > hi) hi = series[i];
     }

@@ -46,7 +46,7 @@ private:
 
 // The picture's line: move to point 0, then lines to points 1 .. lastIndex − 1, with
 // x = trunc(i / lastIndex × width) and y = height − scaledDepth(v, lo, hi − lo, span); lo and
-// hi over values 0 .. lastIndex. Empty for a null series or a negative lastIndex.
+// hi over the values drawn. Empty for a null series or a negative lastIndex.
 std::vector<DrawPoint> peakPicturePoints(const float* series, int32_t lastIndex, PictureScale scale);
 
 }  // namespace vespian

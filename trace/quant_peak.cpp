@@ -7,6 +7,7 @@
 #include "platform/decimal_text.h"
 #include "platform/printf_text.h"
 #include "trace/chromatogram.h"
+#include "trace/peak_detector.h"
 #include "trace/peak_table.h"
 
 namespace vespian {
@@ -32,7 +33,11 @@ float sampleAmount(float sampleArea, float quantArea, float quantVolumeMl) {
 }
 
 QuantWindowTexts quantWindowTexts(const QuantPeak& quant) {
-    return {numberText("%.3f", quant.volumeMl), numberText("%.0f", quant.area)};
+    return {numberText("%.3f", quant.volumeMl), numberText("%.0f", quant.area), kStretchAreaUnit};
+}
+
+QuantWindowTexts quantWindowTexts(const QuantPeak& quant, int32_t recognisedArea) {
+    return {numberText("%.3f", quant.volumeMl), printfText("%d", recognisedArea), kPeakAreaUnit};
 }
 
 void closeQuantWindow(QuantPeak& quant, std::string_view volumeText) {

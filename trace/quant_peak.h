@@ -46,11 +46,20 @@ private:
 // result is not a finite number.
 float sampleAmount(float sampleArea, float quantArea, float quantVolumeMl);
 
+// The unit of a stretch's area: the sum of its mV values, a point lasting a fifth of a second.
+inline constexpr char kStretchAreaUnit[] = "×200uV·s";
+
+// One peak shows one area wherever it appears. A picked stretch shows its own area ("%.0f"); a
+// peak the recogniser handed over shows the recogniser's area ("%d"), the figure the store
+// dialog, the calibration and point dialogs and the record lists show for it. Each with its
+// unit.
 struct QuantWindowTexts {
     std::string volume;  // "%.3f"
-    std::string area;    // "%.0f"
+    std::string area;
+    std::string areaUnit;
 };
 QuantWindowTexts quantWindowTexts(const QuantPeak& quant);
+QuantWindowTexts quantWindowTexts(const QuantPeak& quant, int32_t recognisedArea);
 
 // "关闭(&C)": the volume field read with ReadDecimalField.
 void closeQuantWindow(QuantPeak& quant, std::string_view volumeText);

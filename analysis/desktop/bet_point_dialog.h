@@ -1,6 +1,7 @@
 #pragma once
 // The point dialog "多点BET取点设定": opened for each peak recognised while measuring with the
-// BET method, after the calibration check. Shows the point (all read-only); "继续>>" keeps it
+// BET method that the record under construction can take (the display tick's hand-over asks
+// it first). Shows the point (all read-only); "继续>>" keeps it
 // and the measurement goes on, "完成" keeps it and the report dialog follows; the close box
 // drops it. Every way of closing empties the peak table.
 
@@ -23,8 +24,8 @@ public:
     BetPointDialog(QWidget* parent, ReportTable& reports, PeakTable& peaks, const BetPointTexts& texts,
                    const QImage& peakPicture, Prompts* prompts = nullptr);
 
-    // The display tick's call for the first peak of the table: the calibration check (its
-    // message, the peak then dropped), the dialog. True when "完成" asks for the report.
+    // The display tick's call for the first peak of the table. True when "完成" asks for the
+    // report.
     static bool run(QWidget* parent, ReportTable& reports, PeakTable& peaks, Prompts& prompts,
                     const QImage& peakPicture);
 

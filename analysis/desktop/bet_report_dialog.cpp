@@ -22,8 +22,9 @@ QRect rectOf(const DrawBox& b) { return QRect(b.left, b.top, b.right - b.left, b
 }  // namespace
 
 BetReportDialog::BetReportDialog(QWidget* parent, ReportTable& reports, BetRawVolumes& raw,
-                                 const SampleIdentity& sample, BetCalibrationDefaults& defaults, Prompts& prompts)
-    : QDialog(parent), session_(reports, raw), sample_(sample), defaults_(defaults), prompts_(prompts) {
+                                 const SampleIdentity& sample, BetCalibrationDefaults& defaults, Prompts& prompts,
+                                 const CalendarDate& today)
+    : QDialog(parent), session_(reports, raw), sample_(sample), defaults_(defaults), prompts_(prompts), today_(today) {
     setObjectName("betReportDialog");
     setWindowTitle("生成报告");
     setFont(programFont(13));
@@ -118,7 +119,7 @@ void BetReportDialog::accept() {
         QDialog::reject();
         return;
     }
-    const BetCommitResult result = session_.commit(sample_, defaults_);
+    const BetCommitResult result = session_.commit(sample_, defaults_, today_);
     if (!result.committed) {
         prompts_.message(result.message.caption, result.message.text, result.message.icon);
         return;
@@ -132,8 +133,8 @@ void BetReportDialog::reject() {
 }
 
 bool BetReportDialog::run(QWidget* parent, ReportTable& reports, BetRawVolumes& raw, const SampleIdentity& sample,
-                          BetCalibrationDefaults& defaults, Prompts& prompts) {
-    BetReportDialog dialog(parent, reports, raw, sample, defaults, prompts);
+                          BetCalibrationDefaults& defaults, Prompts& prompts, const CalendarDate& today) {
+    BetReportDialog dialog(parent, reports, raw, sample, defaults, prompts, today);
     if (!dialog.opened()) {
         prompts.message("错误", kDatabaseFullText, PromptIcon::Error);
         return false;

@@ -20,13 +20,14 @@ class BetReportDialog : public QDialog {
     Q_OBJECT
 
 public:
+    // `today` is the measurement date a committed report carries.
     BetReportDialog(QWidget* parent, ReportTable& reports, BetRawVolumes& raw, const SampleIdentity& sample,
-                    BetCalibrationDefaults& defaults, Prompts& prompts);
+                    BetCalibrationDefaults& defaults, Prompts& prompts, const CalendarDate& today = {});
 
-    // After the point dialog's "完成". True when the report was committed. `defaults` take the
-    // calibration values of a committed report.
+    // After the point dialog's "完成". True when the report was committed, with `today` as its
+    // measurement date. `defaults` take the calibration values of a committed report.
     static bool run(QWidget* parent, ReportTable& reports, BetRawVolumes& raw, const SampleIdentity& sample,
-                    BetCalibrationDefaults& defaults, Prompts& prompts);
+                    BetCalibrationDefaults& defaults, Prompts& prompts, const CalendarDate& today);
 
     bool opened() const { return opened_; }
     const BetReportSession& session() const { return session_; }
@@ -50,6 +51,7 @@ private:
     SampleIdentity sample_;
     BetCalibrationDefaults& defaults_;
     Prompts& prompts_;
+    CalendarDate today_;
     bool opened_ = false;
     QLineEdit* weight_ = nullptr;
     QLineEdit* name_ = nullptr;

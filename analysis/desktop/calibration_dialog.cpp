@@ -7,13 +7,16 @@
 
 #include "platform/desktop/program_font.h"
 #include "platform/desktop/screen.h"
+#include "trace/peak_detector.h"
 #include "trace/peak_table.h"
 
 namespace vespian {
 
 namespace {
 
-constexpr const char* kLabels[8] = {"编  号：", "峰面积:", "体积[ml]：", "N2流量[ml/min]:", "He流量[ml/min]:",
+// The peak area is the recogniser's, in its unit, as every window shows a recognised peak.
+const std::string kPeakAreaLabel = std::string("峰面积[") + kPeakAreaUnit + "]:";
+const char* const kLabels[8] = {"编  号：", kPeakAreaLabel.c_str(), "体积[ml]：", "N2流量[ml/min]:", "He流量[ml/min]:",
                                     "N2饱和蒸气压[KPa]:", "N2温度[C]:", "吸附压力[KPa]:"};
 constexpr const char* kNames[8] = {"numberEdit", "peakAreaEdit", "volumeEdit", "n2FlowEdit",
                                    "heFlowEdit", "p0Edit", "n2TemperatureEdit", "adsorptionPressureEdit"};

@@ -11,6 +11,7 @@
 #include "platform/desktop/screen.h"
 #include "platform/gbk_text.h"
 #include "platform/printf_text.h"
+#include "trace/peak_detector.h"
 #include "trace/peak_table.h"
 
 namespace vespian {
@@ -45,7 +46,8 @@ ComparisonStoreDialog::ComparisonStoreDialog(QWidget* parent, RecordDatabase& da
         edit->setGeometry(155, y, 225, 22);
         return edit;
     };
-    auto* peakLabel = new QLabel(QString("峰面积：%1").arg(peak.area), this);
+    auto* peakLabel = new QLabel(QString("峰面积：%1 %2").arg(peak.area).arg(QString::fromUtf8(kPeakAreaUnit)), this);
+    peakLabel->setObjectName("peakAreaLabel");
     peakLabel->setGeometry(20, 45, 360, 22);
     number_ = row(75, "编号：", "numberEdit");
     name_ = row(103, "名称：", "nameEdit");

@@ -107,11 +107,8 @@ bool DesktopProgram::start(const LinkOptions& options, bool showSplash) {
     surface_->setPoreTable(&database_->pores());
     database_->setTablesChanged([this] { lists_->redraw(); });
     surface_->setTablesChanged([this] { lists_->redraw(); });
-    // The recogniser's hand-over waits while a BET dialog is open. Whether the BET record is
-    // calibrated is decided by the point dialog itself, which also drops a refused peak so the
-    // next point cannot read its area.
+    // The recogniser's hand-over waits while a BET dialog is open.
     surface_->setDialogOpenListener([this](bool open) { reports_->setPeakDialogOpen(open); });
-    reports_->setBetCalibrated([] { return true; });
     reports_->setComparisonStore([this](const PeakRecord& peak) { surface_->openComparisonStore(peak); });
     return true;
 }

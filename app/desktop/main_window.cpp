@@ -328,6 +328,7 @@ void MainWindow::applyEffects(const std::vector<WindowEffect>& effects) {
             break;
         case EffectKind::OpenInjectorDialog: dispatch(kCmdInjector); break;
         case EffectKind::SetStatusText: setStatus(effect.id, qs(effect.text)); break;
+        case EffectKind::RestartPeakRecognition: state_.peakRules.restart(*state_.peaks, state_.peakDetector); break;
         case EffectKind::Repaint:
             viewArea_->showToolbarOfView();
             viewArea_->redraw();
@@ -630,10 +631,18 @@ void MainWindow::displayTick() {
     }
     if (r.rangeChanged) viewArea_->updateHorizontalRange();
     if (r.traceFullNotice) prompts_.message(kTraceFullCaption, kTraceFullText, PromptIcon::Warning);
-    for (const PromptMessage& message : r.peaks.messages) prompts_.message(message.caption, message.text, message.icon);
     if (r.peaks.peakRecognised) applyDesorptionEffects(state_.autoDesorption.peakRecognised(state_.settings.peak));
-    for (int32_t dialog : r.peaks.dialogs) {
-        if (auto it = peakDialogOpeners_.find(dialog); it != peakDialogOpeners_.end()) it->second();
+    // The hand-over's boxes and dialogs are modal: opened from inside this tick they would hold
+    // it, and the trace and the status bar would stand still while they are open. They open once
+    // the tick has returned, and every timer keeps running under them.
+    if (!r.peaks.messages.empty() || !r.peaks.dialogs.empty()) {
+        QTimer::singleShot(0, this, [this, messages = r.peaks.messages, dialogs = r.peaks.dialogs] {
+            if (closing_) return;
+            for (const PromptMessage& message : messages) prompts_.message(message.caption, message.text, message.icon);
+            for (int32_t dialog : dialogs) {
+                if (auto it = peakDialogOpeners_.find(dialog); it != peakDialogOpeners_.end()) it->second();
+            }
+        });
     }
 }
 

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QTimer>
 
+#include "analysis/bet.h"
 #include "analysis/desktop/desorption_test_dialog.h"
 #include "analysis/desktop/titration_report_dialog.h"
 #include "analysis/desktop/tp_report_dialog.h"
@@ -26,16 +27,16 @@ constexpr int kPanelHeight = kReportPanelFirstRowY + 3 * kReportPanelRowStep + 6
 }  // namespace
 
 PeakTickInput peakTickInput(const PeakHandOverContext& context, bool manualPeakTool, bool quantWindowOpen,
-                            bool peakDialogOpen, bool betCalibrated) {
+                            bool peakDialogOpen, const PromptMessage& betPointRefusal) {
     PeakTickInput input;
     input.measureMode = static_cast<int32_t>(context.measureMode);
     input.analysisMethod = static_cast<int32_t>(context.analysisMethod);
-    input.newPoints = context.endNew > context.firstNew;
+    input.newPoints = std::max(0, context.endNew - context.firstNew);
     input.manualPeakMode = manualPeakTool;
     input.manualPickPending = context.manualPickPending;
     input.quantWindowOpen = quantWindowOpen;
     input.peakDialogOpen = peakDialogOpen;
-    input.betCalibrated = betCalibrated;
+    input.betPointRefusal = betPointRefusal;
     return input;
 }
 
@@ -49,7 +50,7 @@ PeakHandOverResult handOverResult(const PeakTickOutcome& outcome) {
 
 ReportWiring::ReportWiring(MainWindow& window, ProgramState& state, Prompts& prompts)
     : window_(window), state_(state), prompts_(prompts),
-      location_{state.reportPath, state.dataFolder} {
+      location_{state.reportPath, state.dataFolder}, handedPeak_(std::make_unique<PeakRecord>()) {
     // The quantitative peak's volume is the one the report was seeded with at start-up.
     state_.quantPeak->volumeMl = state_.quantVolumeMl;
 
@@ -84,34 +85,31 @@ ReportPanelView* ReportWiring::reportPanel() const { return panel_.data(); }
 PeakHandOverResult ReportWiring::handOver(const PeakHandOverContext& context) {
     const bool quantOpen = !quantWindow_.isNull() && quantWindow_->isVisible();
     const PeakTickInput input = peakTickInput(context, state_.tools.manualPeak, quantOpen, peakDialogOpen_,
-                                              betCalibrated_ ? betCalibrated_() : false);
+                                              acceptBetPeak(state_.database->reports()).message);
     const PeakTickOutcome outcome =
         state_.peakRules.tick(input, context.trace, state_.settings.peak, *state_.peaks, state_.peakDetector);
-    if (outcome.openDialog != 0 || outcome.refreshQuantWindow) {
+    if ((outcome.openDialog != 0 || outcome.refreshQuantWindow) && outcome.peakRecord >= 0) {
         handedStart_ = outcome.peakStart;
         handedEnd_ = outcome.peakEnd;
+        *handedPeak_ = state_.peaks->records[outcome.peakRecord];
     }
     // The open window takes the new peak itself: the recognised stretch, not an older pick.
     if (outcome.refreshQuantWindow && quantOpen) {
-        quantWindow_->takePeak(context.trace.signalMv(), outcome.peakStart, outcome.peakEnd);
+        quantWindow_->takePeak(context.trace.signalMv(), outcome.peakStart, outcome.peakEnd, handedPeak_->area);
     }
     return handOverResult(outcome);
 }
 
 void ReportWiring::openQuantWindow() {
     if (!quantWindow_.isNull()) {
-        quantWindow_->takePeak(state_.chromatogram->signalMv(), handedStart_, handedEnd_);
+        quantWindow_->takePeak(state_.chromatogram->signalMv(), handedStart_, handedEnd_, handedPeak_->area);
         quantWindow_->raise();
         return;
     }
-    quantWindow_ = showHandedOverQuantWindow(&window_, *state_.quantPeak, *state_.peaks,
-                                             state_.chromatogram->signalMv(), handedStart_, handedEnd_, &prompts_);
+    quantWindow_ = showHandedOverQuantWindow(&window_, *state_.quantPeak, *state_.peaks, state_.chromatogram->signalMv(),
+                                             handedStart_, handedEnd_, handedPeak_->area, &prompts_);
     if (comparisonStore_) {
-        quantWindow_->setStoreHandler([this] {
-            // The newest recognised peak is the one the window shows.
-            const PeakTable& peaks = *state_.peaks;
-            if (peaks.count > 0) comparisonStore_(peaks.records[peaks.count - 1]);
-        });
+        quantWindow_->setStoreHandler([this] { comparisonStore_(*handedPeak_); });
     }
 }
 

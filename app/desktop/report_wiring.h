@@ -6,8 +6,9 @@
 // trace view is not shown, and "导出数据" for the last peak stretch.
 //
 // The BET point and calibration dialogs of a peak in the BET method are opened by the record
-// database's wiring; it tells this hand-over whether one of them is open and whether the
-// current BET record has its calibration.
+// database's wiring; it tells this hand-over whether one of them is open. Whether the BET record
+// under construction can take a measured point is the record's own rule (acceptBetPeak), asked
+// here before the point dialog is opened.
 
 #include <QObject>
 #include <QPointer>
@@ -15,6 +16,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "app/display_tick.h"
 #include "files/report_panel.h"
@@ -33,7 +35,7 @@ struct ReportWindowContext;
 
 // The hand-over's view of the window: what is open, what the BET record says.
 PeakTickInput peakTickInput(const PeakHandOverContext& context, bool manualPeakTool, bool quantWindowOpen,
-                            bool peakDialogOpen, bool betCalibrated);
+                            bool peakDialogOpen, const PromptMessage& betPointRefusal);
 // The rules' answer as the window's orders.
 PeakHandOverResult handOverResult(const PeakTickOutcome& outcome);
 
@@ -51,11 +53,9 @@ public:
     // peak waits in the table.
     void setPeakDialogOpen(bool open) { peakDialogOpen_ = open; }
     bool peakDialogOpen() const { return peakDialogOpen_; }
-    // Whether the current BET record has its calibration ("请先标定吸附量！！！" otherwise). None
-    // installed: no record, so not calibrated.
-    void setBetCalibrated(std::function<bool()> query) { betCalibrated_ = std::move(query); }
     // Keeping a handed-over peak as a comparison standard or sample (the record database's
-    // wiring): the quantitative-peak window of the comparison method offers it.
+    // wiring): the quantitative-peak window of the comparison method offers it, for the peak
+    // it shows.
     void setComparisonStore(std::function<void(const PeakRecord&)> store) { comparisonStore_ = std::move(store); }
 
     // The comparison method's quantitative-peak window while it is open (null otherwise).
@@ -94,12 +94,13 @@ private:
     ManualPeakPick pick_;
     QPointer<QuantPeakWindow> quantWindow_;
     QPointer<ReportPanelView> panel_;
-    std::function<bool()> betCalibrated_;
     std::function<void(const PeakRecord&)> comparisonStore_;
     bool peakDialogOpen_ = false;
-    // The stretch of the peak the rules handed over last (the window opened for it shows it).
+    // The peak the rules handed over last, as its window shows it: the stretch and its record,
+    // kept here since a change of measure mode empties the peak table.
     int32_t handedStart_ = 0;
     int32_t handedEnd_ = 0;
+    std::unique_ptr<PeakRecord> handedPeak_;
     bool placeQueued_ = false;
 };
 

@@ -63,8 +63,6 @@ void SurfaceWiring::setOpen(bool open) {
     if (openListener_) openListener_(open);
 }
 
-bool SurfaceWiring::betCalibrated() const { return acceptBetPeak(state_.database->reports()).openPointDialog; }
-
 void SurfaceWiring::openCalibration() {
     PeakTable& peaks = *state_.peaks;
     if (dialogOpen_ || peaks.count < 1) return;
@@ -95,7 +93,7 @@ void SurfaceWiring::openBetPoint() {
     if (finish) {
         BetCalibrationDefaults defaults = BetCalibrationDefaults::fromArray(state_.zevid.betCalibration);
         if (BetReportDialog::run(&window_, reports, raw_, sampleIdentityOf(state_.settings.sample), defaults,
-                                 prompts_)) {
+                                 prompts_, localToday())) {
             // The next calibration starts from this report's loop and pressures (kept in ZEvid.ini).
             defaults.toArray(state_.zevid.betCalibration);
         }

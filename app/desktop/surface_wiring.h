@@ -36,10 +36,6 @@ public:
     // Told when one of the two dialogs opens (true) and closes (false), for a hand-over that
     // keeps its own flag.
     void setDialogOpenListener(std::function<void(bool open)> listener) { openListener_ = std::move(listener); }
-    // The record under construction can take a measured point (its calibration is made and it
-    // holds fewer than ten points).
-    bool betCalibrated() const;
-
     void openCalibration();
     void openBetPoint();
 

@@ -6,6 +6,7 @@
 #include "platform/desktop/program_font.h"
 #include "control/desktop/control_context.h"
 #include "platform/desktop/screen.h"
+#include "platform/prompts.h"
 
 namespace vespian {
 
@@ -42,6 +43,10 @@ InjectorDialog::InjectorDialog(ControlContext& context, QWidget* parent) : QDial
 void InjectorDialog::press(InjectorOperation operation) {
     std::array<bool, kInjectors> ticked{};
     for (int i = 0; i < kInjectors; ++i) ticked[static_cast<size_t>(i)] = boxes_[i]->isChecked();
+    if (!anyInjectorTicked(ticked)) {
+        context_.prompts.message("提示", std::string(kNoInjectorTickedText), PromptIcon::Information);
+        return;
+    }
     pressed_ = pressInjectors(context_.control.injectors, operation, ticked);
     context_.send(pressed_->command);
     accept();

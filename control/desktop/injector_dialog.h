@@ -1,7 +1,7 @@
 #pragma once
 // The injector dialog "进样器控制": four check boxes, "吸附" and "脱附". A button sends the byte,
 // records the mask and states, and closes the dialog; pressed() then tells the main window what
-// happened, for its automatic desorption.
+// happened, for its automatic desorption. With no box ticked a button says so and does nothing.
 
 #include <QDialog>
 #include <optional>

@@ -43,6 +43,7 @@ protected:
         for (float v : volumes) r.volume[i++] = v;
         r.point_count = i;
         r.calib_count = i;
+        for (int k = 0; k < i; ++k) r.calib_area[k] = 30000;
         i = 0;
         for (float f : n2) r.n2_flow[i++] = f;
         i = 0;
@@ -195,7 +196,11 @@ TEST_F(BetTest, ReportSessionOpensCommitsAndAbandons) {
 
     BetCalibrationDefaults defaults;
     slot().calib_volume_ml = 2.5f;
-    const BetCommitResult committed = session.commit(sample, defaults);
+    sample.measurer = gbkFromUtf8("张");
+    sample.sampleDate[0] = 2024;
+    sample.sampleDate[1] = 3;
+    sample.sampleDate[2] = 9;
+    const BetCommitResult committed = session.commit(sample, defaults, CalendarDate{2024, 3, 11});
     ASSERT_TRUE(committed.committed);
     EXPECT_EQ(reports.count, 5);
     const SurfaceReportRecord& r = reports.records[4];
@@ -205,10 +210,51 @@ TEST_F(BetTest, ReportSessionOpensCommitsAndAbandons) {
     EXPECT_EQ(readGbkField(r.reviewer), "王工");
     EXPECT_EQ(readGbkField(r.sender), "李");
     EXPECT_EQ(readGbkField(r.measuring_company), "测试中心");
+    EXPECT_EQ(readGbkField(r.measurer), "张");
+    EXPECT_EQ(r.sample_year * 10000 + r.sample_month * 100 + r.sample_day, 20240309);
+    EXPECT_EQ(r.measured_year * 10000 + r.measured_month * 100 + r.measured_day, 20240311);
     EXPECT_EQ(defaults.loopVolumeMl, 2.5f);
     EXPECT_EQ(defaults.n2TemperatureC, 15.0f);
     EXPECT_EQ(defaults.adsorptionPressureKpa, 101.3f);
     EXPECT_EQ(defaults.saturatedPressureKpa, 103.0f);
+}
+
+// A cleared weight field: the results follow it (to no finite value), and the report is not
+// committed until a weight is typed, then with the results of that weight.
+TEST_F(BetTest, AClearedWeightIsRecomputedAndRefusedAtCommit) {
+    threePoints();
+    BetReportSession session(reports, raw);
+    ASSERT_TRUE(session.open(sampleOf(100.0f)));
+    const float areaAt100 = slot().bet_area;
+    EXPECT_TRUE(session.weightEdited(""));
+    EXPECT_EQ(slot().weight_mg, 0.0f);
+    EXPECT_NE(slot().bet_area, areaAt100);
+    BetCalibrationDefaults defaults;
+    const BetCommitResult refused = session.commit(SampleIdentity{}, defaults, CalendarDate{});
+    EXPECT_FALSE(refused.committed);
+    EXPECT_EQ(refused.message.text, kSampleWeightText);
+    EXPECT_EQ(reports.count, 0);
+
+    EXPECT_TRUE(session.weightEdited("200"));
+    ASSERT_TRUE(session.commit(SampleIdentity{}, defaults, CalendarDate{}).committed);
+    EXPECT_EQ(reports.records[0].weight_mg, 200.0f);
+    EXPECT_EQ(reports.records[0].bet_area, areaAt100 / 2);
+}
+
+// Calibrating one point twice counts two calibrations, but the next point still has none.
+TEST_F(BetTest, ARepeatedCalibrationDoesNotCalibrateTheNextPoint) {
+    for (int i = 0; i < 2; ++i) {
+        ASSERT_TRUE(acceptCalibration(reports, peaks, 30000, {"3", "10", "40", "103", "15", "101.3"}).close);
+    }
+    EXPECT_EQ(slot().calib_count, 2);
+    ASSERT_TRUE(acceptBetPeak(reports).openPointDialog);
+    ASSERT_TRUE(beginBetPoint(reports, 10000).opened);
+    closeBetPoint(reports, peaks, BetPointClose::Continue);
+    const BetPeakDecision second = acceptBetPeak(reports);
+    EXPECT_FALSE(second.openPointDialog);
+    EXPECT_EQ(second.message.text, kCalibrateFirstText);
+    EXPECT_FALSE(beginBetPoint(reports, 10000).opened);
+    EXPECT_EQ(slot().peak_area[1], 0) << "a refused point is left as it was";
 }
 
 TEST_F(BetTest, FewerThanThreePointsDisableThePairLists) {
@@ -274,7 +320,7 @@ TEST_F(BetTest, FullReportTableRefusesPeaksAndCommits) {
     ASSERT_TRUE(session.open(sampleOf(10.0f)));
     BetCalibrationDefaults defaults;
     reports.count = kReportCapacity;
-    const BetCommitResult late = session.commit(SampleIdentity{}, defaults);
+    const BetCommitResult late = session.commit(SampleIdentity{}, defaults, CalendarDate{});
     EXPECT_FALSE(late.committed);
     EXPECT_EQ(late.message.text, kDatabaseFullText);
     EXPECT_EQ(reports.count, kReportCapacity);

@@ -53,6 +53,7 @@ const std::vector<uint8_t> kAB{0x41, 0x42};
 TEST(MeasurementStart, EffectsInOrder) {
     MeasurementState s;
     const Effects expected{
+        fx(K::RestartPeakRecognition),
         fx(K::UncheckToolbarButton, kCmdZeroSignal), fx(K::UncheckToolbarButton, kCmdCalibration),
         fx(K::UncheckToolbarButton, kCmdDeleteStretch), fx(K::HideToolbarButton, kCmdStartMeasurement),
         fx(K::ShowToolbarButton, kCmdStopMeasurement), fx(K::ShowToolbarButton, kCmdManualPeak),
@@ -78,6 +79,7 @@ TEST(MeasurementStop, EffectsInOrderAndNothingSent) {
     MeasurementState s;
     s.apply(kCmdStartMeasurement);
     const Effects expected{
+        fx(K::RestartPeakRecognition),
         fx(K::UncheckToolbarButton, kCmdZeroSignal), fx(K::UncheckToolbarButton, kCmdCalibration),
         fx(K::UncheckToolbarButton, kCmdDeleteStretch), fx(K::HideToolbarButton, kCmdStopMeasurement),
         fx(K::ShowToolbarButton, kCmdStartMeasurement), fx(K::UncheckMenuItem, kCmdDeleteStretch),
@@ -103,6 +105,7 @@ TEST(MeasurementStop, AcceptedInEveryMode) {
 TEST(Calibration, EnteringZeroesChecksAndSendsAB) {
     MeasurementState s(AnalysisMethod::Bet);
     const Effects expected{
+        fx(K::RestartPeakRecognition),
         fx(K::ShowToolbarButton, kCmdStartMeasurement), fx(K::HideToolbarButton, kCmdStopMeasurement),
         fx(K::UncheckToolbarButton, kCmdStartMeasurement), fx(K::UncheckToolbarButton, kCmdZeroSignal),
         fx(K::UncheckMenuItem, kCmdZeroSignal), fx(K::UncheckMenuItem, kCmdStartMeasurement),
@@ -157,6 +160,7 @@ TEST(AnalysisMethodChoice, ComparisonEffectsInOrder) {
     MeasurementState s(AnalysisMethod::Bet);
     s.apply(kCmdStartMeasurement);
     const Effects expected{
+        fx(K::RestartPeakRecognition),
         fx(K::CheckMenuItem, kCmdComparisonMethod), fx(K::CheckToolbarButton, kCmdComparisonMethod),
         fx(K::UncheckMenuItem, kCmdBetMethod),      fx(K::UncheckToolbarButton, kCmdBetMethod),
         fx(K::GrayMenuItem, kCmdDeleteStretch),     fx(K::HideToolbarButton, kCmdCalibration),
@@ -168,7 +172,8 @@ TEST(AnalysisMethodChoice, ComparisonEffectsInOrder) {
 TEST(AnalysisMethodChoice, BetShowsCalibrationAndKeepsTheMode) {
     MeasurementState s;
     s.apply(kCmdStartMeasurement);
-    const Effects expected{fx(K::CheckMenuItem, kCmdBetMethod), fx(K::CheckToolbarButton, kCmdBetMethod),
+    const Effects expected{fx(K::RestartPeakRecognition),
+                           fx(K::CheckMenuItem, kCmdBetMethod), fx(K::CheckToolbarButton, kCmdBetMethod),
                            fx(K::UncheckMenuItem, kCmdComparisonMethod),
                            fx(K::UncheckToolbarButton, kCmdComparisonMethod),
                            fx(K::ShowToolbarButton, kCmdCalibration), fx(K::EnableMenuItem, kCmdCalibration)};
@@ -202,6 +207,27 @@ TEST(AnalysisMethodChoice, NoCalibrationUnderTheComparisonMethod) {
     const Effects back = s.apply(kCmdComparisonMethod);
     EXPECT_TRUE(has(back, fx(K::GrayMenuItem, kCmdCalibration)));
     EXPECT_TRUE(s.apply(kCmdCalibration).empty());
+}
+
+// The recogniser starts afresh, first of all, whenever the mode or the method changes, and
+// only then: a peak begun while calibrating must not arrive as the first BET point.
+TEST(PeakRecognitionRestart, OnEveryChangeOfModeOrMethodAndNeverOtherwise) {
+    struct Step {
+        int32_t command;
+        bool restarts;
+    };
+    MeasurementState s(AnalysisMethod::Bet);
+    for (const Step step : {Step{kCmdCalibration, true}, Step{kCmdStartMeasurement, true},
+                            Step{kCmdStartMeasurement, false}, Step{kCmdZeroSignal, false}, Step{kCmdReportView, false},
+                            Step{kCmdComparisonMethod, true}, Step{kCmdComparisonMethod, false},
+                            Step{kCmdStartMeasurement, true}, Step{kCmdBetMethod, true}, Step{kCmdCalibration, true},
+                            Step{kCmdCalibration, true}, Step{kCmdStopMeasurement, false}}) {
+        const Effects e = s.apply(step.command);
+        EXPECT_EQ(countOf(e, K::RestartPeakRecognition), step.restarts ? 1u : 0u) << step.command;
+        if (step.restarts) {
+            EXPECT_EQ(e.front(), fx(K::RestartPeakRecognition)) << step.command;
+        }
+    }
 }
 
 TEST(SignalZero, ZeroAndRestore) {

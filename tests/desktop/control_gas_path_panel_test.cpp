@@ -110,12 +110,20 @@ TEST_F(GasPathPanelTest, InjectorDialogSendsTheByteAndRecordsTheMask) {
     EXPECT_TRUE(again.box(1)->isChecked());
     EXPECT_FALSE(again.box(2)->isChecked());
     EXPECT_TRUE(again.box(3)->isChecked());
+    // No box ticked: the operator is told, nothing is sent or recorded, the dialog stays.
+    again.show();
     again.box(1)->setChecked(false);
     again.box(3)->setChecked(false);
-    again.adsorbButton()->click();
-    EXPECT_EQ(sent.back(), Bytes{0xC1}) << "no box ticked";
-    EXPECT_EQ(control.injectors.mask, 0);
-    EXPECT_TRUE(again.pressed()->adsorb);
+    for (QPushButton* button : {again.adsorbButton(), again.desorbButton()}) {
+        button->click();
+        EXPECT_EQ(prompts.texts().back(), "请先选择进样器!");
+        EXPECT_EQ(prompts.records().back().caption, "提示");
+        EXPECT_EQ(sent.size(), 1u);
+        EXPECT_EQ(control.injectors.mask, 0b0101);
+        EXPECT_TRUE(again.isVisible());
+        EXPECT_FALSE(again.pressed().has_value());
+    }
+    EXPECT_EQ(prompts.records().size(), 2u);
     InjectorDialog closed(context);
     closed.reject();
     EXPECT_FALSE(closed.pressed().has_value());

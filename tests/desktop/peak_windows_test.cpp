@@ -152,13 +152,18 @@ TEST_F(PeakWindowsTest, TheCloseBoxKeepsTheVolumeAndThePictureShowsThePeak) {
 
 TEST_F(PeakWindowsTest, TheHandedOverWindowTakesFurtherPeaksAndEmptiesTheTableWhenClosed) {
     table->count = 3;
-    QPointer<QuantPeakWindow> window = showHandedOverQuantWindow(nullptr, *quant, *table, trace->signalMv(), 200, 400);
+    QPointer<QuantPeakWindow> window =
+        showHandedOverQuantWindow(nullptr, *quant, *table, trace->signalMv(), 200, 400, 6817);
     ASSERT_TRUE(window);
     EXPECT_FALSE(window->isModal());
     EXPECT_TRUE(window->isVisible());
+    // The recogniser's area, in its unit, not the stretch's own sum.
+    EXPECT_EQ(child<QLineEdit>(*window, "areaEdit")->text(), "6817");
+    EXPECT_EQ(child<QLabel>(*window, "areaUnit")->text(), "×20uV·s");
     child<QLineEdit>(*window, "volumeEdit")->setText("0.75");
-    window->takePeak(trace->signalMv(), 250, 350);
+    window->takePeak(trace->signalMv(), 250, 350, 2100);
     EXPECT_EQ(quant->lastIndex, 100);
+    EXPECT_EQ(child<QLineEdit>(*window, "areaEdit")->text(), "2100");
     EXPECT_EQ(child<QLineEdit>(*window, "volumeEdit")->text(), "0.75");  // what was typed stays
     EXPECT_EQ(table->count, 3);
     child<QPushButton>(*window, "closeButton")->click();

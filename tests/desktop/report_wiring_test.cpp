@@ -24,6 +24,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "analysis/bet.h"
 #include "app/command_ids.h"
 #include "app/desktop/report_wiring.h"
 #include "app/desktop/settings_dialog.h"
@@ -107,10 +108,12 @@ protected:
         window()->dispatch(kCmdStartMeasurement);
     }
 
-    // A peak of 5 mV over about 900 points, ticked in point by point, then flat baseline.
+    // A peak of 5 mV over about 900 points, ticked in point by point, then flat baseline; then
+    // what the hand-over opens once the tick has returned.
     void tickPeak() {
         for (int i = 0; i < 1000; ++i) tickPoint(bell(i, 400, 80.0f, 5.0f));
         for (int i = 0; i < 150; ++i) tickPoint(0.0f);
+        QApplication::processEvents();
     }
 
     ReportWiring* reports = nullptr;
@@ -227,6 +230,7 @@ TEST_F(ReportWiringTest, ARecognisedPeakInTheComparisonMethodOpensTheQuantWindow
     // A second, narrower peak goes into the open window; no second window.
     for (int i = 0; i < 800; ++i) tickPoint(bell(i, 300, 55.0f, 4.0f));
     for (int i = 0; i < 150; ++i) tickPoint(0.0f);
+    QApplication::processEvents();
     EXPECT_EQ(state().peaks->count, 2);
     EXPECT_EQ(reports->quantWindow(), quant);
     EXPECT_EQ(window()->findChildren<QuantPeakWindow*>().size(), 1);
@@ -286,18 +290,19 @@ TEST_F(ReportWiringTest, InTheBetMethodThePeakGoesToThePointDialogOnlyWhenCalibr
     window()->handlePeakDialog(kBetPointDialogTemplate, [&] { ++pointDialogs; });
     measure(kCmdBetMethod);
 
-    // No calibration: the operator is told to calibrate first. (The running program leaves
-    // this check to the point dialog; here the hand-over is asked.)
-    bool calibrated = false;
-    reports->setBetCalibrated([&] { return calibrated; });
+    // No calibration in the record under construction: the operator is told to calibrate
+    // first, and the refused peak leaves the table.
     tickPeak();
     EXPECT_EQ(pointDialogs, 0);
     ASSERT_EQ(prompts.records().size(), 1u);
     EXPECT_EQ(prompts.records()[0].text, kCalibrateFirstText);
     EXPECT_EQ(prompts.records()[0].caption, "提示");
+    EXPECT_EQ(state().peaks->count, 0);
 
     // Calibrated: the point dialog opens.
-    calibrated = true;
+    SurfaceReportRecord& record = state().database->reports().records[state().database->reports().count];
+    record.calib_count = 1;
+    record.calib_area[0] = 30000;
     tickPeak();
     EXPECT_EQ(pointDialogs, 1);
 
@@ -306,7 +311,7 @@ TEST_F(ReportWiringTest, InTheBetMethodThePeakGoesToThePointDialogOnlyWhenCalibr
     EXPECT_TRUE(reports->peakDialogOpen());
     tickPeak();
     EXPECT_EQ(pointDialogs, 1);
-    EXPECT_EQ(state().peaks->count, 3);
+    EXPECT_EQ(state().peaks->count, 2);
     EXPECT_EQ(prompts.records().size(), 1u);
     EXPECT_EQ(reports->quantWindow(), nullptr);  // not the comparison method's window
 }
@@ -515,18 +520,20 @@ TEST_F(ReportWiringSeededTest, TheQuantitativeVolumeStartsAsTheSeededReportsPuls
 TEST(PeakHandOverBridge, TheContextAndTheRulesAnswerAreCarriedOverFieldByField) {
     Chromatogram trace;
     const PeakHandOverContext context{trace, 10, 12, MeasureMode::Calibrating, AnalysisMethod::Bet, true};
-    const PeakTickInput in = peakTickInput(context, true, false, true, true);
+    const PromptMessage refusal{"提示", kCalibrateFirstText, PromptIcon::Information};
+    const PeakTickInput in = peakTickInput(context, true, false, true, refusal);
     EXPECT_EQ(in.measureMode, kMeasureModeCalibrating);
     EXPECT_EQ(in.analysisMethod, kAnalysisBet);
-    EXPECT_TRUE(in.newPoints);
+    EXPECT_EQ(in.newPoints, 2);
     EXPECT_TRUE(in.manualPeakMode);
     EXPECT_TRUE(in.manualPickPending);
     EXPECT_FALSE(in.quantWindowOpen);
     EXPECT_TRUE(in.peakDialogOpen);
-    EXPECT_TRUE(in.betCalibrated);
-    EXPECT_FALSE(peakTickInput({trace, 12, 12, MeasureMode::Measuring, AnalysisMethod::Comparison, false}, false, true,
-                               false, false)
-                     .newPoints);
+    EXPECT_EQ(in.betPointRefusal.text, kCalibrateFirstText);
+    EXPECT_EQ(peakTickInput({trace, 12, 12, MeasureMode::Measuring, AnalysisMethod::Comparison, false}, false, true,
+                            false, {})
+                  .newPoints,
+              0);
 
     PeakTickOutcome outcome;
     EXPECT_TRUE(handOverResult(outcome).empty());

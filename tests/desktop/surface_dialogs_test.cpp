@@ -111,12 +111,15 @@ TEST_F(SurfaceDialogsTest, CalibrationCloseBoxStoresNothingButEmptiesThePeakTabl
     EXPECT_EQ(slot().calib_count, 0);
 }
 
-TEST_F(SurfaceDialogsTest, PeakWithoutCalibrationIsReportedAndDropped) {
+// The display tick's hand-over asks the record first; should the dialog still be asked for a
+// peak the record cannot take, it says why, writes no point, and the peak goes.
+TEST_F(SurfaceDialogsTest, APeakTheRecordCannotTakeIsReportedAndDropped) {
     peaks->count = 1;
     peaks->records[0].area = 500;
     EXPECT_FALSE(BetPointDialog::run(nullptr, reports(), *peaks, prompts, QImage()));
     EXPECT_EQ(prompts.texts(), std::vector<std::string>{"请先标定吸附量！！！"});
     EXPECT_EQ(prompts.records()[0].caption, "提示");
+    EXPECT_EQ(slot().peak_area[0], 0);
     EXPECT_EQ(peaks->count, 0);
 }
 

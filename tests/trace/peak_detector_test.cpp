@@ -197,6 +197,57 @@ TEST(PeakDetectorShape, TooLowOrDippingInTheMiddleIsDropped) {
     EXPECT_EQ(table->count, 0);
 }
 
+// An adsorption dips the signal; its quick recovery rises like the front of a peak, then lies
+// flat on the baseline. It stands no higher than its end, so it is no peak.
+TEST(PeakDetectorShape, TheRecoveryOfANegativeGoingPeakIsNoPeak) {
+    std::vector<float> dip(2000, 0.0f);
+    for (int32_t i = 200; i < 500; ++i) dip[i] = mv(-5000);
+    for (int32_t i = 500; i < 510; ++i) dip[i] = mv(-5000 + (i - 500) * 500);
+    auto table = std::make_unique<PeakTable>();
+    PeakDetector d;
+    EXPECT_EQ(runDetector(dip, thresholds(), *table, d).recognisedAt, -1);
+    EXPECT_EQ(table->count, 0);
+
+    // The same recovery ending in a real peak on the baseline: that peak is recognised.
+    std::vector<float> then = dip;
+    const std::vector<float> peak = trianglePeak(2000, 1000, 1400, 5000);
+    for (int32_t i = 1000; i < 2000; ++i) then[i] = peak[i];
+    const DetectorRun run = runDetector(then, thresholds(), *table, d);
+    EXPECT_GT(run.start, 900);
+    EXPECT_EQ(table->count, 1);
+}
+
+// A change of measure mode restarts the recogniser: a peak already rising belongs to the old
+// mode and is dropped where it ends; a candidate that never rose is simply forgotten.
+TEST(PeakDetectorRestart, APeakUnderWayIsDroppedAtItsEndAndTheNextOneCounts) {
+    std::vector<float> s = trianglePeak(3000, 300, 700, 5000);
+    const std::vector<float> next = trianglePeak(3000, 1500, 1900, 5000);
+    for (int32_t i = 1500; i < 3000; ++i) s[i] = next[i];
+    auto table = std::make_unique<PeakTable>();
+    PeakDetector d;
+    for (int32_t shown = 1; shown <= 340; ++shown) ASSERT_FALSE(d.step(s.data(), shown, thresholds(), *table, false));
+    ASSERT_TRUE(d.inPeak());
+    d.restart();
+    EXPECT_TRUE(d.dropping());
+    int32_t recognisedAt = -1;
+    for (int32_t shown = 341; shown <= 3000 && recognisedAt < 0; ++shown) {
+        if (d.step(s.data(), shown, thresholds(), *table, false)) recognisedAt = shown;
+    }
+    EXPECT_GT(recognisedAt, 1900) << "the first peak went, the second came";
+    EXPECT_EQ(table->count, 1);
+    EXPECT_GT(d.peakStart(), 1400);
+
+    // Opened by a wiggle 10 µV high: at the restart nothing is under way.
+    std::vector<float> wiggle(400, 0.0f);
+    wiggle[150] = mv(10);
+    PeakDetector w;
+    ASSERT_FALSE(w.step(wiggle.data(), 151, thresholds(), *table, false));
+    ASSERT_TRUE(w.inPeak());
+    w.restart();
+    EXPECT_FALSE(w.inPeak());
+    EXPECT_FALSE(w.dropping());
+}
+
 TEST(PeakDetectorTable, AFullTableIsNeverWrittenPast) {
     const std::vector<float> s = trianglePeak(2000, 300, 700, 5000);
     auto table = std::make_unique<PeakTable>();

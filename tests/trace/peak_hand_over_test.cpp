@@ -96,10 +96,11 @@ TEST_F(HandOverTest, AHalfDoneManualPickKeepsThePeakInTheTable) {
     EXPECT_FALSE(out.peakRecognised);
 }
 
-TEST_F(HandOverTest, BetMethodChecksTheCalibrationThenOpensThePointOrCalibrationDialog) {
+TEST_F(HandOverTest, BetMethodAsksTheRecordThenOpensThePointOrCalibrationDialog) {
     PeakTickInput input;
     input.measureMode = kMeasureModeMeasuring;
     input.analysisMethod = kAnalysisBet;
+    input.betPointRefusal = {"提示", "请先标定吸附量！！！", PromptIcon::Information};
     PeakTickOutcome out = tickUntilPeak(input);
     ASSERT_EQ(out.messages.size(), 1u);
     EXPECT_EQ(out.messages[0].caption, "提示");
@@ -107,6 +108,8 @@ TEST_F(HandOverTest, BetMethodChecksTheCalibrationThenOpensThePointOrCalibration
     EXPECT_EQ(out.messages[0].icon, PromptIcon::Information);
     EXPECT_EQ(out.openDialog, 0);
     EXPECT_FALSE(out.peakRecognised);
+    EXPECT_EQ(table->count, 0) << "the refused peak must not become the next point's";
+    input.betPointRefusal = {};
 
     struct Case {
         int32_t mode;
@@ -119,13 +122,62 @@ TEST_F(HandOverTest, BetMethodChecksTheCalibrationThenOpensThePointOrCalibration
         table->clear();
         detector.reset();
         input.measureMode = c.mode;
-        input.betCalibrated = true;
         input.peakDialogOpen = c.dialogOpen;
         out = tickUntilPeak(input);
         EXPECT_TRUE(out.messages.empty());
         EXPECT_EQ(out.openDialog, c.expected) << c.mode;
         EXPECT_EQ(table->count, 1);
     }
+}
+
+// A busy window, or the simulator at twenty times, takes over several points a tick: each is
+// stepped, so the same peak is found as with one point a tick.
+TEST_F(HandOverTest, EveryTakenOverPointIsSteppedWhateverTheTicksTake) {
+    PeakTickInput input;
+    input.measureMode = kMeasureModeCalibrating;
+    input.analysisMethod = kAnalysisBet;
+    const PeakTickOutcome single = tickUntilPeak(input);
+    ASSERT_EQ(single.openDialog, kCalibrationDialogTemplate);
+    for (const int32_t perTick : {10, 37, 2000}) {
+        SCOPED_TRACE(perTick);
+        table->clear();
+        detector.reset();
+        PeakTickOutcome handed;
+        for (int32_t n = perTick; n <= 2000 && handed.openDialog == 0; n += perTick) {
+            show(n);
+            input.newPoints = perTick;
+            handed = rules.tick(input, *trace, thresholds(), *table, detector);
+        }
+        EXPECT_EQ(handed.openDialog, kCalibrationDialogTemplate);
+        EXPECT_EQ(handed.peakStart, single.peakStart);
+        EXPECT_EQ(handed.peakEnd, single.peakEnd);
+        EXPECT_EQ(handed.peakRecord, 0);
+    }
+}
+
+// Calibrating, then measuring: the calibration peak under way at the change never arrives as a
+// point, and what the table held is gone.
+TEST_F(HandOverTest, ARestartDropsThePeakUnderWayAndEmptiesTheTable) {
+    PeakTickInput input;
+    input.measureMode = kMeasureModeCalibrating;
+    input.analysisMethod = kAnalysisBet;
+    input.newPoints = 1;
+    for (int32_t n = 1; n <= 400; ++n) {  // into the peak's fall
+        show(n);
+        ASSERT_EQ(rules.tick(input, *trace, thresholds(), *table, detector).openDialog, 0);
+    }
+    table->count = 3;
+    rules.restart(*table, detector);
+    EXPECT_EQ(table->count, 0);
+    input.measureMode = kMeasureModeMeasuring;
+    for (int32_t n = 401; n <= 2000; ++n) {
+        show(n);
+        const PeakTickOutcome out = rules.tick(input, *trace, thresholds(), *table, detector);
+        ASSERT_EQ(out.openDialog, 0) << n;
+        ASSERT_TRUE(out.messages.empty());
+    }
+    EXPECT_EQ(table->count, 0);
+    EXPECT_FALSE(detector.inPeak());
 }
 
 TEST_F(HandOverTest, AFullTableIsToldOnceUntilItHasRoomAgain) {

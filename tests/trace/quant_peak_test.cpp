@@ -81,6 +81,16 @@ TEST(PeakPicture, ScalesTheStretchIntoThePicture) {
 
     const std::vector<DrawPoint> large = peakPicturePoints(s.data(), 4, kLargePeakPicture);
     EXPECT_EQ(large[1], (DrawPoint{193, 5}));  // trunc(0.25 × 775), 380 − 375
+
+    // The last value is not drawn, so it does not scale the line: a high or far-off last value
+    // (or one beyond ±90000 mV) leaves the drawn peak filling the picture.
+    for (const float last : {40.0f, -1e6f, 2e5f}) {
+        const std::vector<float> t = {0.0f, 10.0f, 5.0f, 0.0f, last};
+        const std::vector<DrawPoint> q = peakPicturePoints(t.data(), 4, kSmallPeakPicture);
+        ASSERT_EQ(q.size(), 4u) << last;
+        EXPECT_EQ(q[1], (DrawPoint{100, 5})) << last;
+        EXPECT_EQ(q[3], (DrawPoint{300, 270})) << last;
+    }
 }
 
 TEST(PeakPicture, AFlatOrEmptySeriesLiesOnTheBottomEdge) {

@@ -57,7 +57,7 @@ private:
 };
 
 QuantPeakWindow::QuantPeakWindow(QWidget* parent, QuantPeak& quant, const float* signalMv, int32_t start,
-                                 int32_t end, PeakTable* handedOverTable, Prompts* prompts)
+                                 int32_t end, PeakTable* handedOverTable, Prompts* prompts, int32_t recognisedArea)
     : QDialog(parent), quant_(quant), table_(handedOverTable),
       picture_(kSmallPeakPicture.width, kSmallPeakPicture.height, QImage::Format_RGB32) {
     setObjectName("quantPeakWindow");
@@ -81,6 +81,9 @@ QuantPeakWindow::QuantPeakWindow(QWidget* parent, QuantPeak& quant, const float*
     area_->setGeometry(115, 72, 150, 24);
     area_->setReadOnly(true);
     area_->setFocusPolicy(Qt::NoFocus);
+    areaUnit_ = new QLabel(peakGroup);
+    areaUnit_->setObjectName("areaUnit");
+    areaUnit_->setGeometry(272, 72, 120, 24);
 
     auto* pictureGroup = new QGroupBox("谱图", this);
     pictureGroup->setGeometry(10, 150, 425, 315);
@@ -97,7 +100,7 @@ QuantPeakWindow::QuantPeakWindow(QWidget* parent, QuantPeak& quant, const float*
                         [this, prompts] { savePicture(*prompts, {{}, "定量峰谱图"}, picture_); });
     }
 
-    showPeak(signalMv, start, end);
+    showPeak(signalMv, start, end, recognisedArea);
 }
 
 void QuantPeakWindow::setStoreHandler(std::function<void()> store) {
@@ -113,11 +116,13 @@ void QuantPeakWindow::setStoreHandler(std::function<void()> store) {
     store_->setVisible(static_cast<bool>(storeHandler_));
 }
 
-void QuantPeakWindow::showPeak(const float* signalMv, int32_t start, int32_t end) {
+void QuantPeakWindow::showPeak(const float* signalMv, int32_t start, int32_t end, int32_t recognisedArea) {
     quant_.take(signalMv, start, end);
-    const QuantWindowTexts texts = quantWindowTexts(quant_);
+    const QuantWindowTexts texts =
+        table_ != nullptr ? quantWindowTexts(quant_, recognisedArea) : quantWindowTexts(quant_);
     volume_->setText(qs(texts.volume));
     area_->setText(qs(texts.area));
+    areaUnit_->setText(qs(texts.areaUnit));
     paintPaper(picture_);
     DrawList line;
     line.add(DrawPolyline{peakPicturePoints(quant_.trace(), quant_.lastIndex, kSmallPeakPicture), rgb(200, 0, 100)});
@@ -126,10 +131,10 @@ void QuantPeakWindow::showPeak(const float* signalMv, int32_t start, int32_t end
     view_->update();
 }
 
-void QuantPeakWindow::takePeak(const float* signalMv, int32_t start, int32_t end) {
+void QuantPeakWindow::takePeak(const float* signalMv, int32_t start, int32_t end, int32_t recognisedArea) {
     // The volume the operator may be typing stays; area and picture follow the new peak.
     const QString typed = volume_->text();
-    showPeak(signalMv, start, end);
+    showPeak(signalMv, start, end, recognisedArea);
     volume_->setText(typed);
 }
 
@@ -162,8 +167,9 @@ void runQuantPeakWindow(QWidget* parent, QuantPeak& quant, const float* signalMv
 }
 
 QuantPeakWindow* showHandedOverQuantWindow(QWidget* parent, QuantPeak& quant, PeakTable& table,
-                                           const float* signalMv, int32_t start, int32_t end, Prompts* prompts) {
-    auto* window = new QuantPeakWindow(parent, quant, signalMv, start, end, &table, prompts);
+                                           const float* signalMv, int32_t start, int32_t end,
+                                           int32_t recognisedArea, Prompts* prompts) {
+    auto* window = new QuantPeakWindow(parent, quant, signalMv, start, end, &table, prompts, recognisedArea);
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setModal(false);
     window->show();

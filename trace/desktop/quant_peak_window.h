@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 
+class QLabel;
 class QLineEdit;
 
 namespace vespian {
@@ -26,28 +27,29 @@ class QuantPeakWindow : public QDialog {
 
 public:
     // Takes signalMv[start .. end] into the quantitative peak and shows it. With a table the
-    // window is the comparison method's: closing it empties the table.
+    // window is the comparison method's, for a recognised peak whose area the recogniser
+    // measured as `recognisedArea`: that area is shown, and closing the window empties the table.
     // With prompts the window also offers "保存图片" of the peak's picture as it stands.
     QuantPeakWindow(QWidget* parent, QuantPeak& quant, const float* signalMv, int32_t start, int32_t end,
-                    PeakTable* handedOverTable = nullptr, Prompts* prompts = nullptr);
+                    PeakTable* handedOverTable = nullptr, Prompts* prompts = nullptr, int32_t recognisedArea = 0);
 
     // A further recognised peak while the window is open.
-    void takePeak(const float* signalMv, int32_t start, int32_t end);
+    void takePeak(const float* signalMv, int32_t start, int32_t end, int32_t recognisedArea);
 
     // A handed-over peak can be kept in the record database as a comparison standard or sample:
     // with a handler the window shows the button "storeButton" that calls it.
     void setStoreHandler(std::function<void()> store);
 
     const QImage& picture() const { return picture_; }
-    // Widgets by objectName: "volumeEdit", "areaEdit", "closeButton", "storeButton", "peakPicture",
-    // "savePictureButton".
+    // Widgets by objectName: "volumeEdit", "areaEdit", "areaUnit", "closeButton", "storeButton",
+    // "peakPicture", "savePictureButton".
 
 protected:
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
 
 private:
-    void showPeak(const float* signalMv, int32_t start, int32_t end);
+    void showPeak(const float* signalMv, int32_t start, int32_t end, int32_t recognisedArea);
     void closeWithVolume();
     void closed();
 
@@ -55,6 +57,7 @@ private:
     PeakTable* table_;
     QLineEdit* volume_;
     QLineEdit* area_;
+    QLabel* areaUnit_;
     QImage picture_;
     class PictureView* view_;
     class QPushButton* store_ = nullptr;
@@ -70,6 +73,6 @@ void runQuantPeakWindow(QWidget* parent, QuantPeak& quant, const float* signalMv
 // keeps the returned pointer (a QPointer) to take further peaks into it while it is open.
 QuantPeakWindow* showHandedOverQuantWindow(QWidget* parent, QuantPeak& quant, PeakTable& table,
                                            const float* signalMv, int32_t start, int32_t end,
-                                           Prompts* prompts = nullptr);
+                                           int32_t recognisedArea, Prompts* prompts = nullptr);
 
 }  // namespace vespian
