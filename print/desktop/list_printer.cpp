@@ -22,6 +22,10 @@ bool ListPrinter::print(QWidget* parent, Prompts& prompts, const RecordDatabase&
     request_.printer = &printer_;
     if (!prompts.choosePrinter(request_)) return false;
     const int copies = std::max(1, request_.copies);
+    const std::vector<PrintPage> pages = printPages(database, kind, copies);
+    // Nothing selected: no job at all, since a print job cannot end without a sheet and the
+    // printer would feed a blank one.
+    if (pages.empty()) return true;
     // The program prints the copies itself, one whole sequence after the other.
     printer_.setCopyCount(1);
     printer_.setDocName(kPrintDocumentName);
@@ -35,7 +39,6 @@ bool ListPrinter::print(QWidget* parent, Prompts& prompts, const RecordDatabase&
     painter.setRenderHint(QPainter::TextAntialiasing);
     const int width = printer_.width();
     const int height = printer_.height();
-    const std::vector<PrintPage> pages = printPages(database, kind, copies);
     for (size_t i = 0; i < pages.size(); ++i) {
         if (i > 0) printer_.newPage();
         drawPage(painter, width, height, database, pages[i], settings_.header, today);

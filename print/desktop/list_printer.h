@@ -17,7 +17,8 @@ public:
     ListPrinter();
 
     // With `askSettings` (the normal command) the sample pages first ask "打印设置"; tests and
-    // callers that set the header themselves pass false. True when a document was printed.
+    // callers that set the header themselves pass false. False when the operator cancelled or
+    // the printer could not start; with nothing selected nothing reaches the printer.
     bool print(QWidget* parent, Prompts& prompts, const RecordDatabase& database, RecordList active,
                const CalendarDate& today, bool askSettings = true);
 

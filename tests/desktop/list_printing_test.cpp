@@ -172,12 +172,20 @@ TEST_F(ListPrintingTest, CancelledPrintDialogPrintsNothing) {
     EXPECT_EQ(prompts.records().back().kind, testing::PromptRecord::Kind::Print);
 }
 
-TEST_F(ListPrintingTest, NoSelectedSampleMakesADocumentWithoutPages) {
+// Qt cannot end a print job without a sheet; with nothing to print no job is started, so no
+// blank sheet (and here no blank PDF page) comes out. A selection printed next works as ever.
+TEST_F(ListPrintingTest, NoSelectedSampleFeedsNoBlankSheet) {
     samples(2);
     db->samples().records[0].selected = 0;
     db->samples().records[1].selected = 0;
-    printTo("empty.pdf", RecordList::Samples);
-    EXPECT_EQ(printer.pagesPrinted(), 0);
+    const std::string empty = printTo("empty.pdf", RecordList::Samples, 2);
+    EXPECT_FALSE(fs::exists(empty)) << "a PDF of " << pdfPages(empty) << " page(s)";
+    EXPECT_EQ(printer.printer().copyCount(), 2);
+    betReport(0, false);
+    EXPECT_FALSE(fs::exists(printTo("no-report.pdf", RecordList::Reports)));
+
+    db->samples().records[1].selected = 1;
+    EXPECT_EQ(pdfPages(printTo("one.pdf", RecordList::Samples)), 2) << "one page for each of the two copies";
 }
 
 }  // namespace
