@@ -25,7 +25,10 @@ bool ListPrinter::print(QWidget* parent, Prompts& prompts, const RecordDatabase&
     const std::vector<PrintPage> pages = printPages(database, kind, copies);
     // Nothing selected: no job at all, since a print job cannot end without a sheet and the
     // printer would feed a blank one.
-    if (pages.empty()) return true;
+    if (pages.empty()) {
+        printer_.setCopyCount(copies);  // kept for the next print dialog
+        return true;
+    }
     // The program prints the copies itself, one whole sequence after the other.
     printer_.setCopyCount(1);
     printer_.setDocName(kPrintDocumentName);

@@ -185,7 +185,7 @@ TEST_F(ListPrintingTest, NoSelectedSampleFeedsNoBlankSheet) {
     EXPECT_FALSE(fs::exists(printTo("no-report.pdf", RecordList::Reports)));
 
     db->samples().records[1].selected = 1;
-    EXPECT_EQ(pdfPages(printTo("one.pdf", RecordList::Samples)), 2) << "one page for each of the two copies";
+    EXPECT_EQ(pdfPages(printTo("one.pdf", RecordList::Samples, 2)), 2) << "one page for each of the two copies";
 }
 
 }  // namespace
