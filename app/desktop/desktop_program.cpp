@@ -23,6 +23,7 @@
 #include "platform/desktop/qt_prompts.h"
 #include "platform/desktop/screen.h"
 #include "platform/desktop/translations.h"
+#include "platform/desktop/window_placement.h"
 #include "sim/simulator_driver.h"
 
 namespace vespian {
@@ -62,6 +63,8 @@ DesktopProgram::~DesktopProgram() {
 }
 
 bool DesktopProgram::start(const LinkOptions& options, bool showSplash) {
+    // Every window and dialog from here on is kept on the screen, however small it is.
+    WindowPlacement::install();
     QDir().mkpath(QString::fromStdString(state_->dataFolder));
     std::string error;
     if (!connectDeviceSources(*state_, options, &error)) {
