@@ -200,9 +200,9 @@ DrawList poreThumbnail(const PoreTable& table, int32_t index) {
     DrawPolyline line;
     line.colour = rgb(0, 0, 160);
     line.clip = {1, 1, s - 1, 80};
-    const double left = (s - n * 0.05) / 2.0;
+    // However few points the peak has, they run across the thumbnail inside its frame.
     for (int32_t i = 1; i <= n; ++i) {
-        line.points.push_back({static_cast<int32_t>(left + (i - 1) * 0.05), static_cast<int32_t>(75.0 - 0.16 * trace[i])});
+        line.points.push_back({2 + (i - 1) * (s - 5) / (n - 1), static_cast<int32_t>(75.0 - 0.16 * trace[i])});
     }
     thumb.add(std::move(line));
     return thumb;

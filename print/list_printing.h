@@ -48,7 +48,7 @@ std::vector<PrintPage> printPages(const RecordDatabase& database, PrintKind kind
 int32_t samplePageEnd(const SampleTable& samples, int32_t start);
 
 struct SamplePageScales {
-    int32_t x = 500;  // seconds of the X axis: the summed stored lengths / 5, + 1/50, at least 500
+    int32_t x = 1;    // seconds of the X axis: the summed stored lengths / 5 rounded up, + 1/50, at least 1
     int32_t y = 50;   // mV of the Y axis: the largest stored value, + 1/4, at least 50
 };
 SamplePageScales samplePageScales(const SampleTable& samples, int32_t start, int32_t end);

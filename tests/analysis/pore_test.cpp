@@ -199,8 +199,8 @@ TEST_F(PoreTest, ThumbnailFrameCaptionAndTrace) {
     ASSERT_NE(strip, nullptr);
     EXPECT_EQ(strip->colour, rgb(50, 0, 150));
     ASSERT_NE(line, nullptr);
-    // Centred: (102 − 4 × 0.05) / 2 = 50.9; baseline 75, 0.16 per unit.
-    const std::vector<DrawPoint> expected{{50, 73}, {50, 71}, {51, 70}, {51, 68}};
+    // Four points across the thumbnail from x 2 to 99, not a sliver; baseline 75, 0.16 per unit.
+    const std::vector<DrawPoint> expected{{2, 73}, {34, 71}, {66, 70}, {99, 68}};
     EXPECT_EQ(line->points, expected);
 
     const DrawList other = poreThumbnail(table, 0);

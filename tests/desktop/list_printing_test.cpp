@@ -126,8 +126,9 @@ TEST_F(ListPrintingTest, SixteenSamplesPrintOnTwoPagesUnderTheHeader) {
     EXPECT_TRUE(text.contains("送样单位"));
     EXPECT_TRUE(text.contains("2025- 5-20"));
     EXPECT_TRUE(text.contains("谱图:"));
-    // The first page's X axis runs to 500 s, its Y axis to 30 mV rounded up by a quarter: 50.
-    EXPECT_TRUE(text.contains("500"));
+    // The first page's X axis runs to the peaks' length, 15 × 60 / 5 = 180 s + 3; its Y axis to
+    // 24 mV rounded up by a quarter: 50.
+    EXPECT_TRUE(text.contains("183"));
     EXPECT_TRUE(run("pdfinfo", {QString::fromStdString(pdf)}).contains("Vespian2002 Doc"));
     run("pdftoppm", {"-png", "-r", "50", "-f", "1", "-l", "1", "-singlefile", QString::fromStdString(pdf),
                      VESPIAN_BUILD_DIR "/sample_page"});
