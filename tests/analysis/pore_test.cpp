@@ -171,6 +171,14 @@ TEST_F(PoreTest, PointDialogTextsAndAccept) {
     EXPECT_EQ(texts.kelvinPoreSize.substr(0, 6), "20.588");
     EXPECT_EQ(porePointTexts(table, 3).weight, "");
 
+    // Given back as shown, the measured values stay as they were, unrounded.
+    table.poreSize[0] = 20.04f;
+    table.weight[0] = 50.004f;
+    const PorePointTexts shown = porePointTexts(table, 0);
+    acceptPorePoint(table, 0, shown.weight, shown.relativePressure, shown.poreSize);
+    EXPECT_EQ(table.poreSize[0], 20.04f);
+    EXPECT_EQ(table.weight[0], 50.004f);
+    EXPECT_EQ(table.relativePressure[0], 0.5f);
     acceptPorePoint(table, 0, "60.5", "0.45", "18.2");
     EXPECT_EQ(table.weight[0], 60.5f);
     EXPECT_EQ(table.relativePressure[0], 0.45f);

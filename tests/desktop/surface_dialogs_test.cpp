@@ -292,17 +292,28 @@ TEST_F(SurfaceDialogsTest, PoreReportDialogAndFullTable) {
     EXPECT_FALSE(PoreReportDialog::run(nullptr, reports(), *pore, sample, prompts, CalendarDate{}));
     EXPECT_EQ(prompts.texts().back(), kDatabaseFullText);
 
+    // "孔径数据属性" is for reading: every field read-only, the pressures, flows and the
+    // dead-volume list disabled; "确定" leaves the point as measured, unrounded.
     pore->count = 1;
-    pore->weight[0] = 5.0f;
+    pore->weight[0] = 5.004f;
+    pore->poreSize[0] = 20.04f;
     {
         PorePointDialog point(nullptr, *pore, 0);
         point.show();
         EXPECT_EQ(text(point, "weightEdit"), "5.00");
-        EXPECT_TRUE(child<QLineEdit>(point, "peakAreaEdit")->isReadOnly());
-        child<QLineEdit>(point, "weightEdit")->setText("6.5");
+        for (const QLineEdit* edit : point.findChildren<QLineEdit*>()) {
+            EXPECT_TRUE(edit->isReadOnly()) << edit->objectName().toStdString();
+        }
+        for (const char* name : {"atmosphericPressureEdit", "saturatedPressureEdit", "n2FlowEdit", "mixedFlowEdit"}) {
+            EXPECT_FALSE(child<QLineEdit>(point, name)->isEnabled()) << name;
+        }
+        EXPECT_TRUE(child<QLineEdit>(point, "weightEdit")->isEnabled());
+        EXPECT_FALSE(child<QComboBox>(point, "deadVolumeList")->isEnabled());
+        EXPECT_TRUE(point.grab().save(VESPIAN_BUILD_DIR "/pore_point_dialog.png"));
         child<QPushButton>(point, "okButton")->click();
     }
-    EXPECT_EQ(pore->weight[0], 6.5f);
+    EXPECT_EQ(pore->weight[0], 5.004f);
+    EXPECT_EQ(pore->poreSize[0], 20.04f);
     std::free(pore);
 }
 
