@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QWheelEvent>
 #include <algorithm>
@@ -37,8 +38,7 @@ namespace {
 constexpr int kWheelRows = 3;        // rows per wheel notch in the lists
 constexpr int kWheelPagePixels = 60;  // pixels per wheel notch on a BET page
 constexpr int kSidewaysPixels = 40;   // pixels per sideways wheel notch
-constexpr int kBetListWidth = 720;    // the BET list's columns
-constexpr int kBetPageWidth = 1000;   // the BET page at scale 1
+constexpr int kBarThickness = 14;     // the list view's scroll bars
 
 int tableCount(const RecordDatabase& database, RecordList list) {
     switch (list) {
@@ -78,6 +78,19 @@ ListWiring::ListWiring(MainWindow& window, ProgramState& state, Prompts& prompts
     view->setViewDoubleClick(ViewMode::BetList,
                              [this](QPoint point, const QRect& inside) { return doubleClick(point, inside); });
     view->installEventFilter(this);
+    vBar_ = new QScrollBar(Qt::Vertical, view);
+    vBar_->setObjectName("listVerticalBar");
+    hBar_ = new QScrollBar(Qt::Horizontal, view);
+    hBar_->setObjectName("listHorizontalBar");
+    for (QScrollBar* bar : {vBar_, hBar_}) {
+        bar->hide();
+        connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
+            int& position = bar == vBar_ ? verticalPosition() : sidewaysPosition();
+            if (position == value) return;
+            position = value;
+            redraw();
+        });
+    }
 
     window_.handleViewButton(kViewButtonSampleDetails, [this] { showDetails(); });
     window_.handleViewButton(kViewButtonSelectAll, [this] { select(SelectionCommand::SelectAll); });
@@ -109,6 +122,8 @@ ListWiring::ListWiring(MainWindow& window, ProgramState& state, Prompts& prompts
 
 ListWiring::~ListWiring() {
     if (ViewArea* view = window_.viewArea()) {
+        delete vBar_;
+        delete hBar_;
         view->removeEventFilter(this);
         view->setViewPainter(ViewMode::BetList, {});
         view->setViewClick(ViewMode::BetList, {});
@@ -139,38 +154,88 @@ void ListWiring::redraw() { window_.viewArea()->redraw(); }
 
 // ---- Drawing and the mouse -----------------------------------------------------------------
 
+QRect ListWiring::listArea(const QRect& inside) const {
+    return inside.adjusted(0, 0, -kBarThickness, -kBarThickness);
+}
+
+ListViewScroll ListWiring::scrollLimits() const {
+    const QRect area = listArea(window_.viewArea()->viewInside());
+    if (betPageShown()) return betPageScroll(area.width(), area.height());
+    int total = kBetListMinWidth;
+    if (activeList() == RecordList::Standards) total = state_.zevid.display[0];
+    if (activeList() == RecordList::Samples) total = state_.zevid.columns[0];
+    return recordListScroll(tableCount(*state_.database, activeList()), total, area.width(), area.height());
+}
+
+int& ListWiring::verticalPosition() {
+    return betPageShown() ? pageScroll_ : firstRow_[static_cast<int>(activeList())];
+}
+
+int& ListWiring::sidewaysPosition() {
+    return betPageShown() ? pageHScroll_ : hScroll_[static_cast<int>(activeList())];
+}
+
+// The bars follow the list: its limits, its step sizes and where it stands.
+void ListWiring::placeBars(const QRect& area) {
+    const ListViewScroll limits = scrollLimits();
+    verticalPosition() = limits.vertical.clamp(verticalPosition());
+    sidewaysPosition() = limits.horizontal.clamp(sidewaysPosition());
+    const struct {
+        QScrollBar* bar;
+        const ScrollAxis& axis;
+        int position;
+        QRect place;
+    } bars[] = {{vBar_, limits.vertical, verticalPosition(), QRect(area.right() + 1, area.top(), kBarThickness, area.height())},
+                {hBar_, limits.horizontal, sidewaysPosition(), QRect(area.left(), area.bottom() + 1, area.width(), kBarThickness)}};
+    for (const auto& b : bars) {
+        const QSignalBlocker block(b.bar);
+        b.bar->setGeometry(b.place);
+        b.bar->setRange(0, b.axis.range);
+        b.bar->setSingleStep(b.axis.line);
+        b.bar->setPageStep(b.axis.page);
+        b.bar->setValue(b.position);
+        b.bar->setEnabled(b.axis.range > 0);
+        b.bar->show();
+    }
+}
+
 void ListWiring::draw(QPainter& painter, const QRect& inside) {
     const RecordDatabase& db = *state_.database;
+    const QRect area = listArea(inside);
+    placeBars(area);
+    painter.setClipRect(area);
     const int first = firstRow();
     switch (activeList()) {
     case RecordList::Standards:
-        ComparisonListRenderer::drawStandards(painter, inside, db.standards(), std::span<const int32_t>(state_.zevid.display, 7),
+        ComparisonListRenderer::drawStandards(painter, area, db.standards(), std::span<const int32_t>(state_.zevid.display, 7),
                                               screenSize().width(), first, sidewaysScroll(), QImage());
         break;
     case RecordList::Samples:
-        ComparisonListRenderer::drawSamples(painter, inside, db.samples(), std::span<const int32_t>(state_.zevid.columns, 13),
+        ComparisonListRenderer::drawSamples(painter, area, db.samples(), std::span<const int32_t>(state_.zevid.columns, 13),
                                             screenSize().width(), first, sidewaysScroll(), QImage());
         break;
     case RecordList::Reports:
         if (betPageShown()) {
-            BetPageRenderer::drawOnScreen(painter, inside, db.reports().records[state_.selectedRow], QPoint(pageHScroll_, pageScroll_));
+            BetPageRenderer::drawOnScreen(painter, area, db.reports().records[state_.selectedRow], QPoint(pageHScroll_, pageScroll_));
         } else {
-            BetListRenderer::draw(painter, inside, db.reports(), first, sidewaysScroll(), QImage());
+            BetListRenderer::draw(painter, area, db.reports(), first, sidewaysScroll(), QImage());
         }
         break;
     }
-    drawListCaption(painter, inside, activeList(), betPageShown());
+    drawListCaption(painter, area, activeList(), betPageShown());
 }
 
 bool ListWiring::click(QPoint point, const QRect& inside) {
-    if (betPageShown()) return false;
-    const int32_t row = listRowAt(point.y(), inside.top(), inside.bottom(), firstRow());
+    const QRect area = listArea(inside);
+    if (betPageShown() || !area.contains(point)) return false;
+    const int32_t row = listRowAt(point.y(), area.top(), area.bottom(), firstRow());
     return row >= 0 && toggleListRow(*state_.database, activeList(), row);
 }
 
 bool ListWiring::doubleClick(QPoint point, const QRect& inside) {
-    if (activeList() != RecordList::Reports || betPageShown()) return false;
-    const int32_t row = betRowAtDoubleClick(state_.database->reports(), point.y(), inside.top(), inside.bottom(), firstRow());
+    const QRect area = listArea(inside);
+    if (activeList() != RecordList::Reports || betPageShown() || !area.contains(point)) return false;
+    const int32_t row = betRowAtDoubleClick(state_.database->reports(), point.y(), area.top(), area.bottom(), firstRow());
     if (row < 0) return false;
     state_.selectedRow = row;
     state_.betDetail = 1;
@@ -180,29 +245,15 @@ bool ListWiring::doubleClick(QPoint point, const QRect& inside) {
 }
 
 void ListWiring::scrollRows(int rows) {
-    if (betPageShown()) {
-        const QRect inside = window_.viewArea()->viewInside();
-        const ScrollRanges range = betListScrollRanges(0, inside.width(), inside.height(), true);
-        pageScroll_ = std::clamp(pageScroll_ + rows * kWheelPagePixels / kWheelRows, 0, range.vertical);
-    } else {
-        int& first = firstRow_[static_cast<int>(activeList())];
-        const int count = tableCount(*state_.database, activeList());
-        first = std::clamp(first + rows, 0, std::max(count - 1, 0));
-    }
+    const ListViewScroll limits = scrollLimits();
+    // On the BET page a wheel notch moves by pixels, as far as three rows would.
+    const int step = betPageShown() ? rows * kWheelPagePixels / kWheelRows : rows;
+    verticalPosition() = limits.vertical.clamp(verticalPosition() + step);
     redraw();
 }
 
 void ListWiring::scrollSideways(int pixels) {
-    const QRect inside = window_.viewArea()->viewInside();
-    int total = kBetListWidth;
-    switch (activeList()) {
-    case RecordList::Standards: total = state_.zevid.display[0]; break;
-    case RecordList::Samples: total = state_.zevid.columns[0]; break;
-    case RecordList::Reports: total = betPageShown() ? kBetPageWidth : kBetListWidth; break;
-    }
-    const int most = std::max(total - inside.width(), 0);
-    int& position = betPageShown() ? pageHScroll_ : hScroll_[static_cast<int>(activeList())];
-    position = std::clamp(position + pixels, 0, most);
+    sidewaysPosition() = scrollLimits().horizontal.clamp(sidewaysPosition() + pixels);
     redraw();
 }
 
@@ -213,7 +264,15 @@ void ListWiring::popupFromKeyboard() {
 }
 
 bool ListWiring::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != window_.viewArea() || state_.measurement.viewMode() != ViewMode::BetList) return false;
+    if (watched != window_.viewArea()) return false;
+    if (state_.measurement.viewMode() != ViewMode::BetList) {
+        // Another view is shown: the list's bars go with the list.
+        if (event->type() == QEvent::Paint) {
+            vBar_->hide();
+            hBar_->hide();
+        }
+        return false;
+    }
     if (event->type() == QEvent::ContextMenu) {
         auto* menuEvent = static_cast<QContextMenuEvent*>(event);
         std::unique_ptr<QMenu> menu = popupMenu();

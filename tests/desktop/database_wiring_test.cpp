@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
+#include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstring>
@@ -339,16 +340,21 @@ TEST_F(DatabaseWiringTest, TheBetListShowsAPageOnDoubleClickAndTheButtonLeavesIt
 
 TEST_F(DatabaseWiringTest, TheWheelScrollsTheListAndThePageWithinTheirRange) {
     start(0.0001);
-    for (int i = 1; i <= 5; ++i) addReport(db().reports(), i, 10.0f * i);
+    constexpr int kReports = 60;
+    for (int i = 1; i <= kReports; ++i) addReport(db().reports(), i, 10.0f * i);
     showListView(RecordList::Reports);
+    const QRect area = lists().listArea(view().viewInside());
+    // As far as the last rows fill the area under the header.
+    const int last = kReports - (area.height() - 25) / 20;
+    ASSERT_GT(last, 3);
     lists().scrollRows(3);
     EXPECT_EQ(lists().firstRow(), 3);
-    lists().scrollRows(30);
-    EXPECT_EQ(lists().firstRow(), 4);  // the last record stays in sight
+    lists().scrollRows(1000);
+    EXPECT_EQ(lists().firstRow(), last);
     // A click now toggles the record shown in the first row.
     view().clickAt(rowPoint(0));
-    EXPECT_NE(db().reports().records[4].selected, 0);
-    lists().scrollRows(-30);
+    EXPECT_NE(db().reports().records[last].selected, 0);
+    lists().scrollRows(-1000);
     EXPECT_EQ(lists().firstRow(), 0);
     // Another list keeps its own position.
     lists().scrollRows(2);
@@ -357,12 +363,12 @@ TEST_F(DatabaseWiringTest, TheWheelScrollsTheListAndThePageWithinTheirRange) {
     showListView(RecordList::Reports);
     EXPECT_EQ(lists().firstRow(), 2);
 
-    // The wheel over the view: down one notch, three rows further (at most the last record).
+    // The wheel over the view: down one notch, three rows further.
     const QPoint at = view().viewInside().center();
     QWheelEvent down(at, view().mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
                      Qt::NoScrollPhase, false);
     QApplication::sendEvent(&view(), &down);
-    EXPECT_EQ(lists().firstRow(), 4);
+    EXPECT_EQ(lists().firstRow(), 5);
 
     // The sample list is wider than the view: sideways as far as its last column, no further.
     showListView(RecordList::Samples);
@@ -373,10 +379,59 @@ TEST_F(DatabaseWiringTest, TheWheelScrollsTheListAndThePageWithinTheirRange) {
     EXPECT_EQ(lists().sidewaysScroll(), 40);
     EXPECT_NE(view().screenImage(), left);
     lists().scrollSideways(100000);
-    EXPECT_EQ(lists().sidewaysScroll(), state().zevid.columns[0] - view().viewInside().width());
+    EXPECT_EQ(lists().sidewaysScroll(), state().zevid.columns[0] - area.width());
     lists().scrollSideways(-100000);
     EXPECT_EQ(lists().sidewaysScroll(), 0);
     EXPECT_EQ(view().screenImage(), left);
+}
+
+// A record below the screen is reached with the scroll bar alone: no wheel, no keys.
+TEST_F(DatabaseWiringTest, TheListViewsScrollBarsReachEveryRecordAndThePage) {
+    start(0.0001);
+    constexpr int kReports = 80;
+    for (int i = 1; i <= kReports; ++i) addReport(db().reports(), i, 10.0f * i);
+    showListView(RecordList::Reports);
+    QScrollBar* down = lists().verticalBar();
+    QScrollBar* across = lists().horizontalBar();
+    ASSERT_TRUE(down->isVisible());
+    ASSERT_TRUE(across->isVisible());
+    const QRect area = lists().listArea(view().viewInside());
+    const int rowsShown = (area.height() - 25) / 20;
+    EXPECT_EQ(down->maximum(), kReports - rowsShown);
+    EXPECT_EQ(down->singleStep(), 1);
+    EXPECT_EQ(down->pageStep(), 10);
+    EXPECT_FALSE(area.intersects(down->geometry())) << "clear of the rows";
+    EXPECT_TRUE(view().viewInside().contains(down->geometry())) << "inside the view's frame";
+
+    down->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(lists().firstRow(), 10);
+    down->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(lists().firstRow(), 11);
+    down->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(lists().firstRow(), kReports - rowsShown);
+    view().clickAt(rowPoint(rowsShown - 1));
+    EXPECT_NE(db().reports().records[kReports - 1].selected, 0) << "the last record, in the last row";
+    lists().scrollRows(-3);
+    EXPECT_EQ(down->value(), kReports - rowsShown - 3) << "the wheel moves the bar along";
+
+    // The BET list is narrower than the view: nothing to scroll sideways.
+    EXPECT_FALSE(across->isEnabled());
+    // Its page: 1000 pixels high, one pixel a line, a hundred a page.
+    view().doubleClickAt(rowPoint(0));
+    ASSERT_TRUE(lists().betPageShown());
+    EXPECT_EQ(down->maximum(), std::max(0, 1000 - area.height()));
+    EXPECT_EQ(down->pageStep(), 100);
+    EXPECT_EQ(down->value(), 0);
+
+    // Another view: the bars go with the list.
+    window()->dispatch(kCmdReportView);
+    QApplication::processEvents();
+    EXPECT_FALSE(down->isVisible());
+    EXPECT_FALSE(across->isVisible());
+    EXPECT_TRUE(view().grab().save(VESPIAN_BUILD_DIR "/report_view.png"));
+    showListView(RecordList::Reports);
+    EXPECT_TRUE(down->isVisible());
+    EXPECT_TRUE(view().grab().save(VESPIAN_BUILD_DIR "/bet_page_scrolled.png"));
 }
 
 TEST_F(DatabaseWiringTest, ThePopupMenuSwitchesListsAndOpensTheDetails) {
