@@ -21,9 +21,9 @@ ListViewScroll recordListScroll(int32_t count, int32_t totalWidth, int32_t width
     return s;
 }
 
-ListViewScroll betPageScroll(int32_t width, int32_t height) {
+ListViewScroll betPageScroll(int32_t width, int32_t height, int32_t pageHeight) {
     ListViewScroll s;
-    s.vertical = {std::max(kBetPageExtent - height, 0), 1, kBetPagePage};
+    s.vertical = {std::max(pageHeight - height, 0), 1, kBetPagePage};
     s.horizontal = {std::max(kBetPageExtent - width, 0), 1, kBetPagePage};
     return s;
 }

@@ -25,8 +25,8 @@ struct ListViewScroll {
 // A list of `count` records whose columns are `totalWidth` wide, in an area of width × height
 // pixels (the 25-pixel header and the 20-pixel rows inside it).
 ListViewScroll recordListScroll(int32_t count, int32_t totalWidth, int32_t width, int32_t height);
-// The BET page in an area of width × height pixels.
-ListViewScroll betPageScroll(int32_t width, int32_t height);
+// The BET page (or a pore report's page, `pageHeight` high) in an area of width × height pixels.
+ListViewScroll betPageScroll(int32_t width, int32_t height, int32_t pageHeight = 1000);
 // The pore grid: `count` thumbnails, `columns` a row, `rowsShown` rows in sight. It scrolls until
 // its last row is the first shown.
 ScrollAxis poreGridScroll(int32_t count, int32_t columns, int32_t rowsShown);

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "analysis/bet_page.h"
+#include "analysis/pore_page.h"
 #include "platform/gbk_text.h"
 #include "platform/printf_text.h"
 
@@ -229,12 +230,17 @@ DrawList samplePage(const SampleTable& samples, int32_t start, int32_t end, int3
     return page;
 }
 
-DrawList printedPage(const RecordDatabase& database, const PrintPage& page, int32_t width, int32_t height,
-                     const std::string& header, const CalendarDate& today) {
-    if (page.kind == PrintKind::Reports) {
-        return BetPage(database.reports().records[page.first], double(width) / kBetPageWidth,
-                       double(height) / kBetPageHeight);
+DrawList reportPage(const SurfaceReportRecord& record, const PoreTable* pores, int32_t width, int32_t height) {
+    if (pores != nullptr && isPoreReport(record)) {
+        const auto rows = static_cast<int32_t>(poreDistribution(record, *pores).size());
+        return porePage(record, *pores, double(width) / kPorePageWidth, double(height) / porePageHeight(rows));
     }
+    return BetPage(record, double(width) / kBetPageWidth, double(height) / kBetPageHeight);
+}
+
+DrawList printedPage(const RecordDatabase& database, const PrintPage& page, int32_t width, int32_t height,
+                     const std::string& header, const CalendarDate& today, const PoreTable* pores) {
+    if (page.kind == PrintKind::Reports) return reportPage(database.reports().records[page.first], pores, width, height);
     return samplePage(database.samples(), page.first, page.end, width, height, header, today);
 }
 

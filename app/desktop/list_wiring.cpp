@@ -15,6 +15,8 @@
 #include "analysis/desktop/comparison_details_dialog.h"
 #include "analysis/desktop/comparison_list_renderer.h"
 #include "analysis/desktop/pore_dialogs.h"
+#include "analysis/desktop/pore_page_renderer.h"
+#include "analysis/pore_page.h"
 #include "app/command_ids.h"
 #include "app/command_tables.h"
 #include "app/desktop/database_wiring.h"
@@ -25,6 +27,7 @@
 #include "app/desktop/view_area.h"
 #include "app/program_state.h"
 #include "app/view_buttons.h"
+#include "app/view_titles.h"
 #include "files/desktop/database_delete.h"
 #include "files/list_export.h"
 #include "platform/desktop/screen.h"
@@ -49,14 +52,12 @@ int tableCount(const RecordDatabase& database, RecordList list) {
     return database.reports().count;
 }
 
-// Which list the view shows, in its lower right corner, in the words of the pop-up menu.
-void drawListCaption(QPainter& painter, const QRect& inside, RecordList list, bool page) {
-    const char* text = "显示对比分析法样品数据";
-    if (list == RecordList::Standards) text = "显示标样数据";
-    if (list == RecordList::Reports) text = page ? "BET报告页  (按钮或右键菜单返回列表)" : "显示BET分析法样品数据";
+// Which list the view shows, in its lower right corner.
+void drawListCaption(QPainter& painter, const QRect& inside, RecordList list, ListPage page) {
+    const std::string_view text = listViewCaption(list, page);
     painter.save();
     painter.setFont(programFont(12));
-    const QString caption = QString::fromUtf8(text);
+    const QString caption = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     const QFontMetrics metrics(painter.font());
     QRect box(0, 0, metrics.horizontalAdvance(caption) + 16, metrics.height() + 6);
     box.moveBottomRight(inside.bottomRight() - QPoint(6, 6));
@@ -160,7 +161,12 @@ QRect ListWiring::listArea(const QRect& inside) const {
 
 ListViewScroll ListWiring::scrollLimits() const {
     const QRect area = listArea(window_.viewArea()->viewInside());
-    if (betPageShown()) return betPageScroll(area.width(), area.height());
+    if (betPageShown()) {
+        const SurfaceReportRecord& shown = state_.database->reports().records[state_.selectedRow];
+        if (!isPoreReport(shown)) return betPageScroll(area.width(), area.height());
+        const auto rows = static_cast<int32_t>(poreDistribution(shown, database_.pores()).size());
+        return betPageScroll(area.width(), area.height(), porePageHeight(rows));
+    }
     int total = kBetListMinWidth;
     if (activeList() == RecordList::Standards) total = state_.zevid.display[0];
     if (activeList() == RecordList::Samples) total = state_.zevid.columns[0];
@@ -216,13 +222,23 @@ void ListWiring::draw(QPainter& painter, const QRect& inside) {
         break;
     case RecordList::Reports:
         if (betPageShown()) {
-            BetPageRenderer::drawOnScreen(painter, area, db.reports().records[state_.selectedRow], QPoint(pageHScroll_, pageScroll_));
+            // A pore report shows its distribution; a BET report its BET page.
+            const SurfaceReportRecord& shown = db.reports().records[state_.selectedRow];
+            if (isPoreReport(shown)) {
+                PorePageRenderer::drawOnScreen(painter, area, shown, database_.pores(), QPoint(pageHScroll_, pageScroll_));
+            } else {
+                BetPageRenderer::drawOnScreen(painter, area, shown, QPoint(pageHScroll_, pageScroll_));
+            }
         } else {
             BetListRenderer::draw(painter, area, db.reports(), first, sidewaysScroll(), QImage());
         }
         break;
     }
-    drawListCaption(painter, area, activeList(), betPageShown());
+    ListPage page = ListPage::Rows;
+    if (betPageShown()) {
+        page = isPoreReport(db.reports().records[state_.selectedRow]) ? ListPage::PorePage : ListPage::BetPage;
+    }
+    drawListCaption(painter, area, activeList(), page);
 }
 
 bool ListWiring::click(QPoint point, const QRect& inside) {
@@ -330,12 +346,12 @@ std::unique_ptr<QMenu> ListWiring::popupMenu() {
     if (betPageShown()) {
         add("导出PDF", [this] {
             exportBetPagePdf(prompts_, {state_.dataFolder, "BET报告"},
-                             state_.database->reports().records[state_.selectedRow]);
+                             state_.database->reports().records[state_.selectedRow], &database_.pores());
         });
     } else {
         add("导出PDF", [this] {
             exportListPdf(prompts_, {state_.dataFolder, "列表"}, *state_.database, activeList(),
-                          printer().settings().header, localToday());
+                          printer().settings().header, localToday(), &database_.pores());
         });
     }
     menu->addSeparator();
@@ -396,7 +412,8 @@ ListPrinter& ListWiring::printer() {
 bool ListWiring::printSettings() { return PrintSettingsDialog::run(&window_, printer().settings()); }
 
 bool ListWiring::print() {
-    const bool printed = printer().print(&window_, prompts_, *state_.database, activeList(), localToday());
+    const bool printed =
+        printer().print(&window_, prompts_, *state_.database, activeList(), localToday(), true, &database_.pores());
     redraw();
     return printed;
 }

@@ -10,12 +10,13 @@ namespace vespian {
 ListPrinter::ListPrinter() : printer_(QPrinter::HighResolution) {}
 
 void ListPrinter::drawPage(QPainter& painter, int width, int height, const RecordDatabase& database,
-                           const PrintPage& page, const std::string& header, const CalendarDate& today) {
-    paintDrawList(painter, printedPage(database, page, width, height, header, today));
+                           const PrintPage& page, const std::string& header, const CalendarDate& today,
+                           const PoreTable* pores) {
+    paintDrawList(painter, printedPage(database, page, width, height, header, today, pores));
 }
 
 bool ListPrinter::print(QWidget* parent, Prompts& prompts, const RecordDatabase& database, RecordList active,
-                        const CalendarDate& today, bool askSettings) {
+                        const CalendarDate& today, bool askSettings, const PoreTable* pores) {
     pagesPrinted_ = 0;
     const PrintKind kind = printKindFor(active);
     if (kind == PrintKind::Samples && askSettings && !PrintSettingsDialog::run(parent, settings_)) return false;
@@ -44,7 +45,7 @@ bool ListPrinter::print(QWidget* parent, Prompts& prompts, const RecordDatabase&
     const int height = printer_.height();
     for (size_t i = 0; i < pages.size(); ++i) {
         if (i > 0) printer_.newPage();
-        drawPage(painter, width, height, database, pages[i], settings_.header, today);
+        drawPage(painter, width, height, database, pages[i], settings_.header, today, pores);
         ++pagesPrinted_;
     }
     painter.end();

@@ -10,12 +10,15 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolBar>
 #include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 
+#include "analysis/desktop/pore_page_renderer.h"
+#include "analysis/pore.h"
 #include "app/command_ids.h"
 #include "app/desktop/database_wiring.h"
 #include "app/desktop/list_wiring.h"
@@ -201,6 +204,87 @@ TEST_F(DatabaseWiringTest, NewDatabaseAsksForAFileAndEmptiesTheTables) {
     EXPECT_NE(std::find(prompts.texts().begin(), prompts.texts().end(),
                         "‘" + databaseFile("old.03D") + "’文件已经存在，是否要替换它？"),
               prompts.texts().end());
+}
+
+// The pore points measured with a database come back with it, from their file beside it; the
+// title names the database and shows while records or points are not yet saved; a pore report
+// shows its distribution as a plot and a table.
+TEST_F(DatabaseWiringTest, PorePointsAreKeptWithTheDatabaseAndTheTitleMarksUnsavedChanges) {
+    fs::create_directories(folder / "SAVE");
+    {
+        RecordDatabase stored;
+        ASSERT_TRUE(saveDatabase(databaseFile("lab.03D"), stored).ok);
+        ASSERT_TRUE(rememberDatabase((folder / kDatabaseSettingsFileName).string(), databaseFile("lab.03D")));
+    }
+    start(0.0001);
+    const QString clean = "Vespian2002 v2.9.10.12 - lab.03D";
+    EXPECT_EQ(window()->windowTitle(), clean);
+    PoreTable& pores = program->database()->pores();
+    pores.count = 2;
+    const float sizes[] = {42.5f, 21.25f};
+    for (int i = 0; i < 2; ++i) {
+        pores.poreSize[i] = sizes[i];
+        pores.relativePressure[i] = 0.9f - 0.2f * static_cast<float>(i);
+        pores.adsorbed[i] = 1.0f - 0.4f * static_cast<float>(i);
+        pores.trace[i][0] = 0;
+    }
+    // Changed behind the wiring's back: its own look at the tables finds it.
+    ASSERT_TRUE(waitUntil([&] { return window()->windowTitle() == clean + "*"; }));
+
+    // "保存" in the list view writes the database and the points beside it.
+    showListView(RecordList::Reports);
+    window()->dispatch(kCmdSave);
+    EXPECT_EQ(window()->windowTitle(), clean);
+    EXPECT_TRUE(fs::exists(databaseFile("lab.03D") + ".pores"));
+    EXPECT_EQ(fs::file_size(databaseFile("lab.03D")), 12u) << "the database file as ever: three empty tables";
+
+    // A pore report of the two points; its row selected: unsaved again.
+    SampleIdentity sample;
+    ASSERT_TRUE(createPoreReport(db().reports(), pores, "31", "孔径", sample, CalendarDate{2025, 5, 6}).created);
+    program->database()->refreshTitle();
+    EXPECT_EQ(window()->windowTitle(), clean + "*");
+    window()->dispatch(kCmdExit);
+    ASSERT_TRUE(waitUntil([&] { return !window()->isVisible(); }));
+    program.reset();
+
+    start(0.0001);
+    PoreTable& again = program->database()->pores();
+    ASSERT_EQ(again.count, 2);
+    EXPECT_EQ(again.poreSize[1], 21.25f);
+    EXPECT_EQ(window()->windowTitle(), clean) << "as loaded: nothing to save";
+    ASSERT_EQ(db().reports().count, 1);
+
+    // Its page: the distribution, the smallest pore first.
+    showListView(RecordList::Reports);
+    view().doubleClickAt(rowPoint(0));
+    ASSERT_TRUE(lists().betPageShown());
+    const QImage page = view().screenImage();
+    EXPECT_TRUE(page.save(VESPIAN_BUILD_DIR "/pore_report_page.png"));
+    const QImage expected = PorePageRenderer::pageImage(db().reports().records[0], again);
+    const QRect area = lists().listArea(view().viewInside());
+    EXPECT_EQ(page.copy(QRect(area.topLeft(), QSize(400, 300))), expected.copy(0, 0, 400, 300));
+}
+
+// Finding one's way: the list view's tab names the list shown, and "打开" says what it opens.
+TEST_F(DatabaseWiringTest, TheListTabNamesItsListAndTheOpenButtonWhatItOpens) {
+    start(0.0001);
+    auto openTip = [&] {
+        for (QToolBar* bar : window()->findChildren<QToolBar*>()) {
+            if (!bar->isVisible()) continue;
+            if (QAction* open = bar->findChild<QAction*>(QString("tool%1").arg(kCmdOpen))) return open->toolTip();
+        }
+        return QString();
+    };
+    EXPECT_EQ(openTip(), "打开一个谱图文件");
+    window()->dispatch(kCmdReportView);
+    QApplication::processEvents();
+    EXPECT_EQ(openTip(), "打开一个报告文件");
+    for (const auto& [list, tab] : {std::pair{RecordList::Standards, "标样列表"}, std::pair{RecordList::Samples, "样品列表"},
+                                    std::pair{RecordList::Reports, "BET列表"}}) {
+        showListView(list);
+        EXPECT_EQ(view().tabTitle(2), QString::fromUtf8(tab));
+    }
+    EXPECT_EQ(openTip(), "打开一个数据库");
 }
 
 TEST_F(DatabaseWiringTest, OpenAndSaveWorkOnTheDatabaseInTheListView) {
