@@ -171,6 +171,28 @@ TEST_F(PrintPlanTest, SamplePageLayoutOnTheGrid) {
     EXPECT_EQ(serial->colour, rgb(0, 220, 220));
 }
 
+TEST_F(PrintPlanTest, APoreReportPrintsItsDistributionAndABetReportItsBetPage) {
+    auto pores = std::unique_ptr<PoreTable>(new PoreTable{});
+    pores->count = 2;
+    pores->poreSize[0] = 40.0f;
+    pores->poreSize[1] = 20.0f;
+    ReportTable& r = db->reports();
+    r.count = 2;
+    r.records[0].in_use = r.records[0].selected = 1;
+    r.records[0].point_count = 2;  // a pore report: no BET field written
+    r.records[1].in_use = r.records[1].selected = 1;
+    r.records[1].calib_count = 1;
+    r.records[1].point_count = 1;
+    r.records[1].rel_pressure[0] = 0.1f;
+    const std::vector<PrintPage> pages = printPages(*db, PrintKind::Reports, 1);
+    ASSERT_EQ(pages.size(), 2u);
+    const DrawList pore = printedPage(*db, pages[0], 4200, 5900, {}, {}, pores.get());
+    EXPECT_NE(pore.findText("孔径分布"), nullptr);
+    EXPECT_NE(pore.findText("20.0"), nullptr);
+    EXPECT_NE(printedPage(*db, pages[1], 4200, 5900, {}, {}, pores.get()).findText("BET绘图"), nullptr);
+    EXPECT_NE(printedPage(*db, pages[0], 4200, 5900, {}, {}).findText("BET绘图"), nullptr) << "no pore points at hand";
+}
+
 TEST(PrintSettingsRules, HeaderKeepsAtMost199Bytes) {
     PrintSettings settings;
     EXPECT_FALSE(settings.confirmed);
