@@ -3,6 +3,7 @@
 // link watchdog, and the console recorder with capture and replay.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -125,7 +126,7 @@ std::string run(const std::string& arguments) {
 
 // A run recorded with a capture and the capture replayed give the same trace file.
 TEST(EndToEnd, RecorderCaptureReplaysToTheSameTrace) {
-    const fs::path folder = fs::temp_directory_path() / "recorder_end_to_end";
+    const fs::path folder = fs::temp_directory_path() / ("recorder_end_to_end_" + std::to_string(::getpid()));
     fs::remove_all(folder);
     fs::create_directories(folder);
     const std::string live = (folder / "live.lne").string();
