@@ -456,17 +456,19 @@ TEST_F(DatabaseWiringTest, TheWheelScrollsTheListAndThePageWithinTheirRange) {
 
     // The sample list is wider than the view: sideways as far as its last column, no further.
     showListView(RecordList::Samples);
-    const QImage left = view().screenImage();
+    // The list's own pixels: the banner above it moves on its own timer.
+    auto listPixels = [&] { return view().screenImage().copy(area); };
+    const QImage left = listPixels();
     QWheelEvent sideways(at, view().mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::ShiftModifier,
                          Qt::NoScrollPhase, false);
     QApplication::sendEvent(&view(), &sideways);
     EXPECT_EQ(lists().sidewaysScroll(), 40);
-    EXPECT_NE(view().screenImage(), left);
+    EXPECT_NE(listPixels(), left);
     lists().scrollSideways(100000);
     EXPECT_EQ(lists().sidewaysScroll(), state().zevid.columns[0] - area.width());
     lists().scrollSideways(-100000);
     EXPECT_EQ(lists().sidewaysScroll(), 0);
-    EXPECT_EQ(view().screenImage(), left);
+    EXPECT_EQ(listPixels(), left);
 }
 
 // A record below the screen is reached with the scroll bar alone: no wheel, no keys.
