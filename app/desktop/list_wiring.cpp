@@ -69,6 +69,17 @@ void drawListCaption(QPainter& painter, const QRect& inside, RecordList list, Li
     painter.restore();
 }
 
+void placeBar(QScrollBar* bar, const ScrollAxis& axis, int position, const QRect& place) {
+    const QSignalBlocker block(bar);
+    bar->setGeometry(place);
+    bar->setRange(0, axis.range);
+    bar->setSingleStep(axis.line);
+    bar->setPageStep(axis.page);
+    bar->setValue(position);
+    bar->setEnabled(axis.range > 0);
+    bar->show();
+}
+
 }  // namespace
 
 ListWiring::ListWiring(MainWindow& window, ProgramState& state, Prompts& prompts, DatabaseWiring& database)
@@ -186,23 +197,9 @@ void ListWiring::placeBars(const QRect& area) {
     const ListViewScroll limits = scrollLimits();
     verticalPosition() = limits.vertical.clamp(verticalPosition());
     sidewaysPosition() = limits.horizontal.clamp(sidewaysPosition());
-    const struct {
-        QScrollBar* bar;
-        const ScrollAxis& axis;
-        int position;
-        QRect place;
-    } bars[] = {{vBar_, limits.vertical, verticalPosition(), QRect(area.right() + 1, area.top(), kBarThickness, area.height())},
-                {hBar_, limits.horizontal, sidewaysPosition(), QRect(area.left(), area.bottom() + 1, area.width(), kBarThickness)}};
-    for (const auto& b : bars) {
-        const QSignalBlocker block(b.bar);
-        b.bar->setGeometry(b.place);
-        b.bar->setRange(0, b.axis.range);
-        b.bar->setSingleStep(b.axis.line);
-        b.bar->setPageStep(b.axis.page);
-        b.bar->setValue(b.position);
-        b.bar->setEnabled(b.axis.range > 0);
-        b.bar->show();
-    }
+    placeBar(vBar_, limits.vertical, verticalPosition(), QRect(area.right() + 1, area.top(), kBarThickness, area.height()));
+    placeBar(hBar_, limits.horizontal, sidewaysPosition(),
+             QRect(area.left(), area.bottom() + 1, area.width(), kBarThickness));
 }
 
 void ListWiring::draw(QPainter& painter, const QRect& inside) {
