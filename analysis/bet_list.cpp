@@ -77,18 +77,4 @@ int32_t betRowAtDoubleClick(const ReportTable& reports, int32_t y, int32_t top, 
     return index;
 }
 
-ScrollRanges betListScrollRanges(int32_t count, int32_t width, int32_t height, bool pageShown) {
-    ScrollRanges ranges;
-    if (pageShown) {
-        ranges.vertical = 1000 - height;
-        ranges.horizontal = 1000 - width;
-    } else {
-        ranges.vertical = count - (height - kBetListHeaderHeight) / kListRowHeight;
-        ranges.horizontal = kBetListMinWidth - width;
-    }
-    ranges.vertical = std::max(ranges.vertical, 0);
-    ranges.horizontal = std::max(ranges.horizontal, 0);
-    return ranges;
-}
-
 }  // namespace vespian

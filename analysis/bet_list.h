@@ -1,7 +1,7 @@
 #pragma once
 // The BET list of the report table (the third view in list mode): five fixed columns, one row
 // of 20 pixels per report from the scroll position, selected reports in magenta; the clicks
-// that toggle a row or open its page, and the scroll ranges of list and page.
+// that open a report's page (how far list and page scroll: analysis/list_scroll.h).
 
 #include <cstdint>
 
@@ -23,13 +23,5 @@ DrawList betListDrawing(const ReportTable& reports, int32_t width, int32_t heigh
 // The report under a double click in the list (rows from 25 pixels below the list top), or −1
 // when there is no report there.
 int32_t betRowAtDoubleClick(const ReportTable& reports, int32_t y, int32_t top, int32_t bottom, int32_t firstRow);
-
-struct ScrollRanges {
-    int32_t vertical = 0;
-    int32_t horizontal = 0;
-};
-// List mode: count − rows that fit, and 720 − width; page mode: 1000 − height and 1000 − width.
-// Never below 0.
-ScrollRanges betListScrollRanges(int32_t count, int32_t width, int32_t height, bool pageShown);
 
 }  // namespace vespian

@@ -139,13 +139,22 @@ std::vector<DrawPoint> SampleDetails::tracePolyline() const {
     const double stored = std::isfinite(trace[0]) ? trace[0] : 0.0;
     const int32_t count = static_cast<int32_t>(std::clamp(stored, 0.0, double(kSampleTraceSize)));
     if (count < 3) return points;
-    auto y = [](float v) {
-        const double value = 200.0 - 0.4 * double(v);
-        return static_cast<int32_t>(std::clamp(std::isfinite(value) ? value : 0.0, -1e6, 1e6));
-    };
-    points.push_back({0, y(trace[1])});
-    for (int32_t i = 2; i <= count - 1 && i < kSampleTraceSize; ++i) {
-        points.push_back({static_cast<int32_t>(i * 0.08611111), y(trace[i])});
+    const int32_t last = std::min(count - 1, kSampleTraceSize - 1);
+    // The peak fills the picture whatever its length and height: its points across the width,
+    // its lowest value on the base row, its highest on the top row.
+    double low = 0.0, high = 0.0;
+    bool any = false;
+    for (int32_t i = 1; i <= last; ++i) {
+        if (!std::isfinite(trace[i])) continue;
+        low = any ? std::min(low, double(trace[i])) : double(trace[i]);
+        high = any ? std::max(high, double(trace[i])) : double(trace[i]);
+        any = true;
+    }
+    const double rise = high > low ? (kDetailsPictureBase - kDetailsPictureTop) / (high - low) : 0.0;
+    for (int32_t i = 1; i <= last; ++i) {
+        const double v = std::isfinite(trace[i]) ? double(trace[i]) : low;
+        const int32_t x = last > 1 ? (i - 1) * (kDetailsPictureWidth - 1) / (last - 1) : 0;
+        points.push_back({x, static_cast<int32_t>(kDetailsPictureBase - (v - low) * rise)});
     }
     return points;
 }

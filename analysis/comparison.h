@@ -89,7 +89,8 @@ public:
     std::string numberText() const;  // 1006
     std::string nameText() const;    // 1007, UTF-8
     std::string detailText() const;  // 1008, lines ending in CR LF
-    // The trace picture's polyline, in the 320 × 300 picture.
+    // The trace picture's polyline, in the 320 × 300 picture: the stored peak scaled to fill
+    // its shown 320 × 220 part (rows 20 to 200).
     std::vector<DrawPoint> tracePolyline() const;
 
     // "确定": number and name (at most 14 bytes) from the fields into the shown sample.
@@ -107,6 +108,8 @@ private:
 
 inline constexpr int32_t kDetailsPictureWidth = 320;
 inline constexpr int32_t kDetailsPictureHeight = 300;
+inline constexpr int32_t kDetailsPictureTop = 20;   // the highest value
+inline constexpr int32_t kDetailsPictureBase = 200;  // the lowest value
 
 // ---- Storing a recognised peak ----------------------------------------------------------
 

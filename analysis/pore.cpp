@@ -165,9 +165,14 @@ PorePointTexts porePointTexts(const PoreTable& table, int32_t i) {
 void acceptPorePoint(PoreTable& table, int32_t i, std::string_view weight, std::string_view relativePressure,
                      std::string_view poreSize) {
     if (!validIndex(table, i)) return;
-    table.weight[i] = static_cast<float>(ParseDecimalText(weight));
-    table.relativePressure[i] = static_cast<float>(ParseDecimalText(relativePressure));
-    table.poreSize[i] = static_cast<float>(ParseDecimalText(poreSize));
+    // A field that still shows what it was given keeps the measured value: reading it back
+    // from its rounded text would cut the pore size to 0.1 Å and the weight to 0.01 mg.
+    const PorePointTexts shown = porePointTexts(table, i);
+    if (weight != shown.weight) table.weight[i] = static_cast<float>(ParseDecimalText(weight));
+    if (relativePressure != shown.relativePressure) {
+        table.relativePressure[i] = static_cast<float>(ParseDecimalText(relativePressure));
+    }
+    if (poreSize != shown.poreSize) table.poreSize[i] = static_cast<float>(ParseDecimalText(poreSize));
 }
 
 DrawList poreThumbnail(const PoreTable& table, int32_t index) {
@@ -200,9 +205,9 @@ DrawList poreThumbnail(const PoreTable& table, int32_t index) {
     DrawPolyline line;
     line.colour = rgb(0, 0, 160);
     line.clip = {1, 1, s - 1, 80};
-    const double left = (s - n * 0.05) / 2.0;
+    // However few points the peak has, they run across the thumbnail inside its frame.
     for (int32_t i = 1; i <= n; ++i) {
-        line.points.push_back({static_cast<int32_t>(left + (i - 1) * 0.05), static_cast<int32_t>(75.0 - 0.16 * trace[i])});
+        line.points.push_back({2 + (i - 1) * (s - 5) / (n - 1), static_cast<int32_t>(75.0 - 0.16 * trace[i])});
     }
     thumb.add(std::move(line));
     return thumb;

@@ -98,7 +98,8 @@ struct PorePointTexts {
 };
 PorePointTexts porePointTexts(const PoreTable& table, int32_t index);
 
-// "确定": weight, relative pressure and pore size back into the point.
+// "确定": weight, relative pressure and pore size back into the point, each only when its text
+// differs from the one porePointTexts gave (the dialog shows them read-only, so normally none).
 void acceptPorePoint(PoreTable& table, int32_t index, std::string_view weight, std::string_view relativePressure,
                      std::string_view poreSize);
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "analysis/bet_page.h"
+#include "analysis/pore_page.h"
 #include "platform/gbk_text.h"
 #include "platform/printf_text.h"
 
@@ -78,18 +79,21 @@ std::vector<PrintPage> printPages(const RecordDatabase& database, PrintKind kind
 }
 
 SamplePageScales samplePageScales(const SampleTable& samples, int32_t start, int32_t end) {
-    int64_t x = 0;
+    int64_t points = 0;
     int32_t y = 0;
     for (int32_t i = std::max(start, 0); i < std::min(end, clampedCount(samples)); ++i) {
         const SampleRecord& s = samples.records[i];
         if (!printable(s)) continue;
         const int32_t n = storedCount(s);
-        x += n / 5;
+        points += n;
         for (int32_t k = 1; k <= n - 1; ++k) y = std::max(y, truncValue(s.trace[k]));
     }
+    // The time axis is the peaks' own length, so short peaks fill the chart instead of a sliver
+    // at its left edge; counted over the sum, so the peaks side by side never run past it.
+    int64_t x = (points + 4) / 5;
     x += x / 50;
     y += y / 4;
-    return {static_cast<int32_t>(std::clamp<int64_t>(x, 500, 2000000000)), std::max(y, 50)};
+    return {static_cast<int32_t>(std::clamp<int64_t>(x, 1, 2000000000)), std::max(y, 50)};
 }
 
 DrawList samplePage(const SampleTable& samples, int32_t start, int32_t end, int32_t W, int32_t H,
@@ -226,12 +230,17 @@ DrawList samplePage(const SampleTable& samples, int32_t start, int32_t end, int3
     return page;
 }
 
-DrawList printedPage(const RecordDatabase& database, const PrintPage& page, int32_t width, int32_t height,
-                     const std::string& header, const CalendarDate& today) {
-    if (page.kind == PrintKind::Reports) {
-        return BetPage(database.reports().records[page.first], double(width) / kBetPageWidth,
-                       double(height) / kBetPageHeight);
+DrawList reportPage(const SurfaceReportRecord& record, const PoreTable* pores, int32_t width, int32_t height) {
+    if (pores != nullptr && isPoreReport(record)) {
+        const auto rows = static_cast<int32_t>(poreDistribution(record, *pores).size());
+        return porePage(record, *pores, double(width) / kPorePageWidth, double(height) / porePageHeight(rows));
     }
+    return BetPage(record, double(width) / kBetPageWidth, double(height) / kBetPageHeight);
+}
+
+DrawList printedPage(const RecordDatabase& database, const PrintPage& page, int32_t width, int32_t height,
+                     const std::string& header, const CalendarDate& today, const PoreTable* pores) {
+    if (page.kind == PrintKind::Reports) return reportPage(database.reports().records[page.first], pores, width, height);
     return samplePage(database.samples(), page.first, page.end, width, height, header, today);
 }
 

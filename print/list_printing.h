@@ -11,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "analysis/pore.h"
 #include "analysis/sample_identity.h"
 #include "files/record_database.h"
 #include "platform/draw_list.h"
@@ -48,7 +49,7 @@ std::vector<PrintPage> printPages(const RecordDatabase& database, PrintKind kind
 int32_t samplePageEnd(const SampleTable& samples, int32_t start);
 
 struct SamplePageScales {
-    int32_t x = 500;  // seconds of the X axis: the summed stored lengths / 5, + 1/50, at least 500
+    int32_t x = 1;    // seconds of the X axis: the summed stored lengths / 5 rounded up, + 1/50, at least 1
     int32_t y = 50;   // mV of the Y axis: the largest stored value, + 1/4, at least 50
 };
 SamplePageScales samplePageScales(const SampleTable& samples, int32_t start, int32_t end);
@@ -57,8 +58,12 @@ SamplePageScales samplePageScales(const SampleTable& samples, int32_t start, int
 DrawList samplePage(const SampleTable& samples, int32_t start, int32_t end, int32_t width, int32_t height,
                     const std::string& header, const CalendarDate& today);
 
-// One planned page of W × H printer pixels: a sample page or a BET page.
+// One report's page of W × H printer pixels: its pore distribution when it is a pore report and
+// the pore points are given, else its BET page.
+DrawList reportPage(const SurfaceReportRecord& record, const PoreTable* pores, int32_t width, int32_t height);
+
+// One planned page of W × H printer pixels: a sample page or a report's page.
 DrawList printedPage(const RecordDatabase& database, const PrintPage& page, int32_t width, int32_t height,
-                     const std::string& header, const CalendarDate& today);
+                     const std::string& header, const CalendarDate& today, const PoreTable* pores = nullptr);
 
 }  // namespace vespian

@@ -15,12 +15,14 @@ static_assert(kPeriodNs == static_cast<int64_t>(kPeriodSeconds * 1e9 + 0.5));
 
 }  // namespace
 
-PacedStream::PacedStream(SimulatedAnalyser& analyser, double speed, Clock::time_point origin, size_t queueBytes)
+PacedStream::PacedStream(SimulatedAnalyser& analyser, double speed, Clock::time_point origin, size_t queueBytes,
+                         WhenFull whenFull)
     : analyser_(analyser),
       speed_(std::isfinite(speed) ? speed : 0.0),  // an endless speed is "as fast as read"
       origin_(origin),
       queue_(new uint8_t[std::max<size_t>(queueBytes, kMaxPeriodBytes)]),
-      capacity_(std::max<size_t>(queueBytes, kMaxPeriodBytes)) {}
+      capacity_(std::max<size_t>(queueBytes, kMaxPeriodBytes)),
+      whenFull_(whenFull) {}
 
 void PacedStream::emit() {
     periodLength_ = analyser_.emitPeriod(period_, sizeof period_);
@@ -41,7 +43,17 @@ void PacedStream::advanceTo(Clock::time_point now) {
         if (periods_ > 0) {
             const int64_t begun = (periods_ - 1) * kPeriodNs;
             const int64_t into = std::clamp<int64_t>(elapsed - begun, 0, kPeriodNs);
-            const auto due = static_cast<size_t>(static_cast<int64_t>(periodLength_) * into / kPeriodNs);
+            const auto length = static_cast<int64_t>(periodLength_);
+            const auto due = static_cast<size_t>(length * into / kPeriodNs);
+            if (due > periodSent_ && whenFull_ == WhenFull::HoldClock && due - periodSent_ > capacity_ - size_) {
+                const size_t room = capacity_ - size_;
+                enqueue(period_ + periodSent_, room);
+                periodSent_ += room;
+                // The clock stands at the moment the last byte that fitted fell due.
+                holdAt(now, begun + (static_cast<int64_t>(periodSent_) * kPeriodNs + length - 1) / length);
+                ++holds_;
+                return;
+            }
             if (due > periodSent_) {
                 enqueue(period_ + periodSent_, due - periodSent_);
                 periodSent_ = due;
@@ -75,6 +87,11 @@ PacedStream::Clock::time_point PacedStream::nextDue() const {
     }
     const double wallNs = std::ceil(static_cast<double>(instrument) / speed_);
     return origin_ + std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(static_cast<int64_t>(wallNs)));
+}
+
+void PacedStream::holdAt(Clock::time_point now, int64_t instrumentNs) {
+    const auto wallNs = static_cast<int64_t>(std::ceil(static_cast<double>(instrumentNs) / speed_));
+    origin_ = now - std::chrono::duration_cast<Clock::duration>(std::chrono::nanoseconds(wallNs));
 }
 
 void PacedStream::enqueue(const uint8_t* bytes, size_t count) {

@@ -34,7 +34,10 @@ SimulatorEndpoint::SimulatorEndpoint(int fd, SimulatorOptions options)
     : fd_(fd),
       options_(options),
       analyser_(options.seed),
-      stream_(std::make_unique<PacedStream>(analyser_, options.speed, Clock::now())) {}
+      // A full terminal makes the instrument wait, as a line with flow control would: a byte
+      // dropped here would shift the reader off the four-byte frames and cut the time axis.
+      stream_(std::make_unique<PacedStream>(analyser_, options.speed, Clock::now(), PacedStream::kDefaultQueueBytes,
+                                            WhenFull::HoldClock)) {}
 
 SimulatorEndpoint::~SimulatorEndpoint() { stop(); }
 
@@ -44,7 +47,8 @@ bool SimulatorEndpoint::start() {
     const int flags = ::fcntl(fd_, F_GETFL);
     if (flags < 0 || ::fcntl(fd_, F_SETFL, flags | O_NONBLOCK) < 0) return false;
     if (::pipe2(wake_, O_NONBLOCK | O_CLOEXEC) != 0) return false;
-    // What the instrument sent while nobody served the line is lost, not sent late in a burst.
+    // What the instrument had ready while nobody served the line is dropped, not sent late in a
+    // burst; its clock stood still once that was full.
     stream_->advanceTo(Clock::now());
     stream_->clear();
     stopping_.store(false, std::memory_order_release);
@@ -72,6 +76,7 @@ void SimulatorEndpoint::serve() {
     while (!stopping_.load(std::memory_order_acquire)) {
         const auto now = Clock::now();
         stream.advanceTo(now);
+        holds_.store(stream.holds(), std::memory_order_release);
         if (outSent == outLength) {
             if (stream.queued() == 0) stream.produce(kMaxPeriodBytes);
             outLength = stream.take(outgoing, sizeof outgoing);
@@ -90,7 +95,7 @@ void SimulatorEndpoint::serve() {
                 blocked = true;
                 break;
             } else {
-                outSent = outLength;  // nobody on the far end: the bytes are lost on the line
+                outSent = outLength;  // the line itself is gone (no terminal on the far end)
             }
         }
         int waitMs = kLongestWaitMs;

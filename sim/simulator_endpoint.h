@@ -2,7 +2,8 @@
 // Serves a simulated analyser over a file descriptor, such as the master side of a
 // pseudo-terminal, so that the kernel serial backend can talk to it end to end: a thread reads
 // the command bytes that arrive and writes the analyser's frames when they are due, paced as
-// the simulated device paces them. The descriptor is made non-blocking and stays the caller's.
+// the simulated device paces them. While the far end does not read, the analyser waits rather
+// than lose bytes. The descriptor is made non-blocking and stays the caller's.
 
 #include <atomic>
 #include <memory>
@@ -28,6 +29,8 @@ public:
     void stop();
     bool running() const { return thread_.joinable(); }
     SimulatedAnalyser& analyser() { return analyser_; }
+    // How often the analyser has waited for a far end that did not read.
+    uint64_t holds() const { return holds_.load(std::memory_order_acquire); }
 
 private:
     void serve();
@@ -38,6 +41,7 @@ private:
     std::unique_ptr<PacedStream> stream_;  // used by the serving thread only
     std::thread thread_;
     std::atomic<bool> stopping_{false};
+    std::atomic<uint64_t> holds_{0};
     int wake_[2] = {-1, -1};  // a pipe that interrupts the thread's wait on stop()
 };
 

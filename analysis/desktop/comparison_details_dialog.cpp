@@ -29,38 +29,40 @@ SampleDetailsDialog::SampleDetailsDialog(QWidget* parent, SampleTable& samples, 
     setFixedSize(kWidth, kHeight);
     centreOnScreen(this, QSize(kWidth, kHeight));
 
+    // 430 × 480: number and name on one line, the sample's data above the picture at (47, 150),
+    // the buttons below it.
     auto* numberLabel = new QLabel("样品编号：", this);
-    numberLabel->setGeometry(47, 20, 80, 22);
+    numberLabel->setGeometry(20, 12, 72, 22);
     number_ = new QLineEdit(this);
     number_->setObjectName("numberEdit");
-    number_->setGeometry(130, 20, 120, 22);
+    number_->setGeometry(92, 12, 80, 22);
     auto* nameLabel = new QLabel("样品名称：", this);
-    nameLabel->setGeometry(47, 52, 80, 22);
+    nameLabel->setGeometry(184, 12, 72, 22);
     name_ = new QLineEdit(this);
     name_->setObjectName("nameEdit");
-    name_->setGeometry(130, 52, 237, 22);
-    auto* pictureLabel = new QLabel("谱图：", this);
-    pictureLabel->setGeometry(47, 124, 80, 22);
+    name_->setGeometry(256, 12, 154, 22);
     text_ = new QPlainTextEdit(this);
     text_->setObjectName("detailText");
     text_->setReadOnly(true);
-    text_->setGeometry(20, 380, 390, 160);
+    text_->setGeometry(20, 42, 390, 100);
     text_->setFont(QFont("Noto Sans Mono CJK SC", 10));
+    auto* pictureLabel = new QLabel("谱图：", this);
+    pictureLabel->setGeometry(4, 150, 42, 22);
 
     previous_ = new QPushButton("<<上一个", this);
     previous_->setObjectName("previousButton");
-    previous_->setGeometry(20, 555, 90, 28);
+    previous_->setGeometry(20, 384, 90, 28);
     next_ = new QPushButton("下一个>>", this);
     next_->setObjectName("nextButton");
-    next_->setGeometry(115, 555, 90, 28);
+    next_->setGeometry(115, 384, 90, 28);
     auto* ok = new QPushButton("确定", this);
     ok->setObjectName("okButton");
-    ok->setGeometry(230, 555, 85, 28);
+    ok->setGeometry(230, 384, 85, 28);
     auto* cancel = new QPushButton("取消", this);
     cancel->setObjectName("cancelButton");
-    cancel->setGeometry(325, 555, 85, 28);
+    cancel->setGeometry(325, 384, 85, 28);
     if (prompts != nullptr) {
-        addExportButton(this, ExportKind::Picture, QRect(300, 120, 90, 26),
+        addExportButton(this, ExportKind::Picture, QRect(20, 430, 90, 28),
                         [this, prompts] { savePicture(*prompts, {{}, "样品谱图"}, picture()); });
     }
     connect(previous_, &QPushButton::clicked, this, [this] {

@@ -22,7 +22,7 @@ class SampleDetailsDialog : public QDialog {
 
 public:
     static constexpr int kWidth = 430;
-    static constexpr int kHeight = 600;
+    static constexpr int kHeight = 480;
 
     // `background`: the list background picture the trace picture is drawn on (null: white).
     // With prompts the window offers "保存图片" for the shown picture.

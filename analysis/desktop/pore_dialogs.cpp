@@ -1,5 +1,6 @@
 #include "analysis/desktop/pore_dialogs.h"
 
+#include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -74,18 +75,20 @@ PorePointDialog::PorePointDialog(QWidget* parent, PoreTable& table, int index, c
         const char* label;
         const char* name;
         std::string value;
-        bool editable;
+        bool enabled;
     };
+    // Every field is for reading; the pressures and flows, set by the instrument, are disabled
+    // outright, as is the dead-volume list.
     const Field fields[] = {{"大气压：", "atmosphericPressureEdit", t.atmosphericPressure, false},
                             {"饱和蒸气压：", "saturatedPressureEdit", t.saturatedPressure, false},
                             {"N2流量(ml/分):", "n2FlowEdit", t.n2Flow, false},
                             {"混合流量(ml/分):", "mixedFlowEdit", t.mixedFlow, false},
                             {"重量(mg):", "weightEdit", t.weight, true},
-                            {"峰面积:", "peakAreaEdit", t.peakArea, false},
+                            {"峰面积:", "peakAreaEdit", t.peakArea, true},
                             {"相对压力:", "relativePressureEdit", t.relativePressure, true},
                             {"孔  径(A):", "poreSizeEdit", t.poreSize, true},
-                            {"吸附量(ml):", "adsorbedEdit", t.adsorbed, false},
-                            {"计算孔径(A):", "kelvinPoreSizeEdit", t.kelvinPoreSize, false}};
+                            {"吸附量(ml):", "adsorbedEdit", t.adsorbed, true},
+                            {"计算孔径(A):", "kelvinPoreSizeEdit", t.kelvinPoreSize, true}};
     for (int i = 0; i < 10; ++i) {
         const int x = (i % 2 == 0) ? 20 : 240;
         const int y = 18 + (i / 2) * 28;
@@ -94,16 +97,23 @@ PorePointDialog::PorePointDialog(QWidget* parent, PoreTable& table, int index, c
         auto* edit = new QLineEdit(QString::fromStdString(fields[i].value), this);
         edit->setObjectName(fields[i].name);
         edit->setGeometry(x + 112, y, 98, 22);
-        edit->setReadOnly(!fields[i].editable);
+        edit->setReadOnly(true);
+        edit->setEnabled(fields[i].enabled);
         if (std::string_view(fields[i].name) == "weightEdit") weight_ = edit;
         if (std::string_view(fields[i].name) == "relativePressureEdit") relative_ = edit;
         if (std::string_view(fields[i].name) == "poreSizeEdit") poreSize_ = edit;
     }
+    auto* deadVolumeLabel = new QLabel("死体积:", this);
+    deadVolumeLabel->setGeometry(20, 158, 110, 22);
+    auto* deadVolumes = new QComboBox(this);
+    deadVolumes->setObjectName("deadVolumeList");
+    deadVolumes->setGeometry(132, 158, 318, 22);
+    deadVolumes->setEnabled(false);
     auto* group = new QGroupBox("谱图", this);
-    group->setGeometry(25, 170, 420, 300);
+    group->setGeometry(25, 190, 420, 285);
     auto* picture = new QLabel(this);
     picture->setObjectName("pointPicture");
-    picture->setGeometry(130, 240, kPoreThumbnailSize * 2, kPoreThumbnailSize * 2);
+    picture->setGeometry(133, 225, kPoreThumbnailSize * 2, kPoreThumbnailSize * 2);
     picture->setPixmap(QPixmap::fromImage(PoreGridRenderer::thumbnail(table, index, background))
                            .scaled(kPoreThumbnailSize * 2, kPoreThumbnailSize * 2));
     auto* ok = new QPushButton("确定", this);

@@ -49,8 +49,8 @@ public:
 
     // Widgets by objectName: "atmosphericPressureEdit", "saturatedPressureEdit", "n2FlowEdit",
     // "mixedFlowEdit", "weightEdit", "peakAreaEdit", "relativePressureEdit", "poreSizeEdit",
-    // "adsorbedEdit", "kelvinPoreSizeEdit", "okButton", "cancelButton". Weight, relative pressure
-    // and pore size are the operator's to correct; the rest is measured.
+    // "adsorbedEdit", "kelvinPoreSizeEdit", "deadVolumeList", "okButton", "cancelButton". All
+    // read-only; the pressures, the flows and the dead-volume list disabled.
 
     void accept() override;
 

@@ -43,6 +43,7 @@ QLineEdit* addNumberField(QGridLayout* grid, int row, const char* label, const c
     auto* caption = new QLabel(label);
     auto* edit = new QLineEdit(text);
     edit->setObjectName(name);
+    edit->setMinimumWidth(90);
     grid->addWidget(caption, row, 0);
     grid->addWidget(edit, row, 1);
     return edit;
@@ -62,17 +63,23 @@ TpEvaluationPanel::TpEvaluationPanel(QWidget* parent, TestReport& report, Prompt
     setFont(programFont(13));
     setAttribute(Qt::WA_DeleteOnClose, false);
 
+    // The chart with the fit beside it; the baseline, the proposals and the quantitative peak
+    // beside the results below: the whole panel fits a 1366 × 768 screen.
     auto* outer = new QVBoxLayout(this);
+    auto* top = new QHBoxLayout;
+    outer->addLayout(top);
+    auto* chartColumn = new QVBoxLayout;
+    top->addLayout(chartColumn);
     chart_ = new ReportChartView(this);
     chart_->setObjectName("evaluationChart");
-    outer->addWidget(chart_, 0, Qt::AlignHCenter);
+    chartColumn->addWidget(chart_);
     status_ = new QLabel(this);
     status_->setObjectName("statusLabel");
     status_->setWordWrap(true);
-    outer->addWidget(status_);
-
-    auto* row = new QHBoxLayout;
-    outer->addLayout(row);
+    chartColumn->addWidget(status_);
+    chartColumn->addStretch();
+    auto* bottom = new QHBoxLayout;
+    outer->addLayout(bottom);
 
     // Baseline and proposals.
     auto* left = new QGroupBox("基线与Tm建议");
@@ -91,8 +98,10 @@ TpEvaluationPanel::TpEvaluationPanel(QWidget* parent, TestReport& report, Prompt
     proposals_ = new QListWidget;
     proposals_->setObjectName("proposalList");
     proposals_->setToolTip("单击一个建议，把它加入Tm值列表");
+    proposals_->setMinimumHeight(60);
+    proposals_->setMaximumHeight(110);
     leftGrid->addWidget(proposals_, 3, 0, 1, 2);
-    row->addWidget(left);
+    bottom->addWidget(left, 3);
 
     // Accepted Tm and the fit.
     auto* middle = new QGroupBox("峰解析");
@@ -101,6 +110,7 @@ TpEvaluationPanel::TpEvaluationPanel(QWidget* parent, TestReport& report, Prompt
     tmList_ = new QListWidget;
     tmList_->setObjectName("tmList");
     tmList_->setFocusPolicy(Qt::NoFocus);
+    tmList_->setMinimumHeight(60);
     midGrid->addWidget(tmList_, 1, 0, 1, 2);
     asymmetric_ = new QCheckBox("非对称峰形(&A)");
     asymmetric_->setObjectName("asymmetricBox");
@@ -118,7 +128,7 @@ TpEvaluationPanel::TpEvaluationPanel(QWidget* parent, TestReport& report, Prompt
     residual_->setObjectName("residualLabel");
     residual_->setWordWrap(true);
     midGrid->addWidget(residual_, 5, 0, 1, 2);
-    row->addWidget(middle);
+    top->addWidget(middle);
 
     // The quantitative peak the amounts are measured against.
     auto* right = new QGroupBox("定量峰");
@@ -132,7 +142,7 @@ TpEvaluationPanel::TpEvaluationPanel(QWidget* parent, TestReport& report, Prompt
     auto* note = new QLabel("按理想气体换算为µmol；样品重量取报告中的值。");
     note->setWordWrap(true);
     rightGrid->addWidget(note, 4, 0, 1, 2);
-    row->addWidget(right);
+    bottom->addWidget(right, 2);
 
     table_ = new QTableWidget(0, 7, this);
     table_->setObjectName("resultTable");
@@ -141,7 +151,8 @@ TpEvaluationPanel::TpEvaluationPanel(QWidget* parent, TestReport& report, Prompt
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     table_->setMinimumHeight(150);
-    outer->addWidget(table_);
+    table_->setMinimumWidth(600);  // the seven headings whole
+    bottom->addWidget(table_, 6);
 
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();

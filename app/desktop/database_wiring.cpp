@@ -1,9 +1,14 @@
 #include "app/desktop/database_wiring.h"
 
+#include <QTimer>
+
+#include "analysis/pore_file.h"
 #include "app/command_tables.h"
 #include "app/desktop/main_window.h"
 #include "app/program_state.h"
+#include "app/window_title.h"
 #include "files/desktop/database_save_dialog.h"
+#include "files/record_database_fingerprint.h"
 #include "platform/prompts.h"
 
 namespace vespian {
@@ -15,6 +20,8 @@ DatabaseWiring::DatabaseWiring(MainWindow& window, ProgramState& state, Prompts&
     name_ = loadStartupDatabase(*state_.database, state_.dataFolder, state_.settingsPath(kDatabaseSettingsFileName),
                                 prompts_);
     adoptName();
+    loadPores();
+    markSaved();
 
     // "新建", and "打开"/"保存" while the record lists are shown; in the other views they keep
     // their trace and report meaning.
@@ -58,13 +65,35 @@ DatabaseWiring::DatabaseWiring(MainWindow& window, ProgramState& state, Prompts&
 
     // Measured records are never dropped silently when the window closes, by "退出" or otherwise.
     window_.setCloseGuard([this] { return saveBeforeExit(); });
+
+    // Records change in many places (a report committed, a row selected, a deletion): the
+    // title looks for itself.
+    titleTimer_ = new QTimer(this);
+    titleTimer_->setObjectName("databaseTitleTimer");
+    titleTimer_->setInterval(kTitleRefreshMs);
+    connect(titleTimer_, &QTimer::timeout, this, &DatabaseWiring::refreshTitle);
+    titleTimer_->start();
+    refreshTitle();
 }
 
 DatabaseWiring::~DatabaseWiring() { window_.setCloseGuard({}); }
 
 DatabaseSession DatabaseWiring::session() {
+    // Every write of the database writes its pore points beside it.
+    DatabaseSaver tables = DatabaseSaveDialog::saver(&window_, *state_.database);
+    DatabaseSaver withPores = [this, tables](const std::string& path) {
+        DatabaseFileResult written = tables(path);
+        if (!written.ok) return written;
+        if (path != unreadPoreFile_) {
+            const PoreFileResult pores = savePorePoints(path, *pores_);
+            if (!pores.ok) return DatabaseFileResult{false, true, pores.message};
+        }
+        savedDatabase_ = databaseFingerprint(*state_.database);
+        savedPores_ = porePointsFingerprint(*pores_);
+        return written;
+    };
     return DatabaseSession{*state_.database, name_, state_.dataFolder, state_.settingsPath(kDatabaseSettingsFileName),
-                           prompts_, DatabaseSaveDialog::saver(&window_, *state_.database)};
+                           prompts_, withPores};
 }
 
 // The program state names the database the way the rest of the program reads it.
@@ -75,6 +104,36 @@ void DatabaseWiring::adoptName() {
 
 void DatabaseWiring::changed() {
     if (tablesChanged_) tablesChanged_();
+    refreshTitle();
+}
+
+void DatabaseWiring::loadPores() {
+    unreadPoreFile_.clear();
+    if (!name_.named()) {
+        clearPorePoints(*pores_);
+        clearDeadVolumes(*pores_);
+        return;
+    }
+    const PoreFileResult loaded = loadPorePoints(name_.path, *pores_);
+    if (loaded.ok) return;
+    clearPorePoints(*pores_);
+    clearDeadVolumes(*pores_);
+    unreadPoreFile_ = name_.path;
+    prompts_.message("错误", loaded.message, PromptIcon::Error);
+}
+
+void DatabaseWiring::markSaved() {
+    savedDatabase_ = databaseFingerprint(*state_.database);
+    savedPores_ = porePointsFingerprint(*pores_);
+}
+
+bool DatabaseWiring::unsavedChanges() const {
+    return databaseFingerprint(*state_.database) != savedDatabase_ || porePointsFingerprint(*pores_) != savedPores_;
+}
+
+void DatabaseWiring::refreshTitle() {
+    const QString title = QString::fromStdString(mainWindowTitle(name_.title, unsavedChanges()));
+    if (window_.windowTitle() != title) window_.setWindowTitle(title);
 }
 
 bool DatabaseWiring::newDatabase() {
@@ -86,6 +145,11 @@ bool DatabaseWiring::newDatabase() {
         clearDeadVolumes(*pores_);
         state_.betDetail = 0;
         state_.selectedRow = -1;
+        // An old pore file of the same name must not come back with the new, empty database.
+        unreadPoreFile_.clear();
+        const PoreFileResult pores = savePorePoints(name_.path, *pores_);
+        if (!pores.ok) prompts_.message("错误", pores.message, PromptIcon::Error);
+        markSaved();
     }
     changed();
     return emptied;
@@ -98,6 +162,8 @@ bool DatabaseWiring::openDatabase() {
     if (replaced) {
         state_.betDetail = 0;
         state_.selectedRow = -1;
+        loadPores();
+        markSaved();
     }
     changed();
     return replaced;
@@ -107,6 +173,7 @@ bool DatabaseWiring::saveDatabase() {
     DatabaseSession s = session();
     const bool saved = saveBeforeLeaving(s) == LeaveDecision::Proceed;
     adoptName();
+    refreshTitle();
     return saved;
 }
 
@@ -114,6 +181,7 @@ bool DatabaseWiring::saveBeforeExit() {
     DatabaseSession s = session();
     const bool leave = saveAtExit(s) == LeaveDecision::Proceed;
     adoptName();
+    refreshTitle();
     return leave;
 }
 

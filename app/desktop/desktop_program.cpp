@@ -25,6 +25,7 @@
 #include "platform/desktop/qt_prompts.h"
 #include "platform/desktop/screen.h"
 #include "platform/desktop/translations.h"
+#include "platform/desktop/window_placement.h"
 #include "platform/printf_text.h"
 #include "sim/simulator_driver.h"
 
@@ -65,6 +66,8 @@ DesktopProgram::~DesktopProgram() {
 }
 
 bool DesktopProgram::start(const LinkOptions& options, bool showSplash) {
+    // Every window and dialog from here on is kept on the screen, however small it is.
+    WindowPlacement::install();
     QDir().mkpath(QString::fromStdString(state_->dataFolder));
     std::string error;
     if (!connectDeviceSources(*state_, options, &error)) {

@@ -3,6 +3,7 @@
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QWheelEvent>
 #include <algorithm>
@@ -14,6 +15,8 @@
 #include "analysis/desktop/comparison_details_dialog.h"
 #include "analysis/desktop/comparison_list_renderer.h"
 #include "analysis/desktop/pore_dialogs.h"
+#include "analysis/desktop/pore_page_renderer.h"
+#include "analysis/pore_page.h"
 #include "app/command_ids.h"
 #include "app/command_tables.h"
 #include "app/desktop/database_wiring.h"
@@ -24,6 +27,7 @@
 #include "app/desktop/view_area.h"
 #include "app/program_state.h"
 #include "app/view_buttons.h"
+#include "app/view_titles.h"
 #include "files/desktop/database_delete.h"
 #include "files/list_export.h"
 #include "platform/desktop/screen.h"
@@ -37,8 +41,7 @@ namespace {
 constexpr int kWheelRows = 3;        // rows per wheel notch in the lists
 constexpr int kWheelPagePixels = 60;  // pixels per wheel notch on a BET page
 constexpr int kSidewaysPixels = 40;   // pixels per sideways wheel notch
-constexpr int kBetListWidth = 720;    // the BET list's columns
-constexpr int kBetPageWidth = 1000;   // the BET page at scale 1
+constexpr int kBarThickness = 14;     // the list view's scroll bars
 
 int tableCount(const RecordDatabase& database, RecordList list) {
     switch (list) {
@@ -49,14 +52,12 @@ int tableCount(const RecordDatabase& database, RecordList list) {
     return database.reports().count;
 }
 
-// Which list the view shows, in its lower right corner, in the words of the pop-up menu.
-void drawListCaption(QPainter& painter, const QRect& inside, RecordList list, bool page) {
-    const char* text = "显示对比分析法样品数据";
-    if (list == RecordList::Standards) text = "显示标样数据";
-    if (list == RecordList::Reports) text = page ? "BET报告页  (按钮或右键菜单返回列表)" : "显示BET分析法样品数据";
+// Which list the view shows, in its lower right corner.
+void drawListCaption(QPainter& painter, const QRect& inside, RecordList list, ListPage page) {
+    const std::string_view text = listViewCaption(list, page);
     painter.save();
     painter.setFont(programFont(12));
-    const QString caption = QString::fromUtf8(text);
+    const QString caption = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
     const QFontMetrics metrics(painter.font());
     QRect box(0, 0, metrics.horizontalAdvance(caption) + 16, metrics.height() + 6);
     box.moveBottomRight(inside.bottomRight() - QPoint(6, 6));
@@ -66,6 +67,17 @@ void drawListCaption(QPainter& painter, const QRect& inside, RecordList list, bo
     painter.setPen(QColor(60, 0, 130));
     painter.drawText(box, Qt::AlignCenter, caption);
     painter.restore();
+}
+
+void placeBar(QScrollBar* bar, const ScrollAxis& axis, int position, const QRect& place) {
+    const QSignalBlocker block(bar);
+    bar->setGeometry(place);
+    bar->setRange(0, axis.range);
+    bar->setSingleStep(axis.line);
+    bar->setPageStep(axis.page);
+    bar->setValue(position);
+    bar->setEnabled(axis.range > 0);
+    bar->show();
 }
 
 }  // namespace
@@ -78,6 +90,19 @@ ListWiring::ListWiring(MainWindow& window, ProgramState& state, Prompts& prompts
     view->setViewDoubleClick(ViewMode::BetList,
                              [this](QPoint point, const QRect& inside) { return doubleClick(point, inside); });
     view->installEventFilter(this);
+    vBar_ = new QScrollBar(Qt::Vertical, view);
+    vBar_->setObjectName("listVerticalBar");
+    hBar_ = new QScrollBar(Qt::Horizontal, view);
+    hBar_->setObjectName("listHorizontalBar");
+    for (QScrollBar* bar : {vBar_, hBar_}) {
+        bar->hide();
+        connect(bar, &QScrollBar::valueChanged, this, [this, bar](int value) {
+            int& position = bar == vBar_ ? verticalPosition() : sidewaysPosition();
+            if (position == value) return;
+            position = value;
+            redraw();
+        });
+    }
 
     window_.handleViewButton(kViewButtonSampleDetails, [this] { showDetails(); });
     window_.handleViewButton(kViewButtonSelectAll, [this] { select(SelectionCommand::SelectAll); });
@@ -109,6 +134,8 @@ ListWiring::ListWiring(MainWindow& window, ProgramState& state, Prompts& prompts
 
 ListWiring::~ListWiring() {
     if (ViewArea* view = window_.viewArea()) {
+        delete vBar_;
+        delete hBar_;
         view->removeEventFilter(this);
         view->setViewPainter(ViewMode::BetList, {});
         view->setViewClick(ViewMode::BetList, {});
@@ -139,38 +166,89 @@ void ListWiring::redraw() { window_.viewArea()->redraw(); }
 
 // ---- Drawing and the mouse -----------------------------------------------------------------
 
+QRect ListWiring::listArea(const QRect& inside) const {
+    return inside.adjusted(0, 0, -kBarThickness, -kBarThickness);
+}
+
+ListViewScroll ListWiring::scrollLimits() const {
+    const QRect area = listArea(window_.viewArea()->viewInside());
+    if (betPageShown()) {
+        const SurfaceReportRecord& shown = state_.database->reports().records[state_.selectedRow];
+        if (!isPoreReport(shown)) return betPageScroll(area.width(), area.height());
+        const auto rows = static_cast<int32_t>(poreDistribution(shown, database_.pores()).size());
+        return betPageScroll(area.width(), area.height(), porePageHeight(rows));
+    }
+    int total = kBetListMinWidth;
+    if (activeList() == RecordList::Standards) total = state_.zevid.display[0];
+    if (activeList() == RecordList::Samples) total = state_.zevid.columns[0];
+    return recordListScroll(tableCount(*state_.database, activeList()), total, area.width(), area.height());
+}
+
+int& ListWiring::verticalPosition() {
+    return betPageShown() ? pageScroll_ : firstRow_[static_cast<int>(activeList())];
+}
+
+int& ListWiring::sidewaysPosition() {
+    return betPageShown() ? pageHScroll_ : hScroll_[static_cast<int>(activeList())];
+}
+
+// The bars follow the list: its limits, its step sizes and where it stands.
+void ListWiring::placeBars(const QRect& area) {
+    const ListViewScroll limits = scrollLimits();
+    verticalPosition() = limits.vertical.clamp(verticalPosition());
+    sidewaysPosition() = limits.horizontal.clamp(sidewaysPosition());
+    placeBar(vBar_, limits.vertical, verticalPosition(), QRect(area.right() + 1, area.top(), kBarThickness, area.height()));
+    placeBar(hBar_, limits.horizontal, sidewaysPosition(),
+             QRect(area.left(), area.bottom() + 1, area.width(), kBarThickness));
+}
+
 void ListWiring::draw(QPainter& painter, const QRect& inside) {
     const RecordDatabase& db = *state_.database;
+    const QRect area = listArea(inside);
+    placeBars(area);
+    painter.setClipRect(area);
     const int first = firstRow();
     switch (activeList()) {
     case RecordList::Standards:
-        ComparisonListRenderer::drawStandards(painter, inside, db.standards(), std::span<const int32_t>(state_.zevid.display, 7),
+        ComparisonListRenderer::drawStandards(painter, area, db.standards(), std::span<const int32_t>(state_.zevid.display, 7),
                                               screenSize().width(), first, sidewaysScroll(), QImage());
         break;
     case RecordList::Samples:
-        ComparisonListRenderer::drawSamples(painter, inside, db.samples(), std::span<const int32_t>(state_.zevid.columns, 13),
+        ComparisonListRenderer::drawSamples(painter, area, db.samples(), std::span<const int32_t>(state_.zevid.columns, 13),
                                             screenSize().width(), first, sidewaysScroll(), QImage());
         break;
     case RecordList::Reports:
         if (betPageShown()) {
-            BetPageRenderer::drawOnScreen(painter, inside, db.reports().records[state_.selectedRow], QPoint(pageHScroll_, pageScroll_));
+            // A pore report shows its distribution; a BET report its BET page.
+            const SurfaceReportRecord& shown = db.reports().records[state_.selectedRow];
+            if (isPoreReport(shown)) {
+                PorePageRenderer::drawOnScreen(painter, area, shown, database_.pores(), QPoint(pageHScroll_, pageScroll_));
+            } else {
+                BetPageRenderer::drawOnScreen(painter, area, shown, QPoint(pageHScroll_, pageScroll_));
+            }
         } else {
-            BetListRenderer::draw(painter, inside, db.reports(), first, sidewaysScroll(), QImage());
+            BetListRenderer::draw(painter, area, db.reports(), first, sidewaysScroll(), QImage());
         }
         break;
     }
-    drawListCaption(painter, inside, activeList(), betPageShown());
+    ListPage page = ListPage::Rows;
+    if (betPageShown()) {
+        page = isPoreReport(db.reports().records[state_.selectedRow]) ? ListPage::PorePage : ListPage::BetPage;
+    }
+    drawListCaption(painter, area, activeList(), page);
 }
 
 bool ListWiring::click(QPoint point, const QRect& inside) {
-    if (betPageShown()) return false;
-    const int32_t row = listRowAt(point.y(), inside.top(), inside.bottom(), firstRow());
+    const QRect area = listArea(inside);
+    if (betPageShown() || !area.contains(point)) return false;
+    const int32_t row = listRowAt(point.y(), area.top(), area.bottom(), firstRow());
     return row >= 0 && toggleListRow(*state_.database, activeList(), row);
 }
 
 bool ListWiring::doubleClick(QPoint point, const QRect& inside) {
-    if (activeList() != RecordList::Reports || betPageShown()) return false;
-    const int32_t row = betRowAtDoubleClick(state_.database->reports(), point.y(), inside.top(), inside.bottom(), firstRow());
+    const QRect area = listArea(inside);
+    if (activeList() != RecordList::Reports || betPageShown() || !area.contains(point)) return false;
+    const int32_t row = betRowAtDoubleClick(state_.database->reports(), point.y(), area.top(), area.bottom(), firstRow());
     if (row < 0) return false;
     state_.selectedRow = row;
     state_.betDetail = 1;
@@ -180,29 +258,15 @@ bool ListWiring::doubleClick(QPoint point, const QRect& inside) {
 }
 
 void ListWiring::scrollRows(int rows) {
-    if (betPageShown()) {
-        const QRect inside = window_.viewArea()->viewInside();
-        const ScrollRanges range = betListScrollRanges(0, inside.width(), inside.height(), true);
-        pageScroll_ = std::clamp(pageScroll_ + rows * kWheelPagePixels / kWheelRows, 0, range.vertical);
-    } else {
-        int& first = firstRow_[static_cast<int>(activeList())];
-        const int count = tableCount(*state_.database, activeList());
-        first = std::clamp(first + rows, 0, std::max(count - 1, 0));
-    }
+    const ListViewScroll limits = scrollLimits();
+    // On the BET page a wheel notch moves by pixels, as far as three rows would.
+    const int step = betPageShown() ? rows * kWheelPagePixels / kWheelRows : rows;
+    verticalPosition() = limits.vertical.clamp(verticalPosition() + step);
     redraw();
 }
 
 void ListWiring::scrollSideways(int pixels) {
-    const QRect inside = window_.viewArea()->viewInside();
-    int total = kBetListWidth;
-    switch (activeList()) {
-    case RecordList::Standards: total = state_.zevid.display[0]; break;
-    case RecordList::Samples: total = state_.zevid.columns[0]; break;
-    case RecordList::Reports: total = betPageShown() ? kBetPageWidth : kBetListWidth; break;
-    }
-    const int most = std::max(total - inside.width(), 0);
-    int& position = betPageShown() ? pageHScroll_ : hScroll_[static_cast<int>(activeList())];
-    position = std::clamp(position + pixels, 0, most);
+    sidewaysPosition() = scrollLimits().horizontal.clamp(sidewaysPosition() + pixels);
     redraw();
 }
 
@@ -213,7 +277,15 @@ void ListWiring::popupFromKeyboard() {
 }
 
 bool ListWiring::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != window_.viewArea() || state_.measurement.viewMode() != ViewMode::BetList) return false;
+    if (watched != window_.viewArea()) return false;
+    if (state_.measurement.viewMode() != ViewMode::BetList) {
+        // Another view is shown: the list's bars go with the list.
+        if (event->type() == QEvent::Paint) {
+            vBar_->hide();
+            hBar_->hide();
+        }
+        return false;
+    }
     if (event->type() == QEvent::ContextMenu) {
         auto* menuEvent = static_cast<QContextMenuEvent*>(event);
         std::unique_ptr<QMenu> menu = popupMenu();
@@ -271,12 +343,12 @@ std::unique_ptr<QMenu> ListWiring::popupMenu() {
     if (betPageShown()) {
         add("导出PDF", [this] {
             exportBetPagePdf(prompts_, {state_.dataFolder, "BET报告"},
-                             state_.database->reports().records[state_.selectedRow]);
+                             state_.database->reports().records[state_.selectedRow], &database_.pores());
         });
     } else {
         add("导出PDF", [this] {
             exportListPdf(prompts_, {state_.dataFolder, "列表"}, *state_.database, activeList(),
-                          printer().settings().header, localToday());
+                          printer().settings().header, localToday(), &database_.pores());
         });
     }
     menu->addSeparator();
@@ -337,7 +409,8 @@ ListPrinter& ListWiring::printer() {
 bool ListWiring::printSettings() { return PrintSettingsDialog::run(&window_, printer().settings()); }
 
 bool ListWiring::print() {
-    const bool printed = printer().print(&window_, prompts_, *state_.database, activeList(), localToday());
+    const bool printed =
+        printer().print(&window_, prompts_, *state_.database, activeList(), localToday(), true, &database_.pores());
     redraw();
     return printed;
 }

@@ -1,7 +1,8 @@
 #pragma once
 // The record lists in the running program's list view (the third tab): the standards, the
 // comparison samples or the BET reports, drawn over the view; a click on a row toggles its
-// selection, a double click on a BET report shows its page. The view buttons and the list's
+// selection, a double click on a BET report shows its page; two scroll bars along the right and
+// bottom edges move the list (or the page), as the wheel does. The view buttons and the list's
 // pop-up menu (right button, or the menu key) carry the list commands: "显示详细信息", the
 // three selection commands, the two deletions, the choice of the list, the exports "导出为文本"
 // and "导出为CSV", "打印设置" and printing. The pore-point buttons of the report view open the
@@ -13,9 +14,11 @@
 #include <memory>
 
 #include "analysis/comparison.h"
+#include "analysis/list_scroll.h"
 
 class QMenu;
 class QPainter;
+class QScrollBar;
 
 namespace vespian {
 
@@ -62,6 +65,12 @@ public:
     ListPrinter& printer();
     void redraw();
 
+    // The two scroll bars of the list view (shown while it is).
+    QScrollBar* verticalBar() const { return vBar_; }
+    QScrollBar* horizontalBar() const { return hBar_; }
+    // Where the list or page is drawn inside the view's frame: clear of the scroll bars.
+    QRect listArea(const QRect& inside) const;
+
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -70,6 +79,11 @@ private:
     bool click(QPoint point, const QRect& inside);
     bool doubleClick(QPoint point, const QRect& inside);
     void installPoreButtons();
+    // How far the shown list or page scrolls in the view as last drawn.
+    ListViewScroll scrollLimits() const;
+    int& verticalPosition();
+    int& sidewaysPosition();
+    void placeBars(const QRect& area);
 
     MainWindow& window_;
     ProgramState& state_;
@@ -80,6 +94,8 @@ private:
     int pageScroll_ = 0;
     int hScroll_[3] = {0, 0, 0};
     int pageHScroll_ = 0;
+    QScrollBar* vBar_ = nullptr;
+    QScrollBar* hBar_ = nullptr;
 };
 
 }  // namespace vespian

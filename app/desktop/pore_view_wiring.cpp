@@ -1,6 +1,7 @@
 #include "app/desktop/pore_view_wiring.h"
 
 #include <QPainter>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QWheelEvent>
 #include <algorithm>
@@ -8,6 +9,7 @@
 
 #include "analysis/desktop/pore_dialogs.h"
 #include "analysis/desktop/pore_grid_renderer.h"
+#include "analysis/list_scroll.h"
 #include "analysis/pore.h"
 #include "app/desktop/database_wiring.h"
 #include "app/desktop/main_window.h"
@@ -20,6 +22,7 @@ namespace vespian {
 namespace {
 
 constexpr int kGridGap = 6;  // between the report panel and the first thumbnail row
+constexpr int kBarThickness = 14;
 
 }  // namespace
 
@@ -29,6 +32,14 @@ PoreViewWiring::PoreViewWiring(MainWindow& window, ProgramState& state, Database
     view->setViewPainter(ViewMode::Report, [this](QPainter& p, const QRect& inside) { draw(p, inside); });
     view->setViewClick(ViewMode::Report, [this](QPoint point, const QRect& inside) { return click(point, inside); });
     view->installEventFilter(this);
+    bar_ = new QScrollBar(Qt::Vertical, view);
+    bar_->setObjectName("poreGridBar");
+    bar_->hide();
+    connect(bar_, &QScrollBar::valueChanged, this, [this](int row) {
+        if (row == firstRow_) return;
+        firstRow_ = row;
+        window_.viewArea()->redraw();
+    });
     installShortcuts();
 }
 
@@ -69,11 +80,9 @@ void PoreViewWiring::moveCurrent(int step) {
     const int count = std::clamp(pores.count, 0, kPorePointCapacity);
     if (count < 1) return;
     pores.current = std::clamp(std::clamp(pores.current, 0, count - 1) + step, 0, count - 1);
-    const QRect grid = gridRect(window_.viewArea()->viewInside());
-    const int rowsShown = std::max(1, grid.height() / kPoreThumbnailPitch);
     const int row = pores.current / columns();
     if (row < firstRow_) firstRow_ = row;
-    if (row >= firstRow_ + rowsShown) firstRow_ = row - rowsShown + 1;
+    if (row >= firstRow_ + rowsShown()) firstRow_ = row - rowsShown() + 1;
     window_.viewArea()->redraw();
 }
 
@@ -89,6 +98,7 @@ void PoreViewWiring::openCurrent() {
 
 PoreViewWiring::~PoreViewWiring() {
     if (ViewArea* view = window_.viewArea()) {
+        delete bar_;
         view->removeEventFilter(this);
         view->setViewPainter(ViewMode::Report, {});
         view->setViewClick(ViewMode::Report, {});
@@ -101,14 +111,35 @@ QRect PoreViewWiring::gridRect(const QRect& inside) const {
     QRect grid = inside;
     grid.setTop(std::max(inside.top(), panel.bottom() + 1 + kGridGap));
     grid.setLeft(inside.left() + kGridGap);
+    grid.setRight(inside.right() - kBarThickness);
     return grid;
+}
+
+int PoreViewWiring::rowsShown() const {
+    return std::max(1, gridRect(window_.viewArea()->viewInside()).height() / kPoreThumbnailPitch);
+}
+
+void PoreViewWiring::placeBar(const QRect& grid) {
+    const ScrollAxis axis = poreGridScroll(std::clamp(database_.pores().count, 0, kPorePointCapacity), columns(), rowsShown());
+    const QSignalBlocker block(bar_);
+    bar_->setGeometry(grid.right() + 1, grid.top(), kBarThickness, grid.height());
+    bar_->setRange(0, axis.range);
+    bar_->setSingleStep(axis.line);
+    bar_->setPageStep(axis.page);
+    bar_->setValue(firstRow_);
+    bar_->setEnabled(axis.range > 0);
+    bar_->show();
 }
 
 void PoreViewWiring::draw(QPainter& painter, const QRect& inside) {
     const QRect grid = gridRect(inside);
-    if (grid.height() <= 0 || grid.width() <= 0) return;
+    if (grid.height() <= 0 || grid.width() <= 0) {
+        bar_->hide();
+        return;
+    }
     // Points deleted or a new database: the rows shown stay within the points left.
     scrollWithin();
+    placeBar(grid);
     PoreGridRenderer::draw(painter, grid, database_.pores(), firstRow_ * kPoreThumbnailPitch,
                            window_.viewArea()->background());
 }
@@ -130,9 +161,7 @@ bool PoreViewWiring::click(QPoint point, const QRect& inside) {
 }
 
 void PoreViewWiring::scrollWithin() {
-    const int count = std::clamp(database_.pores().count, 0, kPorePointCapacity);
-    const int lastRow = std::max(0, (count + columns() - 1) / columns() - 1);
-    firstRow_ = std::clamp(firstRow_, 0, lastRow);
+    firstRow_ = poreGridScroll(std::clamp(database_.pores().count, 0, kPorePointCapacity), columns(), rowsShown()).clamp(firstRow_);
 }
 
 void PoreViewWiring::scrollRows(int rows) {
@@ -145,6 +174,7 @@ bool PoreViewWiring::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Paint && watched == window_.viewArea()) {
         const bool report = state_.measurement.viewMode() == ViewMode::Report;
         for (QShortcut* shortcut : shortcuts_) shortcut->setEnabled(report);
+        if (!report) bar_->hide();
     }
     if (event->type() == QEvent::Wheel && watched == window_.viewArea() &&
         state_.measurement.viewMode() == ViewMode::Report) {

@@ -1,6 +1,7 @@
 #pragma once
 // The pore points in the running program's report view: their thumbnails in a grid below the
-// report panel, scrolled a row at a time by the wheel; a click on a thumbnail makes that point
+// report panel, scrolled a row at a time by the wheel or by the scroll bar at their right; a
+// click on a thumbnail makes that point
 // current and opens its point dialog "孔径数据属性". From the keyboard, in the report view only:
 // the arrows move the current point, Enter opens it, Page Up / Page Down scroll.
 
@@ -10,6 +11,7 @@
 #include <vector>
 
 class QPainter;
+class QScrollBar;
 class QShortcut;
 
 namespace vespian {
@@ -26,8 +28,10 @@ public:
     PoreViewWiring(MainWindow& window, ProgramState& state, DatabaseWiring& database, ReportWiring& reports);
     ~PoreViewWiring() override;
 
-    // Where the thumbnails lie in the view area: the report view's frame below the panel.
+    // Where the thumbnails lie in the view area: the report view's frame below the panel, left
+    // of the grid's scroll bar.
     QRect gridRect(const QRect& inside) const;
+    QScrollBar* scrollBar() const { return bar_; }
     // The first thumbnail row shown.
     int firstRow() const { return firstRow_; }
     void scrollRows(int rows);
@@ -45,6 +49,8 @@ private:
     void installShortcuts();
     int columns() const;
     void scrollWithin();
+    int rowsShown() const;
+    void placeBar(const QRect& grid);
 
     std::vector<QShortcut*> shortcuts_;
 
@@ -53,6 +59,7 @@ private:
     DatabaseWiring& database_;
     ReportWiring& reports_;
     int firstRow_ = 0;
+    QScrollBar* bar_ = nullptr;
 };
 
 }  // namespace vespian

@@ -11,7 +11,9 @@
 
 #include "app/desktop/artwork.h"
 #include "app/desktop/banner.h"
+#include "app/command_ids.h"
 #include "app/status_texts.h"
+#include "app/view_titles.h"
 #include "libs/line.h"
 #include "platform/desktop/canvas.h"
 #include "trace/trace_drawing.h"
@@ -33,7 +35,7 @@ constexpr int kBannerRightInset = 110;
 constexpr int kBannerTop = 5;
 constexpr int kHoverOffset = 16;
 
-const char* const kTabTitles[3] = {"谱图窗口", "报告窗口", "BET列表"};
+QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 }  // namespace
 
@@ -74,6 +76,11 @@ void ViewArea::showToolbarOfView() {
     const int toolbarWidth = std::max(width() - kBannerRightInset - 10, 200);
     for (QToolBar* toolbar : toolbars_) {
         if (toolbar != nullptr && toolbar->isVisible()) toolbar->resize(toolbarWidth, toolbar->sizeHint().height());
+        // "打开" opens what the view shows: a trace, a report or a record database.
+        if (toolbar == nullptr) continue;
+        if (QAction* open = toolbar->findChild<QAction*>(QString("tool%1").arg(kCmdOpen))) {
+            open->setToolTip(qs(openToolTip(state_.measurement.viewMode())));
+        }
     }
     if (!trace) {
         delete hBar_;
@@ -148,9 +155,14 @@ void ViewArea::drawTabs() {
     const QFontMetrics metrics(painter.font());
     const int active = static_cast<int>(state_.measurement.viewMode());
     const int top = kViewTop;
+    // The third tab names the list it shows.
+    QString* titles = tabTitles_;
+    titles[0] = qs(kTraceViewTitle);
+    titles[1] = qs(kReportViewTitle);
+    titles[2] = qs(listViewTabTitle(static_cast<RecordList>(std::clamp(state_.listKind, 0, 2))));
     int left = 5;
     for (int t = 0; t < 3; ++t) {
-        const QString title = kTabTitles[t];
+        const QString& title = titles[t];
         const int w = metrics.horizontalAdvance(title) + 16;
         const int h = metrics.height() + kTabTextHeightExtra;
         tabRects_[t] = QRect(left, top, w, h);
@@ -173,7 +185,7 @@ void ViewArea::drawTabs() {
         painter.setPen(QColor(90, 90, 90));
         painter.drawLine(r.topRight(), r.bottomRight());
         painter.setPen(isActive ? QColor(130, 0, 255) : QColor(Qt::black));
-        painter.drawText(r.adjusted(0, kTabTitleDrop, 0, 0), Qt::AlignHCenter | Qt::AlignTop, kTabTitles[t]);
+        painter.drawText(r.adjusted(0, kTabTitleDrop, 0, 0), Qt::AlignHCenter | Qt::AlignTop, titles[t]);
     }
 }
 

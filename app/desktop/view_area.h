@@ -9,6 +9,7 @@
 #include <QPoint>
 #include <QString>
 #include <QWidget>
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -69,6 +70,8 @@ public:
 
     const QImage& canvas() const { return canvas_; }
     const ViewButtonStrip& buttons() const { return buttons_; }
+    // The title of tab 0, 1 or 2 as last drawn (the third names the list it shows).
+    QString tabTitle(int tab) const { return tabTitles_[std::clamp(tab, 0, 2)]; }
     QScrollBar* horizontalTraceBar() const { return hBar_; }
     QScrollBar* verticalTraceBar() const { return vBar_; }
     // The client point at the top-left of view area pixel (0, 0) is the widget's own origin.
@@ -149,6 +152,7 @@ private:
     QScrollBar* vBar_ = nullptr;
     ViewButtonStrip buttons_;
     QRect tabRects_[3];
+    QString tabTitles_[3];
 
     TraceMouse mouse_;
     // The vertical cursor line of the tools, drawn over the canvas so no drawing into the

@@ -14,7 +14,8 @@ QSize screenSize() {
 void centreOnScreen(QWidget* window, QSize size) {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (screen == nullptr) return;
-    const QRect area = screen->geometry();
+    // Clear of the desktop's panels; the window placement keeps the title bar on the screen.
+    const QRect area = screen->availableGeometry();
     window->move(area.left() + (area.width() - size.width()) / 2, area.top() + (area.height() - size.height()) / 2);
 }
 

@@ -9,7 +9,7 @@ namespace vespian {
 
 // The primary screen's size (a common size when there is none, as in some test set-ups).
 QSize screenSize();
-// Moves a window of the given size to the middle of the screen.
+// Moves a window of the given size to the middle of the screen's available area.
 void centreOnScreen(QWidget* window, QSize size);
 
 }  // namespace vespian

@@ -17,9 +17,11 @@ public:
     ListPrinter();
 
     // With `askSettings` (the normal command) the sample pages first ask "打印设置"; tests and
-    // callers that set the header themselves pass false. True when a document was printed.
+    // callers that set the header themselves pass false. False when the operator cancelled or
+    // the printer could not start; with nothing selected nothing reaches the printer.
+    // `pores`: the pore points a pore report's page shows (none: its BET page).
     bool print(QWidget* parent, Prompts& prompts, const RecordDatabase& database, RecordList active,
-               const CalendarDate& today, bool askSettings = true);
+               const CalendarDate& today, bool askSettings = true, const PoreTable* pores = nullptr);
 
     QPrinter& printer() { return printer_; }
     PrintSettings& settings() { return settings_; }
@@ -27,7 +29,8 @@ public:
 
     // Draws one planned page on a painter of width × height device pixels.
     static void drawPage(QPainter& painter, int width, int height, const RecordDatabase& database,
-                         const PrintPage& page, const std::string& header, const CalendarDate& today);
+                         const PrintPage& page, const std::string& header, const CalendarDate& today,
+                         const PoreTable* pores = nullptr);
 
 private:
     QPrinter printer_;

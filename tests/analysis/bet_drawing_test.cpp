@@ -241,7 +241,7 @@ TEST(BetList, ColumnsRowsAndSelection) {
     EXPECT_EQ(textAt(betListDrawing(t, 700, 300, 1, 0), "6").y, 35);
 }
 
-TEST(BetList, DoubleClickAndScrollRanges) {
+TEST(BetList, DoubleClickFindsTheReport) {
     auto db = std::make_unique<RecordDatabase>();
     db->reports().count = 4;
     EXPECT_EQ(betRowAtDoubleClick(db->reports(), 124, 100, 400, 0), -1);
@@ -249,14 +249,6 @@ TEST(BetList, DoubleClickAndScrollRanges) {
     EXPECT_EQ(betRowAtDoubleClick(db->reports(), 185, 100, 400, 0), 3);
     EXPECT_EQ(betRowAtDoubleClick(db->reports(), 205, 100, 400, 0), -1);  // no fifth report
     EXPECT_EQ(betRowAtDoubleClick(db->reports(), 125, 100, 400, 2), 2);
-
-    const ScrollRanges list = betListScrollRanges(40, 500, 225, false);
-    EXPECT_EQ(list.vertical, 30);
-    EXPECT_EQ(list.horizontal, 220);
-    const ScrollRanges page = betListScrollRanges(40, 707, 600, true);
-    EXPECT_EQ(page.vertical, 400);
-    EXPECT_EQ(page.horizontal, 293);
-    EXPECT_EQ(betListScrollRanges(2, 900, 600, false).vertical, 0);
 }
 
 TEST(StandardList, ZeroWidthColumnIsLeftOutAndTheOthersCloseUp) {

@@ -176,11 +176,16 @@ TEST_F(DetailsTest, TracePictureAndAccept) {
     s.trace[2] = 50;
     s.trace[3] = -10;
     SampleDetails details(samples());
-    const std::vector<DrawPoint> expected{{0, 160}, {0, 180}, {0, 204}};
+    // A short peak fills the picture: across its width, its highest value on row 20, its lowest
+    // on row 200 (60 of 110 above the lowest: row 200 − 98.2).
+    const std::vector<DrawPoint> expected{{0, 20}, {159, 101}, {319, 200}};
     EXPECT_EQ(details.tracePolyline(), expected);
-    s.trace[0] = 6000;  // beyond the array: stops at its last element
+    s.trace[2] = 100;
+    s.trace[3] = 100;  // flat: along the base row
+    EXPECT_EQ(details.tracePolyline()[1].y, 200);
+    s.trace[0] = 6000;  // beyond the array: stops at its last element, at the right edge
     EXPECT_EQ(details.tracePolyline().size(), 4999u);
-    EXPECT_EQ(details.tracePolyline().back().x, static_cast<int32_t>(4999 * 0.08611111));
+    EXPECT_EQ(details.tracePolyline().back().x, 319);
 
     details.accept("-42", "一二三四五六七八");
     EXPECT_EQ(s.number, -42);

@@ -171,6 +171,14 @@ TEST_F(PoreTest, PointDialogTextsAndAccept) {
     EXPECT_EQ(texts.kelvinPoreSize.substr(0, 6), "20.588");
     EXPECT_EQ(porePointTexts(table, 3).weight, "");
 
+    // Given back as shown, the measured values stay as they were, unrounded.
+    table.poreSize[0] = 20.04f;
+    table.weight[0] = 50.004f;
+    const PorePointTexts shown = porePointTexts(table, 0);
+    acceptPorePoint(table, 0, shown.weight, shown.relativePressure, shown.poreSize);
+    EXPECT_EQ(table.poreSize[0], 20.04f);
+    EXPECT_EQ(table.weight[0], 50.004f);
+    EXPECT_EQ(table.relativePressure[0], 0.5f);
     acceptPorePoint(table, 0, "60.5", "0.45", "18.2");
     EXPECT_EQ(table.weight[0], 60.5f);
     EXPECT_EQ(table.relativePressure[0], 0.45f);
@@ -199,8 +207,8 @@ TEST_F(PoreTest, ThumbnailFrameCaptionAndTrace) {
     ASSERT_NE(strip, nullptr);
     EXPECT_EQ(strip->colour, rgb(50, 0, 150));
     ASSERT_NE(line, nullptr);
-    // Centred: (102 − 4 × 0.05) / 2 = 50.9; baseline 75, 0.16 per unit.
-    const std::vector<DrawPoint> expected{{50, 73}, {50, 71}, {51, 70}, {51, 68}};
+    // Four points across the thumbnail from x 2 to 99, not a sliver; baseline 75, 0.16 per unit.
+    const std::vector<DrawPoint> expected{{2, 73}, {34, 71}, {66, 70}, {99, 68}};
     EXPECT_EQ(line->points, expected);
 
     const DrawList other = poreThumbnail(table, 0);

@@ -2,6 +2,7 @@
 #include "support/test_files.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 #include <sys/stat.h>
 
 #include <cstdint>
@@ -36,7 +37,8 @@ class ZEvidFileTest : public ::testing::Test {
 protected:
     void SetUp() override {
         folder = fs::temp_directory_path() /
-                 ("zevid_file_test_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+                 ("zevid_file_test_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+                  std::to_string(::getpid()));
         fs::remove_all(folder);
         fs::create_directories(folder);
     }

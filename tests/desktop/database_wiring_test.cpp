@@ -10,11 +10,15 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QTimer>
+#include <QToolBar>
+#include <QScrollBar>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
 
+#include "analysis/desktop/pore_page_renderer.h"
+#include "analysis/pore.h"
 #include "app/command_ids.h"
 #include "app/desktop/database_wiring.h"
 #include "app/desktop/list_wiring.h"
@@ -202,6 +206,87 @@ TEST_F(DatabaseWiringTest, NewDatabaseAsksForAFileAndEmptiesTheTables) {
               prompts.texts().end());
 }
 
+// The pore points measured with a database come back with it, from their file beside it; the
+// title names the database and shows while records or points are not yet saved; a pore report
+// shows its distribution as a plot and a table.
+TEST_F(DatabaseWiringTest, PorePointsAreKeptWithTheDatabaseAndTheTitleMarksUnsavedChanges) {
+    fs::create_directories(folder / "SAVE");
+    {
+        RecordDatabase stored;
+        ASSERT_TRUE(saveDatabase(databaseFile("lab.03D"), stored).ok);
+        ASSERT_TRUE(rememberDatabase((folder / kDatabaseSettingsFileName).string(), databaseFile("lab.03D")));
+    }
+    start(0.0001);
+    const QString clean = "Vespian2002 v2.9.10.12 - lab.03D";
+    EXPECT_EQ(window()->windowTitle(), clean);
+    PoreTable& pores = program->database()->pores();
+    pores.count = 2;
+    const float sizes[] = {42.5f, 21.25f};
+    for (int i = 0; i < 2; ++i) {
+        pores.poreSize[i] = sizes[i];
+        pores.relativePressure[i] = 0.9f - 0.2f * static_cast<float>(i);
+        pores.adsorbed[i] = 1.0f - 0.4f * static_cast<float>(i);
+        pores.trace[i][0] = 0;
+    }
+    // Changed behind the wiring's back: its own look at the tables finds it.
+    ASSERT_TRUE(waitUntil([&] { return window()->windowTitle() == clean + "*"; }));
+
+    // "保存" in the list view writes the database and the points beside it.
+    showListView(RecordList::Reports);
+    window()->dispatch(kCmdSave);
+    EXPECT_EQ(window()->windowTitle(), clean);
+    EXPECT_TRUE(fs::exists(databaseFile("lab.03D") + ".pores"));
+    EXPECT_EQ(fs::file_size(databaseFile("lab.03D")), 12u) << "the database file as ever: three empty tables";
+
+    // A pore report of the two points; its row selected: unsaved again.
+    SampleIdentity sample;
+    ASSERT_TRUE(createPoreReport(db().reports(), pores, "31", "孔径", sample, CalendarDate{2025, 5, 6}).created);
+    program->database()->refreshTitle();
+    EXPECT_EQ(window()->windowTitle(), clean + "*");
+    window()->dispatch(kCmdExit);
+    ASSERT_TRUE(waitUntil([&] { return !window()->isVisible(); }));
+    program.reset();
+
+    start(0.0001);
+    PoreTable& again = program->database()->pores();
+    ASSERT_EQ(again.count, 2);
+    EXPECT_EQ(again.poreSize[1], 21.25f);
+    EXPECT_EQ(window()->windowTitle(), clean) << "as loaded: nothing to save";
+    ASSERT_EQ(db().reports().count, 1);
+
+    // Its page: the distribution, the smallest pore first.
+    showListView(RecordList::Reports);
+    view().doubleClickAt(rowPoint(0));
+    ASSERT_TRUE(lists().betPageShown());
+    const QImage page = view().screenImage();
+    EXPECT_TRUE(page.save(VESPIAN_BUILD_DIR "/pore_report_page.png"));
+    const QImage expected = PorePageRenderer::pageImage(db().reports().records[0], again);
+    const QRect area = lists().listArea(view().viewInside());
+    EXPECT_EQ(page.copy(QRect(area.topLeft(), QSize(400, 300))), expected.copy(0, 0, 400, 300));
+}
+
+// Finding one's way: the list view's tab names the list shown, and "打开" says what it opens.
+TEST_F(DatabaseWiringTest, TheListTabNamesItsListAndTheOpenButtonWhatItOpens) {
+    start(0.0001);
+    auto openTip = [&] {
+        for (QToolBar* bar : window()->findChildren<QToolBar*>()) {
+            if (!bar->isVisible()) continue;
+            if (QAction* open = bar->findChild<QAction*>(QString("tool%1").arg(kCmdOpen))) return open->toolTip();
+        }
+        return QString();
+    };
+    EXPECT_EQ(openTip(), "打开一个谱图文件");
+    window()->dispatch(kCmdReportView);
+    QApplication::processEvents();
+    EXPECT_EQ(openTip(), "打开一个报告文件");
+    for (const auto& [list, tab] : {std::pair{RecordList::Standards, "标样列表"}, std::pair{RecordList::Samples, "样品列表"},
+                                    std::pair{RecordList::Reports, "BET列表"}}) {
+        showListView(list);
+        EXPECT_EQ(view().tabTitle(2), QString::fromUtf8(tab));
+    }
+    EXPECT_EQ(openTip(), "打开一个数据库");
+}
+
 TEST_F(DatabaseWiringTest, OpenAndSaveWorkOnTheDatabaseInTheListView) {
     fs::create_directories(folder / "SAVE");
     RecordDatabase other;
@@ -339,16 +424,21 @@ TEST_F(DatabaseWiringTest, TheBetListShowsAPageOnDoubleClickAndTheButtonLeavesIt
 
 TEST_F(DatabaseWiringTest, TheWheelScrollsTheListAndThePageWithinTheirRange) {
     start(0.0001);
-    for (int i = 1; i <= 5; ++i) addReport(db().reports(), i, 10.0f * i);
+    constexpr int kReports = 60;
+    for (int i = 1; i <= kReports; ++i) addReport(db().reports(), i, 10.0f * i);
     showListView(RecordList::Reports);
+    const QRect area = lists().listArea(view().viewInside());
+    // As far as the last rows fill the area under the header.
+    const int last = kReports - (area.height() - 25) / 20;
+    ASSERT_GT(last, 3);
     lists().scrollRows(3);
     EXPECT_EQ(lists().firstRow(), 3);
-    lists().scrollRows(30);
-    EXPECT_EQ(lists().firstRow(), 4);  // the last record stays in sight
+    lists().scrollRows(1000);
+    EXPECT_EQ(lists().firstRow(), last);
     // A click now toggles the record shown in the first row.
     view().clickAt(rowPoint(0));
-    EXPECT_NE(db().reports().records[4].selected, 0);
-    lists().scrollRows(-30);
+    EXPECT_NE(db().reports().records[last].selected, 0);
+    lists().scrollRows(-1000);
     EXPECT_EQ(lists().firstRow(), 0);
     // Another list keeps its own position.
     lists().scrollRows(2);
@@ -357,26 +447,77 @@ TEST_F(DatabaseWiringTest, TheWheelScrollsTheListAndThePageWithinTheirRange) {
     showListView(RecordList::Reports);
     EXPECT_EQ(lists().firstRow(), 2);
 
-    // The wheel over the view: down one notch, three rows further (at most the last record).
+    // The wheel over the view: down one notch, three rows further.
     const QPoint at = view().viewInside().center();
     QWheelEvent down(at, view().mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
                      Qt::NoScrollPhase, false);
     QApplication::sendEvent(&view(), &down);
-    EXPECT_EQ(lists().firstRow(), 4);
+    EXPECT_EQ(lists().firstRow(), 5);
 
     // The sample list is wider than the view: sideways as far as its last column, no further.
     showListView(RecordList::Samples);
-    const QImage left = view().screenImage();
+    // The list's own pixels: the banner above it moves on its own timer.
+    auto listPixels = [&] { return view().screenImage().copy(area); };
+    const QImage left = listPixels();
     QWheelEvent sideways(at, view().mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton, Qt::ShiftModifier,
                          Qt::NoScrollPhase, false);
     QApplication::sendEvent(&view(), &sideways);
     EXPECT_EQ(lists().sidewaysScroll(), 40);
-    EXPECT_NE(view().screenImage(), left);
+    EXPECT_NE(listPixels(), left);
     lists().scrollSideways(100000);
-    EXPECT_EQ(lists().sidewaysScroll(), state().zevid.columns[0] - view().viewInside().width());
+    EXPECT_EQ(lists().sidewaysScroll(), state().zevid.columns[0] - area.width());
     lists().scrollSideways(-100000);
     EXPECT_EQ(lists().sidewaysScroll(), 0);
-    EXPECT_EQ(view().screenImage(), left);
+    EXPECT_EQ(listPixels(), left);
+}
+
+// A record below the screen is reached with the scroll bar alone: no wheel, no keys.
+TEST_F(DatabaseWiringTest, TheListViewsScrollBarsReachEveryRecordAndThePage) {
+    start(0.0001);
+    constexpr int kReports = 80;
+    for (int i = 1; i <= kReports; ++i) addReport(db().reports(), i, 10.0f * i);
+    showListView(RecordList::Reports);
+    QScrollBar* down = lists().verticalBar();
+    QScrollBar* across = lists().horizontalBar();
+    ASSERT_TRUE(down->isVisible());
+    ASSERT_TRUE(across->isVisible());
+    const QRect area = lists().listArea(view().viewInside());
+    const int rowsShown = (area.height() - 25) / 20;
+    EXPECT_EQ(down->maximum(), kReports - rowsShown);
+    EXPECT_EQ(down->singleStep(), 1);
+    EXPECT_EQ(down->pageStep(), 10);
+    EXPECT_FALSE(area.intersects(down->geometry())) << "clear of the rows";
+    EXPECT_TRUE(view().viewInside().contains(down->geometry())) << "inside the view's frame";
+
+    down->triggerAction(QAbstractSlider::SliderPageStepAdd);
+    EXPECT_EQ(lists().firstRow(), 10);
+    down->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(lists().firstRow(), 11);
+    down->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(lists().firstRow(), kReports - rowsShown);
+    view().clickAt(rowPoint(rowsShown - 1));
+    EXPECT_NE(db().reports().records[kReports - 1].selected, 0) << "the last record, in the last row";
+    lists().scrollRows(-3);
+    EXPECT_EQ(down->value(), kReports - rowsShown - 3) << "the wheel moves the bar along";
+
+    // The BET list is narrower than the view: nothing to scroll sideways.
+    EXPECT_FALSE(across->isEnabled());
+    // Its page: 1000 pixels high, one pixel a line, a hundred a page.
+    view().doubleClickAt(rowPoint(0));
+    ASSERT_TRUE(lists().betPageShown());
+    EXPECT_EQ(down->maximum(), std::max(0, 1000 - area.height()));
+    EXPECT_EQ(down->pageStep(), 100);
+    EXPECT_EQ(down->value(), 0);
+
+    // Another view: the bars go with the list.
+    window()->dispatch(kCmdReportView);
+    QApplication::processEvents();
+    EXPECT_FALSE(down->isVisible());
+    EXPECT_FALSE(across->isVisible());
+    EXPECT_TRUE(view().grab().save(VESPIAN_BUILD_DIR "/report_view.png"));
+    showListView(RecordList::Reports);
+    EXPECT_TRUE(down->isVisible());
+    EXPECT_TRUE(view().grab().save(VESPIAN_BUILD_DIR "/bet_page_scrolled.png"));
 }
 
 TEST_F(DatabaseWiringTest, ThePopupMenuSwitchesListsAndOpensTheDetails) {

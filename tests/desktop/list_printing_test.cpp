@@ -126,8 +126,9 @@ TEST_F(ListPrintingTest, SixteenSamplesPrintOnTwoPagesUnderTheHeader) {
     EXPECT_TRUE(text.contains("送样单位"));
     EXPECT_TRUE(text.contains("2025- 5-20"));
     EXPECT_TRUE(text.contains("谱图:"));
-    // The first page's X axis runs to 500 s, its Y axis to 30 mV rounded up by a quarter: 50.
-    EXPECT_TRUE(text.contains("500"));
+    // The first page's X axis runs to the peaks' length, 15 × 60 / 5 = 180 s + 3; its Y axis to
+    // 24 mV rounded up by a quarter: 50.
+    EXPECT_TRUE(text.contains("183"));
     EXPECT_TRUE(run("pdfinfo", {QString::fromStdString(pdf)}).contains("Vespian2002 Doc"));
     run("pdftoppm", {"-png", "-r", "50", "-f", "1", "-l", "1", "-singlefile", QString::fromStdString(pdf),
                      VESPIAN_BUILD_DIR "/sample_page"});
@@ -172,12 +173,20 @@ TEST_F(ListPrintingTest, CancelledPrintDialogPrintsNothing) {
     EXPECT_EQ(prompts.records().back().kind, testing::PromptRecord::Kind::Print);
 }
 
-TEST_F(ListPrintingTest, NoSelectedSampleMakesADocumentWithoutPages) {
+// Qt cannot end a print job without a sheet; with nothing to print no job is started, so no
+// blank sheet (and here no blank PDF page) comes out. A selection printed next works as ever.
+TEST_F(ListPrintingTest, NoSelectedSampleFeedsNoBlankSheet) {
     samples(2);
     db->samples().records[0].selected = 0;
     db->samples().records[1].selected = 0;
-    printTo("empty.pdf", RecordList::Samples);
-    EXPECT_EQ(printer.pagesPrinted(), 0);
+    const std::string empty = printTo("empty.pdf", RecordList::Samples, 2);
+    EXPECT_FALSE(fs::exists(empty)) << "a PDF of " << pdfPages(empty) << " page(s)";
+    EXPECT_EQ(printer.printer().copyCount(), 2);
+    betReport(0, false);
+    EXPECT_FALSE(fs::exists(printTo("no-report.pdf", RecordList::Reports)));
+
+    db->samples().records[1].selected = 1;
+    EXPECT_EQ(pdfPages(printTo("one.pdf", RecordList::Samples, 2)), 2) << "one page for each of the two copies";
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QWheelEvent>
 #include <cstring>
@@ -246,6 +247,19 @@ TEST_F(PoreViewTest, TheWheelScrollsWholeRowsWithinThePoints) {
     EXPECT_EQ(poreView().firstRow(), rows - 1);
     for (int i = 0; i < 3 * rows; ++i) wheel(120);
     EXPECT_EQ(poreView().firstRow(), 0);
+    // The scroll bar beside the grid goes as far, a row a line, and follows the wheel.
+    QScrollBar* bar = poreView().scrollBar();
+    ASSERT_TRUE(bar->isVisible());
+    EXPECT_EQ(bar->maximum(), rows - 1);
+    EXPECT_FALSE(grid().intersects(bar->geometry()));
+    bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+    EXPECT_EQ(poreView().firstRow(), 1);
+    bar->triggerAction(QAbstractSlider::SliderToMaximum);
+    EXPECT_EQ(poreView().firstRow(), rows - 1);
+    wheel(120);
+    EXPECT_EQ(bar->value(), rows - 2);
+    bar->triggerAction(QAbstractSlider::SliderToMinimum);
+    EXPECT_EQ(poreView().firstRow(), 0);
     // Scrolled to the end, then the points go ("清空孔径记录"): the grid starts again at the top.
     for (int i = 0; i < 3 * rows; ++i) wheel(-120);
     ASSERT_EQ(poreView().firstRow(), rows - 1);
@@ -258,10 +272,13 @@ TEST_F(PoreViewTest, TheWheelScrollsWholeRowsWithinThePoints) {
     EXPECT_EQ(stripColour(0), kCurrentStrip);
     EXPECT_EQ(stripColour(1), kOtherStrip);
 
-    // Outside the report view the wheel is not the grid's.
+    // Outside the report view the wheel is not the grid's, and its bar is not shown.
     state().measurement.selectView(ViewMode::BetList);
     wheel(-120);
     EXPECT_EQ(poreView().firstRow(), 0);
+    view().redraw();
+    QApplication::processEvents();
+    EXPECT_FALSE(bar->isVisible());
 }
 
 TEST_F(PoreViewTest, TheKeysMoveTheCurrentPointAndOpenItInTheReportViewOnly) {

@@ -214,6 +214,10 @@ TEST_F(SurfaceDialogsTest, DetailsDialogWalksTheSelectedSamples) {
     SampleDetailsDialog dialog(nullptr, t);
     dialog.show();
     EXPECT_EQ(dialog.windowTitle(), "详细信息");
+    EXPECT_EQ(dialog.size(), QSize(430, 480));
+    for (const QWidget* w : dialog.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        EXPECT_TRUE(dialog.rect().contains(w->geometry())) << w->objectName().toStdString();
+    }
     EXPECT_EQ(text(dialog, "numberEdit"), "11");
     EXPECT_FALSE(child<QPushButton>(dialog, "previousButton")->isEnabled());
     EXPECT_TRUE(child<QPushButton>(dialog, "nextButton")->isEnabled());
@@ -222,13 +226,18 @@ TEST_F(SurfaceDialogsTest, DetailsDialogWalksTheSelectedSamples) {
     EXPECT_EQ(text(dialog, "numberEdit"), "13");
     EXPECT_TRUE(child<QPushButton>(dialog, "previousButton")->isEnabled());
     EXPECT_FALSE(child<QPushButton>(dialog, "nextButton")->isEnabled());
-    // The trace is drawn on the picture.
+    // The trace of 29 points is drawn across the picture's shown part, from edge to edge.
     const QImage picture = dialog.picture();
-    int dark = 0;
-    for (int x = 0; x < 10; ++x) {
-        for (int y = 0; y < 300; ++y) dark += qBlue(picture.pixel(x, y)) == 160 && qRed(picture.pixel(x, y)) == 0;
-    }
-    EXPECT_GT(dark, 0);
+    auto drawnIn = [&](int from, int to) {
+        int dark = 0;
+        for (int x = from; x < to; ++x) {
+            for (int y = 0; y < 220; ++y) dark += qBlue(picture.pixel(x, y)) == 160 && qRed(picture.pixel(x, y)) == 0;
+        }
+        return dark;
+    };
+    EXPECT_GT(drawnIn(0, 10), 0);
+    EXPECT_GT(drawnIn(310, 320), 0);
+    EXPECT_TRUE(dialog.grab().save(VESPIAN_BUILD_DIR "/sample_details.png"));
     child<QLineEdit>(dialog, "numberEdit")->setText("99");
     child<QPushButton>(dialog, "okButton")->click();
     EXPECT_EQ(t.records[3].number, 99);
@@ -286,17 +295,28 @@ TEST_F(SurfaceDialogsTest, PoreReportDialogAndFullTable) {
     EXPECT_FALSE(PoreReportDialog::run(nullptr, reports(), *pore, sample, prompts, CalendarDate{}));
     EXPECT_EQ(prompts.texts().back(), kDatabaseFullText);
 
+    // "孔径数据属性" is for reading: every field read-only, the pressures, flows and the
+    // dead-volume list disabled; "确定" leaves the point as measured, unrounded.
     pore->count = 1;
-    pore->weight[0] = 5.0f;
+    pore->weight[0] = 5.004f;
+    pore->poreSize[0] = 20.04f;
     {
         PorePointDialog point(nullptr, *pore, 0);
         point.show();
         EXPECT_EQ(text(point, "weightEdit"), "5.00");
-        EXPECT_TRUE(child<QLineEdit>(point, "peakAreaEdit")->isReadOnly());
-        child<QLineEdit>(point, "weightEdit")->setText("6.5");
+        for (const QLineEdit* edit : point.findChildren<QLineEdit*>()) {
+            EXPECT_TRUE(edit->isReadOnly()) << edit->objectName().toStdString();
+        }
+        for (const char* name : {"atmosphericPressureEdit", "saturatedPressureEdit", "n2FlowEdit", "mixedFlowEdit"}) {
+            EXPECT_FALSE(child<QLineEdit>(point, name)->isEnabled()) << name;
+        }
+        EXPECT_TRUE(child<QLineEdit>(point, "weightEdit")->isEnabled());
+        EXPECT_FALSE(child<QComboBox>(point, "deadVolumeList")->isEnabled());
+        EXPECT_TRUE(point.grab().save(VESPIAN_BUILD_DIR "/pore_point_dialog.png"));
         child<QPushButton>(point, "okButton")->click();
     }
-    EXPECT_EQ(pore->weight[0], 6.5f);
+    EXPECT_EQ(pore->weight[0], 5.004f);
+    EXPECT_EQ(pore->poreSize[0], 20.04f);
     std::free(pore);
 }
 

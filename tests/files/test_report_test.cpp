@@ -1,6 +1,7 @@
 #include "files/test_report.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -38,7 +39,8 @@ class TestReportTest : public ::testing::Test {
 protected:
     void SetUp() override {
         folder = fs::temp_directory_path() /
-                 ("test_report_test_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+                 ("test_report_test_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+                  std::to_string(::getpid()));
         fs::remove_all(folder);
         fs::create_directories(folder);
     }

@@ -40,6 +40,34 @@ bool waitFor(const std::function<bool()>& condition, std::chrono::milliseconds l
     return condition();
 }
 
+// A desorption peak as the eye judges it: the signal stays more than 8 mV above the baseline for
+// 10 s, and the peak ends only once the signal has stayed within 2 mV of it for 10 s again, so a
+// point or two misread on a busy line neither makes a peak nor splits one.
+struct Peak {
+    int32_t start;
+    int32_t top;  // the highest point
+};
+
+std::vector<Peak> sustainedPeaks(const float* mv, int32_t from, int32_t to, float baseline) {
+    constexpr int32_t kDwell = 10 * 5;
+    std::vector<Peak> peaks;
+    bool inPeak = false;
+    int32_t high = 0, low = 0;
+    for (int32_t i = from; i < to; ++i) {
+        const float level = mv[i] - baseline;
+        high = level > 8.0f ? high + 1 : 0;
+        low = level < 2.0f ? low + 1 : 0;
+        if (!inPeak && high == kDwell) {
+            peaks.push_back({i - kDwell + 1, i});
+            inPeak = true;
+        }
+        if (!inPeak) continue;
+        if (level > mv[peaks.back().top] - baseline) peaks.back().top = i;
+        if (low == kDwell) inPeak = false;
+    }
+    return peaks;
+}
+
 constexpr int32_t kNitrogen = 3;
 constexpr int32_t kAmmonia = 0;
 
@@ -93,8 +121,8 @@ TEST(InstrumentControlEndToEnd, ATpdPreparedAndRunFromTheControlRulesOverAPseudo
     const int32_t started = trace->pointCount();
     for (const Command& frame : editor.pressStartStop({}).frames) link.send(frame);
     ASSERT_TRUE(waitFor([&] { return analyser.programRunning(); }, std::chrono::seconds(5)));
-    // 19 minutes of instrument time: about 19 wall seconds at 60×, a pace a busy machine keeps
-    // up with (at 150× a loaded machine lost bytes, and with them the time axis).
+    // 19 minutes of instrument time: about 19 wall seconds at 60× when the machine keeps up; when
+    // it does not, the analyser waits for the terminal and the run takes longer, nothing is lost.
     ASSERT_TRUE(waitFor([&] { return readings.temperatureC.load() >= 599.5f; }, std::chrono::seconds(120)));
     ASSERT_TRUE(waitFor([&] { return trace->pointCount() > started + 20 * 60 * 5; }, std::chrono::seconds(60)));
 
@@ -106,21 +134,11 @@ TEST(InstrumentControlEndToEnd, ATpdPreparedAndRunFromTheControlRulesOverAPseudo
     EXPECT_NEAR(c[minuteLater + 5 * 60 * 5] - c[minuteLater], 150.0f, 5.0f) << "5 minutes at 30 ℃/min";
     float baseline = 0.0f;
     for (int32_t i = started - 10; i < started; ++i) baseline += mv[i] / 10.0f;
-    // A peak: at least 10 s above 8 mV, after the signal was back below 2 mV. (A byte lost
-    // when the machine is busy can misalign a frame or two: a spike of one point, not a peak.)
-    int peaks = 0;
-    bool above = false;
-    int32_t high = 0;
-    for (int32_t i = started; i < end; ++i) {
-        const float level = mv[i] - baseline;
-        high = level > 8.0f ? high + 1 : 0;
-        if (!above && high == 10 * 5) {
-            ++peaks;
-            above = true;
-        }
-        if (above && level < 2.0f) above = false;
+    const std::vector<Peak> peaks = sustainedPeaks(mv, started, end, baseline);
+    ASSERT_EQ(peaks.size(), 3u) << "one desorption peak for each kind of site";
+    for (size_t k = 1; k < peaks.size(); ++k) {
+        EXPECT_GT(c[peaks[k].top], c[peaks[k - 1].top] + 50.0f) << "the stronger sites empty at higher temperatures";
     }
-    EXPECT_EQ(peaks, 3) << "one desorption peak for each kind of site";
 
     // Stop: the question answered OK sends the stop frame; the furnace is left to cool.
     editor.pressStartStop({});

@@ -111,7 +111,8 @@ TEST_F(InstrumentLinkTest, CloseWithoutThreadSendsHaltAndCloses) {
     driver.clearEvents();
     const auto started = Clock::now();
     EXPECT_TRUE(link.close());
-    EXPECT_LT(Clock::now() - started, std::chrono::milliseconds(200));
+    // No read time-out (1 s) is waited for; the rest of the bound is room for a busy machine.
+    EXPECT_LT(Clock::now() - started, std::chrono::milliseconds(900));
     EXPECT_EQ(driver.eventTexts(), (Texts{"write 48", "close"}));
     EXPECT_EQ(driver.openHandles(), 0);
 }

@@ -36,10 +36,10 @@ TEST_F(PrintPlanTest, SixteenSelectedSamplesPrintOnTwoPages) {
     EXPECT_EQ(pages[0].end, 15);
     EXPECT_EQ(pages[1].first, 17);
     EXPECT_EQ(pages[1].end, 20);
-    // The first page's scale: 15 × (10 / 5) = 30 seconds → at least 500. The second page's
-    // from its single sample: 4999 / 5 = 999, + 999 / 50 = 1018.
-    EXPECT_EQ(samplePageScales(db->samples(), pages[0].first, pages[0].end).x, 500);
-    EXPECT_EQ(samplePageScales(db->samples(), pages[1].first, pages[1].end).x, 1018);
+    // The first page's scale: 15 × 10 / 5 = 30 seconds, the peaks' own length. The second
+    // page's from its single sample: 4999 / 5 = 999.8 → 1000, + 1000 / 50 = 1020.
+    EXPECT_EQ(samplePageScales(db->samples(), pages[0].first, pages[0].end).x, 30);
+    EXPECT_EQ(samplePageScales(db->samples(), pages[1].first, pages[1].end).x, 1020);
 }
 
 TEST_F(PrintPlanTest, CopiesRepeatTheWholeSequence) {
@@ -84,15 +84,16 @@ TEST_F(PrintPlanTest, ScalesOfTheWrittenExamples) {
     EXPECT_EQ(samplePageScales(db->samples(), 0, 1).y, 50);
     db->samples().records[0].trace[3] = 100.0f;
     EXPECT_EQ(samplePageScales(db->samples(), 0, 1).y, 125);
-    // Stored lengths summing to 100 points: 20 seconds, at least 500.
+    // Stored lengths summing to 100 points: 20 seconds, the chart's whole width.
     samples(2, {0, 1}, 50);
-    EXPECT_EQ(samplePageScales(db->samples(), 0, 2).x, 500);
+    EXPECT_EQ(samplePageScales(db->samples(), 0, 2).x, 20);
     // 2 × 2500 points: 1000 seconds + 20.
     samples(2, {0, 1}, 2500);
     EXPECT_EQ(samplePageScales(db->samples(), 0, 2).x, 1020);
-    // No points at all.
+    // No points at all: an axis of one second, nothing divides by zero.
     samples(1, {0}, 0);
     EXPECT_EQ(samplePageScales(db->samples(), 0, 1).y, 50);
+    EXPECT_EQ(samplePageScales(db->samples(), 0, 1).x, 1);
 }
 
 TEST_F(PrintPlanTest, SamplePageLayoutOnTheGrid) {
@@ -120,7 +121,9 @@ TEST_F(PrintPlanTest, SamplePageLayoutOnTheGrid) {
     EXPECT_EQ(date->x, 4200 - 500);
     EXPECT_EQ(date->h, HAlign::Right);
     EXPECT_EQ(page.findText("编号")->y, 3400);
-    EXPECT_EQ(page.findText("2")->after, "[m");
+    bool squared = false;  // the "2" of m²
+    for (const DrawText* t : page.texts()) squared = squared || (t->text == "2" && t->after == "[m");
+    EXPECT_TRUE(squared);
 
     // Rows: y = H × (0.58k + 18.2) / 29.5.
     const DrawText* name = page.findText("样品乙");
@@ -132,9 +135,14 @@ TEST_F(PrintPlanTest, SamplePageLayoutOnTheGrid) {
     EXPECT_NE(page.findText("25.000"), nullptr);
     EXPECT_NE(page.findText("2024- 3- 9"), nullptr);
 
-    // The X labels run to the scale (500), the Y labels to 50.
-    EXPECT_NE(page.findText("500"), nullptr);
-    EXPECT_NE(page.findText("250"), nullptr);
+    // The X labels run to the scale (two peaks of 4 points: 2 s), the Y labels to 50.
+    std::vector<std::string> xLabels;
+    for (const DrawText* t : page.texts()) {
+        if (t->y == 5900 * 528 / 1180 && t->h == HAlign::Centre) xLabels.push_back(t->text);
+    }
+    ASSERT_EQ(xLabels.size(), 11u);
+    EXPECT_EQ(xLabels[5], "1");
+    EXPECT_EQ(xLabels[10], "2");
     const DrawText* y50 = nullptr;
     for (const DrawText* t : page.texts()) {
         if (t->text == "50" && t->h == HAlign::Right) y50 = t;
@@ -152,11 +160,37 @@ TEST_F(PrintPlanTest, SamplePageLayoutOnTheGrid) {
     ASSERT_EQ(traces.size(), 2u);
     EXPECT_EQ(traces[0]->colour, rgb(210, 0, 50));
     EXPECT_EQ(traces[1]->points.front().x, traces[0]->points.back().x);
+    // Short as they are, the two peaks fill the chart, and the second ends inside it.
+    const int32_t chartLeft = 700, chartRight = W - 700;
+    EXPECT_GT(traces[1]->points.back().x, (chartLeft + chartRight) / 2);
+    EXPECT_LE(traces[1]->points.back().x, chartRight);
     const DrawText* serial = page.findText("2");
     for (const DrawText* t : page.texts()) {
         if (t->text == "2" && t->colour == rgb(0, 220, 220)) serial = t;
     }
     EXPECT_EQ(serial->colour, rgb(0, 220, 220));
+}
+
+TEST_F(PrintPlanTest, APoreReportPrintsItsDistributionAndABetReportItsBetPage) {
+    auto pores = std::unique_ptr<PoreTable>(new PoreTable{});
+    pores->count = 2;
+    pores->poreSize[0] = 40.0f;
+    pores->poreSize[1] = 20.0f;
+    ReportTable& r = db->reports();
+    r.count = 2;
+    r.records[0].in_use = r.records[0].selected = 1;
+    r.records[0].point_count = 2;  // a pore report: no BET field written
+    r.records[1].in_use = r.records[1].selected = 1;
+    r.records[1].calib_count = 1;
+    r.records[1].point_count = 1;
+    r.records[1].rel_pressure[0] = 0.1f;
+    const std::vector<PrintPage> pages = printPages(*db, PrintKind::Reports, 1);
+    ASSERT_EQ(pages.size(), 2u);
+    const DrawList pore = printedPage(*db, pages[0], 4200, 5900, {}, {}, pores.get());
+    EXPECT_NE(pore.findText("孔径分布"), nullptr);
+    EXPECT_NE(pore.findText("20.0"), nullptr);
+    EXPECT_NE(printedPage(*db, pages[1], 4200, 5900, {}, {}, pores.get()).findText("BET绘图"), nullptr);
+    EXPECT_NE(printedPage(*db, pages[0], 4200, 5900, {}, {}).findText("BET绘图"), nullptr) << "no pore points at hand";
 }
 
 TEST(PrintSettingsRules, HeaderKeepsAtMost199Bytes) {

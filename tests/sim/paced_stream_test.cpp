@@ -51,6 +51,28 @@ TEST_F(PacedStreamTest, AFullQueueLosesTheNewestBytes) {
     EXPECT_EQ(reader.unknownFrames(), 0) << "the oldest bytes are kept in order";
 }
 
+TEST_F(PacedStreamTest, AQueueThatHoldsTheClockLosesNothingAndRunsOnWhereItStood) {
+    PacedStream stream(analyser, 1.0, origin, 1000, WhenFull::HoldClock);
+    testing::StreamReader reader;
+    size_t taken = 0;
+    // A reader that takes 1000 bytes a second from a line that offers 1960.
+    for (int s = 1; s <= 10; ++s) {
+        stream.advanceTo(origin + std::chrono::seconds(s));
+        ASSERT_EQ(stream.queued(), 1000u) << "second " << s;
+        const std::vector<uint8_t> bytes = takeAll(stream);
+        taken += bytes.size();
+        reader.feed(bytes);
+    }
+    EXPECT_EQ(stream.lostBytes(), 0u);
+    EXPECT_EQ(stream.holds(), 10u);
+    EXPECT_EQ(reader.unknownFrames(), 0);
+    EXPECT_EQ(reader.frames(), static_cast<long>(taken / 4)) << "every byte offered arrived, on the frame grid";
+    // The instrument's time went on only as far as its bytes were taken: about 5 s, not 10.
+    EXPECT_NEAR(analyser.instrumentSeconds(), static_cast<double>(taken) / kPeriodBytes * kPeriodSeconds,
+                kPeriodSeconds);
+    EXPECT_GT(stream.nextDue(), origin + std::chrono::seconds(10)) << "the next byte after the held one";
+}
+
 TEST_F(PacedStreamTest, ClearingResumesOnTheNextFrameBoundary) {
     PacedStream stream(analyser, 1.0, origin);
     stream.advanceTo(origin + milliseconds(50));

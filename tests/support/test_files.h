@@ -9,8 +9,8 @@ namespace vespian::testing {
 std::string readBytes(const std::filesystem::path& path);
 void writeBytes(const std::filesystem::path& path, const std::string& bytes);
 
-// A new empty folder in the temporary directory, named after the running test, removed again
-// when it goes out of scope.
+// A new empty folder in the temporary directory, named after the running test and the process,
+// removed again when it goes out of scope.
 class TestFolder {
 public:
     explicit TestFolder(const std::string& prefix);

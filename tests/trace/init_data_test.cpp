@@ -35,7 +35,8 @@ class InitDataTest : public ::testing::Test {
 protected:
     void SetUp() override {
         folder = fs::temp_directory_path() /
-                 ("init_data_test_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+                 ("init_data_test_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + "_" +
+                  std::to_string(::getpid()));
         fs::remove_all(folder);
         fs::create_directories(folder);
     }
