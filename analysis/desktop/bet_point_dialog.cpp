@@ -15,9 +15,7 @@ namespace vespian {
 
 namespace {
 
-// The peak area is the recogniser's, in its unit, as every window shows a recognised peak.
-const std::string kPeakAreaLabel = std::string("峰面积[") + kPeakAreaUnit + "]:";
-const char* const kLabels[8] = {"编  号：", kPeakAreaLabel.c_str(), "体积[ml]：", "N2流量[ml/min]:", "He流量[ml/min]:",
+constexpr const char* kLabels[8] = {"编  号：", "峰面积:", "体积[ml]：", "N2流量[ml/min]:", "He流量[ml/min]:",
                                     "N2饱和蒸气压[KPa]:", "N2温度[C]:", "吸附压力[KPa]:"};
 constexpr const char* kNames[8] = {"numberEdit", "peakAreaEdit", "volumeEdit", "n2FlowEdit",
                                    "heFlowEdit", "p0Edit", "n2TemperatureEdit", "adsorptionPressureEdit"};
@@ -45,6 +43,12 @@ BetPointDialog::BetPointDialog(QWidget* parent, ReportTable& reports, PeakTable&
         edit->setGeometry(x + 132, y, 78, 22);
         edit->setReadOnly(true);
     }
+    // The area is the recogniser's, in its unit, as every window shows a recognised peak; the
+    // unit sits between the label and the field.
+    auto* unit = new QLabel(QString::fromUtf8(kPeakAreaUnit), this);
+    unit->setObjectName("areaUnit");
+    unit->setGeometry(240 + 56, 18, 72, 22);
+    unit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     auto* group = new QGroupBox("谱图", this);
     group->setGeometry(25, 133, 420, 290);
     auto* picture = new QLabel(this);
