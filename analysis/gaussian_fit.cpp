@@ -23,23 +23,49 @@ constexpr double kHalfMaxWidths = 1.1774100225154747;  // √(2 ln 2): half widt
 // Jacobian within some tens of megabytes; the widths of real peaks are thousands of points.
 constexpr int64_t kMaxFittedPoints = 200'000;
 
+// The stretch's temperature as a straight line over the point index, in K.
+struct Ramp {
+    double startK = 0.0;
+    double kPerPoint = 0.0;
+};
+
+inline double scalar(double v) { return v; }
+template <int N>
+double scalar(const ceres::Jet<double, N>& v) {
+    return v.a;
+}
+
+// The first-order desorption shape (see the header); false beyond its reach, where it is below
+// 1e-10 of its height.
+template <typename T>
+bool desorptionValue(const T& c, const T& h, const T& w, double x, const Ramp& ramp, T& value) {
+    const T z = (x - c) / w;
+    T rho(1.0), epsilon(0.0);
+    if (ramp.kPerPoint != 0.0) {
+        const T tm = ramp.startK + ramp.kPerPoint * c;
+        if (!(scalar(tm) > 0.0)) return false;
+        rho = 1.0 + ramp.kPerPoint * (x - c) / tm;
+        epsilon = 2.0 * ramp.kPerPoint * w / tm;
+        // Below absolute zero, or a peak as wide as its own temperature: no desorption shape.
+        if (!(scalar(rho) > 0.05) || !(std::abs(scalar(epsilon)) < 0.5)) return false;
+    }
+    const T y = z / rho;
+    if (scalar(y) < kDesorptionReachBelow || scalar(y) > kDesorptionReachAbove) return false;
+    value = h * exp(1.0 + y - rho * rho * exp(y) * (1.0 - epsilon * rho) / (1.0 - epsilon));
+    return true;
+}
+
 // One component's value at x and, when `partial` is given, its derivatives by the component's
 // parameters (centre, height, width or rising and falling width). False: out of reach.
-inline bool component(PeakShape shape, const double* q, double x, double& value, double* partial) {
+inline bool component(PeakShape shape, const double* q, const Ramp& ramp, double x, double& value, double* partial) {
     const double c = q[0], h = q[1];
     if (shape == PeakShape::FirstOrderDesorption) {
-        const double w = q[2];
-        const double z = (x - c) / w;
-        if (z < kDesorptionReachBelow || z > kDesorptionReachAbove) return false;
-        const double ez = std::exp(z);
-        const double g = std::exp(1.0 + z - ez);
-        value = h * g;
-        if (partial != nullptr) {
-            const double dz = h * g * (1.0 - ez);  // ∂value/∂z
-            partial[0] = -dz / w;
-            partial[1] = g;
-            partial[2] = -dz * z / w;
-        }
+        if (partial == nullptr) return desorptionValue(c, h, q[2], x, ramp, value);
+        using Jet = ceres::Jet<double, 3>;
+        Jet v;
+        if (!desorptionValue(Jet(c, 0), Jet(h, 1), Jet(q[2], 2), x, ramp, v)) return false;
+        value = v.a;
+        for (int j = 0; j < 3; ++j) partial[j] = v.v[j];
         return true;
     }
     const bool risingSide = x < c;
@@ -60,6 +86,25 @@ inline bool component(PeakShape shape, const double* q, double x, double& value,
         }
     }
     return true;
+}
+
+// The least-squares line of the stretch's temperature (K) over the point index.
+Ramp rampOf(std::span<const float> temperatureC) {
+    Ramp ramp;
+    const auto n = static_cast<int64_t>(temperatureC.size());
+    if (n < 2) return ramp;
+    const double centre = 0.5 * static_cast<double>(n - 1);
+    double sy = 0.0, sxx = 0.0, sxy = 0.0;
+    for (int64_t i = 0; i < n; ++i) {
+        const double x = static_cast<double>(i) - centre, y = temperatureC[static_cast<size_t>(i)];
+        if (!std::isfinite(y)) return {};
+        sy += y;
+        sxx += x * x;
+        sxy += x * y;
+    }
+    ramp.kPerPoint = sxy / sxx;
+    ramp.startK = sy / static_cast<double>(n) + 273.15 - ramp.kPerPoint * centre;
+    return ramp;
 }
 
 // The stretch as the solver sees it: point values, or means of `binning` neighbouring points
@@ -86,8 +131,8 @@ FittedData fittedData(std::span<const float> signal) {
 // Residuals y − Σ components over every fitted point; one parameter block per component.
 class ComponentsCost final : public ceres::CostFunction {
 public:
-    ComponentsCost(const FittedData& data, PeakShape shape, int32_t components)
-        : data_(data), shape_(shape), components_(components), per_(shapeParameters(shape)) {
+    ComponentsCost(const FittedData& data, PeakShape shape, const Ramp& ramp, int32_t components)
+        : data_(data), shape_(shape), ramp_(ramp), components_(components), per_(shapeParameters(shape)) {
         set_num_residuals(static_cast<int>(data.x.size()));
         for (int32_t k = 0; k < components; ++k) mutable_parameter_block_sizes()->push_back(per_);
     }
@@ -100,7 +145,7 @@ public:
             for (int32_t k = 0; k < components_; ++k) {
                 double* row = jacobians != nullptr && jacobians[k] != nullptr ? jacobians[k] + i * per_ : nullptr;
                 double value = 0.0;
-                if (component(shape_, parameters[k], data_.x[i], value, row != nullptr ? partial : nullptr)) {
+                if (component(shape_, parameters[k], ramp_, data_.x[i], value, row != nullptr ? partial : nullptr)) {
                     model += value;
                     if (row != nullptr) {
                         for (int32_t j = 0; j < per_; ++j) row[j] = -partial[j];
@@ -117,12 +162,14 @@ public:
 private:
     const FittedData& data_;
     PeakShape shape_;
+    Ramp ramp_;
     int32_t components_;
     int32_t per_;
 };
 
 struct Model {
     PeakShape shape = PeakShape::Gaussian;
+    Ramp ramp{};
     int32_t components = 0;
     int32_t per = 3;
     std::array<double, kMaxParameters> p{};
@@ -133,7 +180,7 @@ struct Model {
         double sum = 0.0;
         for (int32_t k = 0; k < components; ++k) {
             double v = 0.0;
-            if (component(shape, block(k), x, v, nullptr)) sum += v;
+            if (component(shape, block(k), ramp, x, v, nullptr)) sum += v;
         }
         return sum;
     }
@@ -220,7 +267,7 @@ void startingModel(Model& m, std::span<const float> y, std::span<const int32_t> 
             std::copy_n(m.block(k), m.per, unit);
             unit[1] = 1.0;
             double v = 0.0;
-            g[k] = component(m.shape, unit, i, v, nullptr) ? v : 0.0;
+            g[k] = component(m.shape, unit, m.ramp, i, v, nullptr) ? v : 0.0;
         }
         for (int32_t r = 0; r < kc; ++r) {
             b[r] += g[r] * y[i];
@@ -235,14 +282,22 @@ void startingModel(Model& m, std::span<const float> y, std::span<const int32_t> 
     }
 }
 
-// Area of a component and its derivatives by the component's parameters.
-double componentArea(PeakShape shape, const double* q, double* gradient) {
+// Area of a component (mV × points) and its derivatives by the component's parameters. The
+// desorption shape along a ramp has no closed form: it is summed over its reach.
+double componentArea(PeakShape shape, const double* q, const Ramp& ramp, double* gradient) {
     const double h = q[1];
     if (shape == PeakShape::FirstOrderDesorption) {
-        gradient[0] = 0.0;
-        gradient[1] = std::numbers::e * q[2];
-        gradient[2] = std::numbers::e * h;
-        return std::numbers::e * h * q[2];
+        using Jet = ceres::Jet<double, 3>;
+        const Jet c(q[0], 0), hj(h, 1), w(q[2], 2);
+        const double from = q[0] + (kDesorptionReachBelow - 2.0) * q[2], to = q[0] + (kDesorptionReachAbove + 1.0) * q[2];
+        const double step = std::max(std::min(1.0, q[2] / 10.0), (to - from) / 4000.0);
+        Jet sum(0.0);
+        for (double x = from + 0.5 * step; x < to; x += step) {
+            Jet v;
+            if (desorptionValue(c, hj, w, x, ramp, v)) sum += v * step;
+        }
+        for (int j = 0; j < 3; ++j) gradient[j] = sum.v[j];
+        return sum.a;
     }
     const double halfRoot = std::sqrt(std::numbers::pi / 2.0);
     if (shape == PeakShape::AsymmetricGaussian) {
@@ -264,12 +319,14 @@ void describe(DeconvolutionResult& result, const Model& m, std::span<const float
         FitComponent& c = result.components[k];
         const double* q = m.block(k);
         c.shape = m.shape;
+        c.rampStartK = m.ramp.startK;
+        c.rampKPerPoint = m.ramp.kPerPoint;
         c.centreIndex = q[0];
         c.heightMv = q[1];
         c.risingWidth = q[2];
         c.fallingWidth = m.shape == PeakShape::AsymmetricGaussian ? q[3] : q[2];
         double gradient[4];
-        c.area = componentArea(m.shape, q, gradient);
+        c.area = componentArea(m.shape, q, m.ramp, gradient);
         c.maximumTemperatureC = temperatureAtIndex(temperatureC, c.centreIndex);
         if (cov.available()) {
             const int32_t base = k * m.per;
@@ -309,6 +366,10 @@ DeconvolutionResult fitPeakComponents(std::span<const float> signalMv, std::span
     Model m;
     m.shape = options.shape;
     m.components = kc;
+    if (options.shape == PeakShape::FirstOrderDesorption && !temperatureC.empty() &&
+        temperatureC.size() == signalMv.size()) {
+        m.ramp = rampOf(temperatureC);
+    }
     m.per = shapeParameters(options.shape);
     const int32_t np = kc * m.per;
     if (n <= np) {
@@ -351,7 +412,7 @@ DeconvolutionResult fitPeakComponents(std::span<const float> signalMv, std::span
     ceres::Problem problem;
     std::vector<double*> blocks;
     for (int32_t k = 0; k < kc; ++k) blocks.push_back(m.block(k));
-    problem.AddResidualBlock(new ComponentsCost(data, m.shape, kc), nullptr, blocks);
+    problem.AddResidualBlock(new ComponentsCost(data, m.shape, m.ramp, kc), nullptr, blocks);
     for (double* q : blocks) {
         problem.SetParameterLowerBound(q, 0, 0.0);
         problem.SetParameterUpperBound(q, 0, points - 1.0);
@@ -394,7 +455,7 @@ double componentValueAt(const FitComponent& c, double index) {
     // A Gaussian is the asymmetric one with equal sides.
     const PeakShape shape = c.shape == PeakShape::Gaussian ? PeakShape::AsymmetricGaussian : c.shape;
     double value = 0.0;
-    return component(shape, q, index, value, nullptr) ? value : 0.0;
+    return component(shape, q, Ramp{c.rampStartK, c.rampKPerPoint}, index, value, nullptr) ? value : 0.0;
 }
 
 double fittedValueAt(const DeconvolutionResult& result, double index) {

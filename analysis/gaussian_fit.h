@@ -22,8 +22,11 @@ inline constexpr int32_t kMaxFitComponents = 8;
 enum class PeakShape : uint8_t {
     Gaussian,            // h·exp(−(x − c)² / 2σ²)
     AsymmetricGaussian,  // σ on the rising side (x < c), another on the falling side
-    // h·exp(1 + z − eᶻ), z = (x − c) / w: a first-order desorption peak on a linear ramp
-    // (w = R·Tm² / E in points), rising slowly and falling sharply; maximum h at c, area e·h·w.
+    // A first-order desorption peak on a linear ramp, rising slowly and falling sharply:
+    // h·exp(1 + y − ρ² eʸ (1 − ερ)/(1 − ε)) with z = (x − c)/w, ρ = T(x)/T(c), y = z/ρ and
+    // ε = 2 R T(c)/E, w = R T(c)²/E in points (T in K along the stretch's straight-line
+    // temperature). Maximum h near c; without a temperature (ρ = 1, ε = 0) the shape
+    // h·exp(1 + z − eᶻ) of area e·h·w.
     FirstOrderDesorption
 };
 
@@ -50,6 +53,10 @@ struct FitComponent {
     double area = 0.0;              // mV × points, the unit of the report's peak areas
     double areaShare = 0.0;         // of the sum of the components' areas, 0 .. 1
     float maximumTemperatureC = 0.0f;  // 0 when no temperature was given
+    // The stretch's temperature as a straight line T = start + perPoint · x (K), which the
+    // desorption shape is drawn along; perPoint 0 when no temperature was given.
+    double rampStartK = 0.0;
+    double rampKPerPoint = 0.0;
     // Standard uncertainties (k = 1) from the fit's covariance; 0 when it has none.
     double centreU = 0.0;
     double heightU = 0.0;
