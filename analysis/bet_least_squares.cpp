@@ -1,6 +1,7 @@
 #include "analysis/bet_least_squares.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace vespian {
@@ -45,31 +46,37 @@ BetLeastSquares fitBetLeastSquares(std::span<const double> relativePressure, std
     }
     if (fit.chosenCount < 2) return fit;  // TooFewPoints
 
-    double meanX = 0.0, meanY = 0.0;
+    std::array<double, kMaxBetFitPoints> y{};
+    std::array<bool, kMaxBetFitPoints> use{};
+    double meanY = 0.0, lowX = 1.0, highX = 0.0;
     for (size_t i = 0; i < n; ++i) {
-        if (!fit.points[i].chosen) continue;
-        meanX += relativePressure[i];
-        meanY += fit.points[i].betY;
-    }
-    meanX /= fit.chosenCount;
-    meanY /= fit.chosenCount;
-    double sxx = 0.0, sxy = 0.0, syy = 0.0;
-    double lowX = 1.0, highX = 0.0;
-    for (size_t i = 0; i < n; ++i) {
-        if (!fit.points[i].chosen) continue;
-        const double dx = relativePressure[i] - meanX, dy = fit.points[i].betY - meanY;
-        sxx += dx * dx;
-        sxy += dx * dy;
-        syy += dy * dy;
+        y[i] = fit.points[i].betY;
+        use[i] = fit.points[i].chosen;
+        if (!use[i]) continue;
+        meanY += y[i];
         lowX = std::min(lowX, relativePressure[i]);
         highX = std::max(highX, relativePressure[i]);
     }
-    if (!(sxx > 0.0)) {
+    meanY /= fit.chosenCount;
+    const StraightLine line = fitStraightLine(relativePressure, std::span(y).first(n), std::span(use).first(n));
+    if (!line.ok) {
         fit.status = BetFitStatus::SamePressure;
         return fit;
     }
-    fit.slope = sxy / sxx;
-    fit.intercept = meanY - fit.slope * meanX;
+    fit.slope = line.slope;
+    fit.intercept = line.intercept;
+    fit.covariance = line.covariance;
+    double meanX = 0.0;
+    for (size_t i = 0; i < n; ++i) meanX += use[i] ? relativePressure[i] : 0.0;
+    meanX /= fit.chosenCount;
+    double sxx = 0.0, sxy = 0.0, syy = 0.0;
+    for (size_t i = 0; i < n; ++i) {
+        if (!use[i]) continue;
+        const double dx = relativePressure[i] - meanX, dy = y[i] - meanY;
+        sxx += dx * dx;
+        sxy += dx * dy;
+        syy += dy * dy;
+    }
     // Equal ordinates leave r undefined; 0 says the points show no trend.
     fit.correlation = syy > 0.0 ? sxy / std::sqrt(sxx * syy) : 0.0;
 
@@ -104,6 +111,16 @@ BetLeastSquares fitBetLeastSquares(std::span<const double> relativePressure, std
     fit.status = BetFitStatus::Ok;
     fit.monolayerMlPerG = 1.0 / sum;
     fit.areaM2PerG = fit.monolayerMlPerG * kNitrogenAreaM2PerMl;
+    if (fit.covariance.available()) {
+        const double vs = fit.covariance.at(0, 0), vi = fit.covariance.at(1, 1), c = fit.covariance.at(0, 1);
+        // area = 4.36 / (s + i): ∂/∂s = ∂/∂i = −area / (s + i).
+        fit.areaStandardError = fit.areaM2PerG / sum * std::sqrt(std::max(vs + vi + 2.0 * c, 0.0));
+        if (fit.intercept != 0.0) {
+            // C = 1 + s / i: ∂C/∂s = 1 / i, ∂C/∂i = −s / i².
+            const double ds = 1.0 / fit.intercept, di = -fit.slope / (fit.intercept * fit.intercept);
+            fit.cStandardError = std::sqrt(std::max(ds * ds * vs + di * di * vi + 2.0 * ds * di * c, 0.0));
+        }
+    }
     return fit;
 }
 

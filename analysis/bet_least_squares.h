@@ -6,10 +6,14 @@
 // the usual BET range 0.05–0.30 P/Po are flagged (and still used when chosen), and the
 // consistency criteria of Rouquerol are checked on the points used: C positive, V (1 − P/Po)
 // rising with P/Po, and the monolayer's relative pressure 1 / (√C + 1) within the range used.
+// With three points or more the scatter about the line gives the covariance of slope and
+// intercept, and through it standard errors of C and of the area.
 
 #include <array>
 #include <cstdint>
 #include <span>
+
+#include "analysis/least_squares.h"
 
 namespace vespian {
 
@@ -52,6 +56,10 @@ struct BetLeastSquares {
     bool uptakeRising = false;  // V (1 − P/Po) strictly rising with P/Po
     bool monolayerInRange = false;
     double monolayerRelativePressure = 0.0;  // 1 / (√C + 1), 0 unless C > 0
+    // Of (slope, intercept) from the scatter about the line; empty with two points.
+    ParameterCovariance covariance;
+    double cStandardError = 0.0;     // 0 without a covariance
+    double areaStandardError = 0.0;  // m²/g, 0 without a covariance
 
     bool ok() const { return status == BetFitStatus::Ok; }
     bool consistent() const { return ok() && cPositive && uptakeRising; }

@@ -1,23 +1,33 @@
 #pragma once
 // Deconvolution of overlapping peaks of a temperature-programmed stretch: the (baseline-
-// corrected) signal is fitted as a sum of Gaussian components, each optionally asymmetric
-// (a different width on the rising and the falling side, as desorption peaks tail), by a
-// Levenberg–Marquardt least-squares fit started from the operator's accepted Tm points.
+// corrected) signal is fitted as a sum of components of one shape — Gaussian, a Gaussian with
+// a different width on each side, or the shape of a first-order desorption peak — by a
+// bounded Levenberg–Marquardt least-squares fit started from the operator's accepted Tm points.
 // Positions and widths are in point indices of the stretch; a component's maximum temperature
-// is the recorded temperature interpolated at its centre. A fit that cannot start reports why
-// with no components; one that does not converge says so beside its last components. Never NaN.
+// is the recorded temperature interpolated at its centre. Each component carries standard
+// uncertainties from the fit's covariance (scaled by the scatter of the residuals). A fit that
+// cannot start reports why with no components; one that does not converge says so beside its
+// last components. Never NaN.
 
 #include <array>
 #include <cstdint>
 #include <span>
+
+#include "analysis/least_squares.h"
 
 namespace vespian {
 
 inline constexpr int32_t kMaxFitComponents = 8;
 
 enum class PeakShape : uint8_t {
-    Gaussian,           // h·exp(−(x − c)² / 2σ²)
-    AsymmetricGaussian  // σ on the rising side (x < c), another on the falling side
+    Gaussian,            // h·exp(−(x − c)² / 2σ²)
+    AsymmetricGaussian,  // σ on the rising side (x < c), another on the falling side
+    // A first-order desorption peak on a linear ramp, rising slowly and falling sharply:
+    // h·exp(1 + y − ρ² eʸ (1 − ερ)/(1 − ε)) with z = (x − c)/w, ρ = T(x)/T(c), y = z/ρ and
+    // ε = 2 R T(c)/E, w = R T(c)²/E in points (T in K along the stretch's straight-line
+    // temperature). Maximum h near c; without a temperature (ρ = 1, ε = 0) the shape
+    // h·exp(1 + z − eᶻ) of area e·h·w.
+    FirstOrderDesorption
 };
 
 enum class FitStatus : uint8_t {
@@ -33,13 +43,25 @@ enum class FitStatus : uint8_t {
 };
 
 struct FitComponent {
+    PeakShape shape = PeakShape::Gaussian;
     double centreIndex = 0.0;       // point index of the maximum (fractional)
     double heightMv = 0.0;
-    double risingWidth = 0.0;       // σ on the rising side, in points
-    double fallingWidth = 0.0;      // σ on the falling side, equal to risingWidth for a Gaussian
+    // σ on the rising and the falling side, in points (equal for a Gaussian); for the
+    // desorption shape both hold its width w.
+    double risingWidth = 0.0;
+    double fallingWidth = 0.0;
     double area = 0.0;              // mV × points, the unit of the report's peak areas
     double areaShare = 0.0;         // of the sum of the components' areas, 0 .. 1
     float maximumTemperatureC = 0.0f;  // 0 when no temperature was given
+    // The stretch's temperature as a straight line T = start + perPoint · x (K), which the
+    // desorption shape is drawn along; perPoint 0 when no temperature was given.
+    double rampStartK = 0.0;
+    double rampKPerPoint = 0.0;
+    // Standard uncertainties (k = 1) from the fit's covariance; 0 when it has none.
+    double centreU = 0.0;
+    double heightU = 0.0;
+    double areaU = 0.0;
+    double maximumTemperatureU = 0.0;
 };
 
 struct FitOptions {
@@ -55,6 +77,13 @@ struct DeconvolutionResult {
     int32_t iterations = 0;        // accepted and rejected steps
     double rmsResidualMv = 0.0;    // √(Σ residual² / points)
     double relativeResidual = 0.0; // √(Σ residual² / Σ signal²)
+    int32_t parameterCount = 0;
+    // Akaike's criterion n·ln(Σ residual² / n) + 2·parameters: of fits to one stretch, the
+    // lowest explains it best for the parameters it spends.
+    double aic = 0.0;
+    // Of every parameter, component by component: centre, height, width (Gaussian and
+    // desorption shape) or rising and falling width.
+    ParameterCovariance covariance;
 
     bool converged() const { return status == FitStatus::Converged; }
     std::span<const FitComponent> list() const {
@@ -66,6 +95,9 @@ struct DeconvolutionResult {
 // temperatureC may be empty; otherwise it is the stretch's temperature, the signal's length.
 DeconvolutionResult fitPeakComponents(std::span<const float> signalMv, std::span<const float> temperatureC,
                                       std::span<const int32_t> startIndices, const FitOptions& options = {});
+
+// Parameters a component of the shape takes: 3, or 4 for the asymmetric Gaussian.
+int32_t shapeParameters(PeakShape shape);
 
 // One component's value at a (fractional) point index, and the sum of all components: what the
 // report window draws over the signal.

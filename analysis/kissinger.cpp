@@ -1,6 +1,7 @@
 #include "analysis/kissinger.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace vespian {
@@ -36,33 +37,26 @@ KissingerFit kissingerFit(std::span<const double> rateCPerMin, std::span<const d
     }
     fit.count = n;
 
-    double meanX = 0.0, meanY = 0.0;
-    for (const KissingerPoint& p : fit.list()) {
-        meanX += p.inverseTmPerK;
-        meanY += p.lnRateOverTm2;
+    std::array<double, kMaxKissingerRuns> x{}, y{};
+    double meanY = 0.0;
+    for (int32_t i = 0; i < n; ++i) {
+        x[i] = fit.points[i].inverseTmPerK;
+        y[i] = fit.points[i].lnRateOverTm2;
+        meanY += y[i];
     }
-    meanX /= n;
     meanY /= n;
-    double sxx = 0.0, sxy = 0.0, syy = 0.0;
-    for (const KissingerPoint& p : fit.list()) {
-        const double dx = p.inverseTmPerK - meanX, dy = p.lnRateOverTm2 - meanY;
-        sxx += dx * dx;
-        sxy += dx * dy;
-        syy += dy * dy;
-    }
-    // 1/Tm of different runs differ by 1e-6 /K and more; equal Tm values give exactly 0.
-    if (!(sxx > 0.0)) {
+    const StraightLine line = fitStraightLine(std::span(x).first(n), std::span(y).first(n));
+    // 1/Tm of different runs differ by 1e-6 /K and more; equal Tm values leave no line.
+    if (!line.ok) {
         fit.status = KissingerStatus::SameTemperature;
         return fit;
     }
-    fit.slopeK = sxy / sxx;
-    fit.intercept = meanY - fit.slopeK * meanX;
-    // Summed point by point: syy − slope·sxy cancels to noise when the points lie on the line.
-    double residualSquares = 0.0;
-    for (const KissingerPoint& p : fit.list()) {
-        const double r = p.lnRateOverTm2 - (fit.intercept + fit.slopeK * p.inverseTmPerK);
-        residualSquares += r * r;
-    }
+    fit.slopeK = line.slope;
+    fit.intercept = line.intercept;
+    fit.covariance = line.covariance;
+    double syy = 0.0;
+    for (int32_t i = 0; i < n; ++i) syy += (y[i] - meanY) * (y[i] - meanY);
+    const double residualSquares = line.residualSquares;
     fit.rSquared = syy > 0.0 ? 1.0 - residualSquares / syy : 1.0;
     if (fit.slopeK >= 0.0) {
         fit.status = KissingerStatus::EnergyNotPositive;
@@ -71,10 +65,9 @@ KissingerFit kissingerFit(std::span<const double> rateCPerMin, std::span<const d
     fit.status = KissingerStatus::Ok;
     const double energyOverR = -fit.slopeK;
     fit.energyKJPerMol = energyOverR * kGasConstantJPerMolK / 1000.0;
-    if (n >= 3) {
+    if (fit.covariance.available()) {
         fit.hasStandardError = true;
-        const double slopeError = std::sqrt(residualSquares / (n - 2) / sxx);
-        fit.energyStandardErrorKJPerMol = slopeError * kGasConstantJPerMolK / 1000.0;
+        fit.energyStandardErrorKJPerMol = fit.covariance.standardError(0) * kGasConstantJPerMolK / 1000.0;
     }
     // intercept = ln(A R / E) with β per minute; per second it is ln 60 lower.
     fit.frequencyFactorPerS = std::exp(fit.intercept - std::log(kSecondsPerMinute)) * energyOverR;

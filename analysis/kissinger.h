@@ -4,11 +4,13 @@
 //     ln(β / Tm²) = ln(A R / E) − E / (R Tm),
 // so ln(β/Tm²) against 1/Tm is a straight line of slope −E/R. The line is fitted by least
 // squares; the energy comes with its standard error (from the scatter about the line, for
-// three runs or more) and r².
+// three runs or more) and r², and the line with the covariance of its slope and intercept.
 
 #include <array>
 #include <cstdint>
 #include <span>
+
+#include "analysis/least_squares.h"
 
 namespace vespian {
 
@@ -41,6 +43,8 @@ struct KissingerFit {
     bool hasStandardError = false;
     double rSquared = 0.0;
     double frequencyFactorPerS = 0.0;  // A of the first-order rate, from the intercept
+    // Of (slope, intercept), from the scatter about the line: three runs or more.
+    ParameterCovariance covariance;
 
     bool ok() const { return status == KissingerStatus::Ok; }
     std::span<const KissingerPoint> list() const { return {points.data(), static_cast<size_t>(count)}; }

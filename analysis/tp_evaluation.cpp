@@ -74,6 +74,15 @@ DeconvolutionResult TpEvaluation::fit(std::span<const int32_t> startIndices, con
     return result;
 }
 
+ShapeChoice TpEvaluation::fitBestShape(std::span<const int32_t> startIndices, std::span<const PeakShape> shapes) {
+    ShapeChoice choice = fitBestPeakShape(corrected_, temperature_, startIndices, shapes);
+    if (choice.ok()) {
+        fit_ = choice.best();
+        hasFit_ = true;
+    }
+    return choice;
+}
+
 std::string fitStatusText(FitStatus status) {
     switch (status) {
         case FitStatus::Converged: return {};

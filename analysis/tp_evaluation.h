@@ -12,6 +12,7 @@
 #include "analysis/baseline.h"
 #include "analysis/gaussian_fit.h"
 #include "analysis/peak_maxima.h"
+#include "analysis/peak_shape_choice.h"
 #include "analysis/uptake.h"
 #include "platform/draw_list.h"
 
@@ -46,6 +47,10 @@ public:
     // replaces the one held; any other result is returned and the held fit stays as it was.
     DeconvolutionResult fit(std::span<const int32_t> startIndices, PeakShape shape);
     DeconvolutionResult fit(std::span<const int32_t> startIndices, const FitOptions& options);
+    // Fits each candidate shape and holds the one the information criterion prefers (when any
+    // converged); the held fit stays otherwise.
+    ShapeChoice fitBestShape(std::span<const int32_t> startIndices,
+                             std::span<const PeakShape> shapes = kDefaultShapeCandidates);
     bool hasFit() const { return hasFit_; }
     const DeconvolutionResult& fitted() const { return fit_; }
     void clearFit() { hasFit_ = false; }

@@ -102,6 +102,12 @@ TEST(TpEvaluation, FitRecoversTheComponentsAndOnlyAConvergedFitReplacesTheHeldOn
     EXPECT_EQ(e.fit(same, PeakShape::Gaussian).status, FitStatus::StartsTooClose);
     EXPECT_EQ(e.fitted().componentCount, 2);
 
+    // Gaussian peaks keep the Gaussian when the shape is chosen, and it is held.
+    const ShapeChoice choice = e.fitBestShape(starts);
+    ASSERT_TRUE(choice.ok());
+    EXPECT_EQ(e.fitted().shape, PeakShape::Gaussian);
+    EXPECT_DOUBLE_EQ(e.fitted().aic, choice.candidates[0].aic);
+
     // A new baseline makes a new curve: the fit and the proposals made on the old one go.
     e.propose(1.0);
     e.useNoBaseline();
