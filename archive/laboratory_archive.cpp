@@ -50,7 +50,9 @@ ArchiveOutcome LaboratoryArchive::sendWaiting() noexcept {
             if (sent.ok) {
                 local_->removeFromOutbox(item.id);
             } else if (!server_->connection().reachable()) {
-                return {false, true, "实验室数据库在发送中断开，其余的待连接恢复后发送"};
+                return {false, true,
+                        "实验室数据库在发送中断开(" + sent.message + ")。已存入本机存档，共" +
+                            std::to_string(local_->outboxSize()) + "项待实验室数据库恢复连接后发送"};
             } else {
                 ++kept;  // the server refused this one; the others still go
             }
