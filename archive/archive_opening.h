@@ -18,7 +18,11 @@ struct ArchiveSettings {
 };
 
 struct ArchiveOpening {
-    std::unique_ptr<Archive> archive;  // null when not even this PC's archive could be opened
+    // Always an archive. When not even this PC's archive can be opened (a newer program's, a
+    // damaged file), one that keeps every registration in the pending file beside it, so that
+    // none is lost and each is archived once the archive opens again.
+    std::unique_ptr<Archive> archive;
+    bool ok = false;
     std::string message;  // for the operator: why not, or that the server does not answer yet
 };
 

@@ -57,6 +57,11 @@ PostgresConnection::PostgresConnection(std::string connectionString, std::chrono
     if (connectionString_.find("connect_timeout") == std::string::npos) {
         connectionString_ += " connect_timeout=" + std::to_string(kPostgresConnectTimeoutS);
     }
+    // A server whose network went away without a word is given up after a few seconds instead
+    // of the system's minutes, so a save never waits for it long.
+    if (connectionString_.find("tcp_user_timeout") == std::string::npos) {
+        connectionString_ += " tcp_user_timeout=" + std::to_string(kPostgresConnectTimeoutS * 1000);
+    }
 }
 
 PostgresConnection::~PostgresConnection() {

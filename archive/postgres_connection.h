@@ -17,7 +17,8 @@ inline constexpr int kPostgresConnectTimeoutS = 3;
 
 class PostgresConnection final : public SqlConnection {
 public:
-    // A connect_timeout of kPostgresConnectTimeoutS is added unless the string names one.
+    // A connect_timeout of kPostgresConnectTimeoutS (and a TCP timeout as long) is added unless
+    // the string names one.
     explicit PostgresConnection(std::string connectionString,
                                 std::chrono::milliseconds retryPause = std::chrono::seconds(30));
     ~PostgresConnection() override;

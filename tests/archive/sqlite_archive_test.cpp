@@ -8,6 +8,7 @@
 #include <csignal>
 #include <filesystem>
 
+#include "archive/archive_opening.h"
 #include "archive/archive_schema.h"
 #include "archive/archive_verification.h"
 #include "archive/sql_archive.h"
@@ -101,6 +102,17 @@ TEST(SqliteArchive, AnArchiveOfThePreviousVersionIsMigratedAndANewerOneRefusedUn
         << refused.message;
     EXPECT_EQ(readBytes(newer), before);
     EXPECT_FALSE(fs::exists(newer + "-wal"));
+
+    // The program still keeps every registration meanwhile, beside the archive it cannot use.
+    fs::rename(newer, folder.file("archive.sqlite"));
+    const ArchiveOpening opening = openArchive({folder.path().string(), {}});
+    ASSERT_TRUE(opening.archive);
+    EXPECT_FALSE(opening.ok);
+    const ArchiveOutcome kept = opening.archive->registerSave(testing::traceRegistration("", "", "S2", kJan1));
+    EXPECT_FALSE(kept.ok);
+    EXPECT_TRUE(kept.queued);
+    EXPECT_EQ(opening.archive->waiting(), 1);
+    EXPECT_EQ(readBytes(folder.file("archive.sqlite")), before);
 }
 
 TEST(ArchiveAudit, OneChangedByteInOneRowAndInOneFileIsNamedExactly) {
@@ -234,6 +246,28 @@ TEST(SqliteArchive, AFullDiskLeavesThePrimarySaveDoneSaysSoAndTheRegistrationIsA
     EXPECT_EQ(opened.archive->waiting(), 0);
     EXPECT_FALSE(fs::exists(path + kPendingSuffix));
     EXPECT_TRUE(verifyArchive(*opened.archive).ok());
+}
+
+}  // namespace
+}  // namespace vespian
+
+namespace vespian {
+namespace {
+
+TEST(SqliteArchive, APendingLineCutShortByACrashIsSkippedAndTheWholeOnesArchivedOnce) {
+    testing::TestFolder folder("sqlite_pending");
+    const std::string path = folder.file("archive.sqlite");
+    const Registration whole = testing::traceRegistration("", "", "waited", kJan1);
+    const std::string line = nlohmann::json({{"registration", registrationToJson(whole)}}).dump();
+    // The same registration twice (queued by two programs, say) and a third cut off mid-line.
+    writeBytes(path + kPendingSuffix, line + "\n" + line + "\n" + line.substr(0, line.size() / 2));
+    OpenedArchive opened = openSqliteArchive(path);
+    ASSERT_TRUE(opened.archive);
+    FindQuery q;
+    q.sample = "waited";
+    EXPECT_EQ(opened.archive->find(q).saves.size(), 1u);
+    EXPECT_EQ(opened.archive->waiting(), 0);
+    EXPECT_FALSE(fs::exists(path + kPendingSuffix));
 }
 
 }  // namespace
