@@ -14,16 +14,16 @@ std::string auditRowHash(int64_t seq, const AuditEntry& e, const std::string& pr
     return sha256Hex(canonical.dump(-1, ' ', false, json::error_handler_t::replace));
 }
 
-json auditEntryToJson(const AuditEntry& e) {
-    return {{"id", e.id},           {"at", isoLocalTime(e.atMs)}, {"at_ms", e.atMs},
+nlohmann::ordered_json auditEntryToJson(const AuditEntry& e) {
+    return nlohmann::ordered_json{{"id", e.id},           {"at", isoLocalTime(e.atMs)}, {"at_ms", e.atMs},
             {"who", e.who},         {"action", e.action},         {"subject", e.subject},
             {"trace_sha256", e.traceSha256}, {"old_value", e.oldValue}, {"new_value", e.newValue},
             {"details", e.details}};
 }
 
-json auditRowToJson(const AuditRow& row) {
-    json j = auditEntryToJson(row.entry);
-    j["seq"] = row.seq;
+nlohmann::ordered_json auditRowToJson(const AuditRow& row) {
+    nlohmann::ordered_json j = {{"seq", row.seq}};
+    j.update(auditEntryToJson(row.entry));
     j["previous_hash"] = row.previousHash;
     j["hash"] = row.hash;
     return j;

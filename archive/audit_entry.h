@@ -49,8 +49,8 @@ struct AuditRow {
 // and the previous row's hash.
 std::string auditRowHash(int64_t seq, const AuditEntry& entry, const std::string& previousHash);
 
-nlohmann::json auditEntryToJson(const AuditEntry& entry);
-nlohmann::json auditRowToJson(const AuditRow& row);
+nlohmann::ordered_json auditEntryToJson(const AuditEntry& entry);
+nlohmann::ordered_json auditRowToJson(const AuditRow& row);
 
 }  // namespace vespian
 

@@ -86,15 +86,16 @@ std::vector<nlohmann::json> PendingQueue::readItems() const {
 }
 
 size_t PendingQueue::size() const {
-    if (!enabled()) return 0;
+    // Nothing waits without the file; the lock file is made only when there is something to lock.
+    if (!enabled() || ::access(path_.c_str(), F_OK) != 0) return 0;
     QueueLock lock(path_);
     return readItems().size();
 }
 
 size_t PendingQueue::drain(const std::function<bool(const nlohmann::json&)>& archive) const {
-    if (!enabled()) return 0;
+    if (!enabled() || ::access(path_.c_str(), F_OK) != 0) return 0;
     QueueLock lock(path_);
-    if (::access(path_.c_str(), F_OK) != 0) return 0;
+    if (::access(path_.c_str(), F_OK) != 0) return 0;  // drained by another program meanwhile
     std::vector<nlohmann::json> remaining;
     for (const nlohmann::json& item : readItems()) {
         if (!archive(item)) remaining.push_back(item);

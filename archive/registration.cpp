@@ -86,8 +86,8 @@ std::string cleanText(std::string_view text) {
     return clean;
 }
 
-json registrationToJson(const Registration& r) {
-    json results = json::array();
+nlohmann::ordered_json registrationToJson(const Registration& r) {
+    nlohmann::ordered_json results = nlohmann::ordered_json::array();
     for (const ResultValue& v : r.results) {
         results.push_back({{"name", v.name},
                            {"value", numberOrNull(v.value)},
@@ -95,7 +95,7 @@ json registrationToJson(const Registration& r) {
                            {"unit", v.unit},
                            {"flags", v.flags}});
     }
-    return {
+    return nlohmann::ordered_json{
         {"id", r.id},
         {"kind", saveKindName(r.kind)},
         {"path", r.path},

@@ -55,7 +55,8 @@ struct Registration {
 
 // Registrations travel as JSON to the pending queue and the laboratory server and out in the
 // open export; the reading refuses a malformed one with a message naming the member.
-nlohmann::json registrationToJson(const Registration& registration);
+// Members in a fixed, readable order.
+nlohmann::ordered_json registrationToJson(const Registration& registration);
 struct RegistrationRead {
     bool ok = false;
     std::string message;

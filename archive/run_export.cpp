@@ -18,7 +18,12 @@ namespace {
 namespace fs = std::filesystem;
 using nlohmann::json;
 
-std::string jsonFileText(const json& value) { return value.dump(2, ' ', false, json::error_handler_t::replace) + "\n"; }
+using ordered = nlohmann::ordered_json;
+
+template <class Json>
+std::string jsonFileText(const Json& value) {
+    return value.dump(2, ' ', false, Json::error_handler_t::replace) + "\n";
+}
 
 }  // namespace
 
@@ -45,7 +50,7 @@ RunExport exportRun(Archive& archive, const std::string& tracePath, const std::s
         return result;
     }
 
-    json fileHashes = json::object();
+    ordered fileHashes = ordered::object();
     bool written = true;
     const auto write = [&](const std::string& name, const std::function<bool(std::FILE*)>& content) {
         const std::string path = (fs::path(folder) / name).string();
@@ -91,7 +96,7 @@ RunExport exportRun(Archive& archive, const std::string& tracePath, const std::s
         result.message = found.message;
         return result;
     }
-    json evaluations = json::array();
+    ordered evaluations = ordered::array();
     std::vector<std::string> subjects = {tracePath, recordPath};
     for (auto save = found.saves.rbegin(); save != found.saves.rend(); ++save) {  // oldest first
         const Registration& r = save->registration;
@@ -101,11 +106,11 @@ RunExport exportRun(Archive& archive, const std::string& tracePath, const std::s
             subjects.push_back(r.path);
         }
     }
-    writeText("evaluations.json", jsonFileText({{"format", kRunExportFormat},
+    writeText("evaluations.json", jsonFileText(ordered{{"format", kRunExportFormat},
                                                 {"trace_sha256", hash.hex},
                                                 {"evaluations", std::move(evaluations)}}));
 
-    json rows = json::array();
+    ordered rows = ordered::array();
     std::string auditError;
     if (!archive.readAudit({hash.hex, subjects},
                            [&](const AuditRow& row) {
@@ -116,9 +121,9 @@ RunExport exportRun(Archive& archive, const std::string& tracePath, const std::s
         result.message = auditError;
         return result;
     }
-    writeText("audit.json", jsonFileText({{"format", kRunExportFormat}, {"rows", std::move(rows)}}));
+    writeText("audit.json", jsonFileText(ordered{{"format", kRunExportFormat}, {"rows", std::move(rows)}}));
 
-    const json manifest = {
+    const ordered manifest = {
         {"format", kRunExportFormat},
         {"kind", kRunExportKind},
         {"program", program},

@@ -19,8 +19,10 @@ using nlohmann::json;
 
 constexpr char kWhat[] = "运行记录";
 
+using ordered = nlohmann::ordered_json;
+
 struct EventToJson {
-    json& out;
+    ordered& out;
     void operator()(const GasChange& e) const {
         out["type"] = "gas";
         out["channel"] = e.channel;
@@ -44,7 +46,7 @@ struct EventToJson {
     void operator()(const FurnaceStart& e) const {
         out["type"] = "furnace_start";
         out["start_C"] = e.startC;
-        json segments = json::array();
+        ordered segments = ordered::array();
         for (const FurnaceSegment& s : e.segments) {
             segments.push_back({{"target_C", s.targetC}, {"rate_C_per_min", s.rateCPerMin}, {"hold_min", s.holdMin}});
         }
@@ -103,18 +105,18 @@ std::string runRecordPathFor(const std::string& tracePath) {
     return path.string() + kRunRecordExtension;
 }
 
-json runRecordToJson(const RunRecord& record) {
-    json events = json::array();
+ordered runRecordToJson(const RunRecord& record) {
+    ordered events = ordered::array();
     for (const RunEvent& event : record.events) {
-        json e = {{"t_s", event.timeS}};
+        ordered e = {{"t_s", event.timeS}};
         std::visit(EventToJson{e}, event.data);
         events.push_back(std::move(e));
     }
-    json log = json::array();
+    ordered log = ordered::array();
     for (const MethodLogLine& line : record.methodLog) {
         log.push_back({{"t_s", line.timeS}, {"step", line.step}, {"text", line.text}, {"values", line.values}});
     }
-    return {
+    return ordered{
         {"format", kRunRecordFormat},
         {"kind", kRunRecordKind},
         {"program", record.program},
@@ -123,18 +125,18 @@ json runRecordToJson(const RunRecord& record) {
         {"trace", {{"file", record.traceFile}, {"sha256", record.traceSha256}, {"points", record.tracePoints}}},
         {"instrument",
          {{"description", record.instrument.description},
-          {"serial", record.instrument.serial.empty() ? json(nullptr) : json(record.instrument.serial)},
+          {"serial", record.instrument.serial.empty() ? ordered(nullptr) : ordered(record.instrument.serial)},
           {"simulated", record.instrument.simulated}}},
         {"operator", record.operatorName},
         {"host", record.host},
         {"events", std::move(events)},
-        {"method", record.method ? *record.method : json(nullptr)},
-        {"method_log", record.method ? std::move(log) : json(nullptr)},
+        {"method", record.method ? ordered(*record.method) : ordered(nullptr)},
+        {"method_log", record.method ? std::move(log) : ordered(nullptr)},
     };
 }
 
 std::string runRecordText(const RunRecord& record) {
-    return runRecordToJson(record).dump(2, ' ', false, json::error_handler_t::replace) + "\n";
+    return runRecordToJson(record).dump(2, ' ', false, ordered::error_handler_t::replace) + "\n";
 }
 
 RunRecordRead parseRunRecord(std::string_view text) {

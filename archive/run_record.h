@@ -102,7 +102,8 @@ struct RunRecord {
 // extension added when the name has none).
 std::string runRecordPathFor(const std::string& tracePath);
 
-nlohmann::json runRecordToJson(const RunRecord& record);
+// Members in a fixed, readable order.
+nlohmann::ordered_json runRecordToJson(const RunRecord& record);
 std::string runRecordText(const RunRecord& record);  // indented JSON, UTF-8, ends in a newline
 
 struct RunRecordRead {
