@@ -35,7 +35,8 @@ struct ResultValue {
 struct Registration {
     std::string id;           // newUniqueId(), made where the save happens
     SaveKind kind = SaveKind::Trace;
-    std::string path;         // the saved file; empty for an evaluation that wrote none
+    std::string path;         // the saved file (archived with its full path); empty for an
+                              // evaluation that wrote none
     std::string sha256;       // of the saved file; empty when there is no file
     std::string traceSha256;  // the trace this belongs to (its own hash for a trace)
     std::string sample;

@@ -97,7 +97,8 @@ RunExport exportRun(Archive& archive, const std::string& tracePath, const std::s
         return result;
     }
     ordered evaluations = ordered::array();
-    std::vector<std::string> subjects = {tracePath, recordPath};
+    std::vector<std::string> subjects = {fs::absolute(tracePath, error).lexically_normal().string(),
+                                         fs::absolute(recordPath, error).lexically_normal().string()};
     for (auto save = found.saves.rbegin(); save != found.saves.rend(); ++save) {  // oldest first
         const Registration& r = save->registration;
         if (r.kind == SaveKind::Trace && r.sha256 == hash.hex) result.archived = true;

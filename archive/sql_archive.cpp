@@ -15,8 +15,15 @@ using nlohmann::json;
 
 constexpr int32_t kAuditPage = 2000;
 
+// The registration as the archive stores it: valid texts, and the file by its full path, so that
+// the file is found again from wherever the archive is checked.
 Registration cleaned(const Registration& r) {
     Registration c = r;
+    if (!c.path.empty()) {
+        std::error_code error;
+        const std::filesystem::path full = std::filesystem::absolute(c.path, error);
+        if (!error) c.path = full.lexically_normal().string();
+    }
     for (std::string* text : {&c.id, &c.path, &c.sha256, &c.traceSha256, &c.sample, &c.weightUnit, &c.method,
                               &c.operatorName, &c.instrument, &c.instrumentSerial, &c.host}) {
         *text = cleanText(*text);

@@ -272,3 +272,24 @@ TEST(SqliteArchive, APendingLineCutShortByACrashIsSkippedAndTheWholeOnesArchived
 
 }  // namespace
 }  // namespace vespian
+
+namespace vespian {
+namespace {
+
+TEST(SqliteArchive, AFileSavedUnderARelativeNameIsFoundAgainFromAnotherFolder) {
+    testing::TestFolder folder("sqlite_relative");
+    const fs::path before = fs::current_path();
+    fs::current_path(folder.path());
+    const std::string sha = testing::saveSampleTrace("rel.lne", 100);
+    OpenedArchive opened = openSqliteArchive("archive.sqlite");
+    ASSERT_TRUE(opened.archive);
+    EXPECT_TRUE(opened.archive->registerSave(testing::traceRegistration("rel.lne", sha, "R", kJan1)).ok);
+    fs::current_path(before);
+    const ArchiveVerification verified = verifyArchive(*opened.archive);
+    EXPECT_TRUE(verified.ok()) << verified.summary();
+    EXPECT_EQ(verified.filesChecked, 1);
+    EXPECT_EQ(opened.archive->find({}).saves.at(0).registration.path, folder.file("rel.lne"));
+}
+
+}  // namespace
+}  // namespace vespian
