@@ -58,13 +58,14 @@ TitrationUncertainty titrationUptakeUncertainty(std::span<const double> pulseAre
     inputs.push_back({"定量管温度", input.loop.temperatureC, stated.temperatureC});
     inputs.push_back({"定量管压力", input.loop.pressureKPa, stated.pressureKPa});
     inputs.push_back({"样品重量", input.sampleWeightG, weightUncertaintyG(stated.balanceResolutionG)});
-    inputs.push_back({"金属含量", input.metalPercent, stated.massFractionRelative * input.metalPercent});
+    const double fraction = input.metalContent.massFraction();
+    inputs.push_back({kMetalContentName, fraction, stated.massFractionRelative * fraction});
     auto model = [&](std::span<const double> x, std::span<double> out) {
         TitrationInput in = input;
         in.fullPulseArea = x[first];
         in.loop = GasLoop{x[first + 1], x[first + 2], x[first + 3]};
         in.sampleWeightG = x[first + 4];
-        in.metalPercent = x[first + 5];
+        in.metalContent = MetalContent::fromFraction(x[first + 5]);
         const TitrationUptake t = titrationUptake(x.first(first), in);
         const bool amount = t.uptake.status == UptakeStatus::Ok || t.uptake.status == UptakeStatus::TooManyPulses ||
                             t.uptake.status == UptakeStatus::NoSampleWeight;
@@ -75,7 +76,7 @@ TitrationUncertainty titrationUptakeUncertainty(std::span<const double> pulseAre
         out[2] = orNoValue(dispersion, t.dispersion.value);
         out[3] = orNoValue(t.size.status == MetalStatus::Ok, t.size.diameterNm);
         const MetalSurfaceArea s = metalSurfaceArea(dispersion ? t.dispersion.value : 0.0, metalConstants(in.metal),
-                                                    in.metalPercent / 100.0);
+                                                    in.metalContent.massFraction());
         const bool area = s.status == MetalStatus::Ok || s.status == MetalStatus::DispersionAboveOne;
         out[4] = orNoValue(area, s.perGramSampleM2);
         out[5] = orNoValue(area, s.perGramMetalM2);

@@ -118,7 +118,7 @@ TEST(ResultUncertainty, TheDispersionSpreadsInMonteCarloAsPropagated) {
     input.fullPulseArea = 10000.0;
     input.loop = {0.05, 30.0, 101.3};
     input.sampleWeightG = 0.2000;
-    input.metalPercent = 1.0;
+    input.metalContent = MetalContent::fromPercent(1.0);
     const double pulseU = 30.0, fullU = 50.0;
     const TitrationUncertainty t = titrationUptakeUncertainty(areas, pulseU, input, fullU, kStated);
     ASSERT_TRUE(t.dispersion.value.ok && t.particleSizeNm.value.ok && t.metalAreaPerGramSampleM2.value.ok);
