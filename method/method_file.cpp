@@ -95,7 +95,7 @@ public:
     void boolean(const char* key, bool* out) {
         const Json* value = field(key, true);
         if (value == nullptr) return;
-        if (!value->is_boolean()) return wrongType(key, "true 或 false");
+        if (!value->is_boolean()) return wrongType(key, " true 或 false");
         *out = value->get<bool>();
     }
 
