@@ -18,8 +18,9 @@ namespace vespian {
 namespace {
 
 constexpr int32_t kPointsPerMinute = 60 * kPointsPerSecond;
-// The points before a pulse series whose mean is its baseline.
-constexpr int32_t kBaselinePoints = 50;
+// A pulse series begins on this much baseline (s): its stretch starts flat, and the mean of
+// these points is the level its pulses are recognised above.
+constexpr double kPulseLeadS = 10.0;
 
 std::string number(double value, const char* format = "%.4g") {
     char text[48];
@@ -259,17 +260,9 @@ const RunnerOutput& MethodRunner::tick(const RunnerInput& input) {
     if (pulseRun_) {
         // The series' own recogniser sees every new point, as the display would at its pace.
         PulseRun& run = *pulseRun_;
-        if (!run.baselineKnown && input.pointCount > 0) {
-            const int32_t from = std::max(0, input.pointCount - kBaselinePoints);
-            double sum = 0.0;
-            for (int32_t i = from; i < input.pointCount; ++i) sum += input.signalMv[i];
-            run.baselineMv = static_cast<float>(sum / (input.pointCount - from));
-            run.baselineKnown = true;
-            run.bufferFirst = input.pointCount;
-        }
         PeakTable* table = peakTable_.get();
-        for (int32_t i = run.bufferFirst + static_cast<int32_t>(run.buffer.size()); i < input.pointCount; ++i) {
-            if (i < run.bufferFirst) continue;
+        const int32_t from = run.bufferFirst + static_cast<int32_t>(run.buffer.size());
+        for (int32_t i = from; run.baselineKnown && i < input.pointCount; ++i) {
             run.buffer.push_back(input.signalMv[i] - run.baselineMv);
             table->clear();
             if (!run.detector.step(run.buffer.data(), static_cast<int32_t>(run.buffer.size()), run.settings, *table,
@@ -611,7 +604,15 @@ bool MethodRunner::runPulses(const RunnerInput& input, const PulsesStep& pulses)
         addEntry(input, RunEvent::Note, "已注入最多的 " + std::to_string(pulses.maxCount) + " 个脉冲，未达到饱和");
         return true;
     }
-    if (elapsed >= run.injected * pulses.intervalS && !run.loopIn) {
+    if (elapsed >= kPulseLeadS + run.injected * pulses.intervalS && !run.loopIn) {
+        if (!run.baselineKnown) {
+            const int32_t first = std::min(run.series.stretch.first, std::max(0, input.pointCount - 1));
+            double sum = 0.0;
+            for (int32_t i = first; i < input.pointCount; ++i) sum += input.signalMv[i];
+            run.baselineMv = input.pointCount > first ? static_cast<float>(sum / (input.pointCount - first)) : 0.0f;
+            run.baselineKnown = true;
+            run.bufferFirst = input.pointCount;
+        }
         std::vector<Command> sent;
         send(valveState == 0 ? toggleValve(control_.valves, valve).frame : ValveFrame(valve, true), &sent);
         run.loopIn = true;

@@ -27,22 +27,47 @@ void fillSample(const MethodFile& method, ReportKind kind, const ReportDate& dat
     h.testDate = date;
 }
 
-// The pulse that came through whole: the mean stretch area of the agreeing pulses at
-// saturation, else the largest one. -1 when no pulse showed a peak.
-int32_t fullPulse(const RunPulseSeries& series, const Chromatogram& trace, float* area) {
+// The area of pulse k as the residual counts it: from the last point before its injection to
+// the last before the next one (or the end of the series), tails and switching blips included.
+float pulseWindowArea(const RunPulseSeries& series, size_t k, const Chromatogram& trace) {
+    const int32_t first = series.pulses[k].injectPoint;
+    int32_t last = k + 1 < series.pulses.size() ? series.pulses[k + 1].injectPoint : series.stretch.last;
+    last = std::min(last, trace.pointCount() - 1);
+    if (last <= first) return 0.0f;
+    return stretchArea(trace.signalMv(), first, last);
+}
+
+// The pulse that came through whole: at saturation the agreeing pulses (their mean area),
+// otherwise the largest one. -1 when no pulse showed a peak.
+int32_t fullPulse(const RunPulseSeries& series, int32_t agreeing, const Chromatogram& trace, float* area) {
     int32_t best = -1;
     float bestArea = 0.0f;
     for (size_t i = 0; i < series.pulses.size(); ++i) {
-        const RunPulse& p = series.pulses[i];
-        if (p.peakFirst < 0 || p.peakLast <= p.peakFirst || p.peakLast >= trace.pointCount()) continue;
-        const float a = stretchArea(trace.signalMv(), p.peakFirst, p.peakLast);
+        if (series.pulses[i].peakFirst < 0) continue;
+        const float a = pulseWindowArea(series, i, trace);
         if (best < 0 || a > bestArea) {
             best = static_cast<int32_t>(i);
             bestArea = a;
         }
     }
+    if (best >= 0 && series.saturated && agreeing > 0 && series.pulses.size() >= static_cast<size_t>(agreeing)) {
+        double sum = 0.0;
+        for (size_t i = series.pulses.size() - static_cast<size_t>(agreeing); i < series.pulses.size(); ++i) {
+            sum += pulseWindowArea(series, i, trace);
+        }
+        best = static_cast<int32_t>(series.pulses.size()) - 1;
+        bestArea = static_cast<float>(sum / agreeing);
+    }
     *area = bestArea;
     return best;
+}
+
+// How many pulses the series' step asked to agree.
+int32_t agreeCountOf(const MethodFile& method, const RunPulseSeries& series) {
+    const size_t index = static_cast<size_t>(series.step - 1);
+    if (index >= method.steps.size()) return 0;
+    const auto* pulses = std::get_if<PulsesStep>(&method.steps[index]);
+    return pulses != nullptr ? pulses->agreeCount : 0;
 }
 
 }  // namespace
@@ -60,25 +85,16 @@ EvaluationOutcome evaluateRun(ReportKind kind, const MethodFile& method, const R
         }
         const RunPulseSeries& series = *results.pulses;
         float area = 0.0f;
-        const int32_t full = fullPulse(series, trace, &area);
+        const int32_t full = fullPulse(series, agreeCountOf(method, series), trace, &area);
         if (full < 0) {
             outcome.message = "没有一个脉冲出峰，样品吸附了全部脉冲：请增加脉冲数";
             return outcome;
         }
-        // The agreeing pulses at saturation stand for a whole pulse; their mean area is steadier.
-        if (series.saturated) {
-            double sum = 0.0;
-            int32_t n = 0;
-            for (size_t i = series.pulses.size(); i-- > 0 && n < 3;) {
-                const RunPulse& p = series.pulses[i];
-                if (p.peakFirst < 0 || p.peakLast <= p.peakFirst || p.peakLast >= count) break;
-                sum += stretchArea(trace.signalMv(), p.peakFirst, p.peakLast);
-                ++n;
-            }
-            if (n > 0) area = static_cast<float>(sum / n);
-        }
         const RunPulse& reference = series.pulses[static_cast<size_t>(full)];
-        quant.take(trace.signalMv(), reference.peakFirst, reference.peakLast);
+        const size_t next = static_cast<size_t>(full) + 1;
+        quant.take(trace.signalMv(), reference.injectPoint,
+                   std::min(next < series.pulses.size() ? series.pulses[next].injectPoint : series.stretch.last,
+                            count - 1));
         quant.area = area;
         quant.volumeMl = static_cast<float>(series.loopMl);
         const int32_t last = std::min(series.stretch.last, count - 1);
@@ -110,7 +126,7 @@ EvaluationOutcome evaluateRun(ReportKind kind, const MethodFile& method, const R
     const RunStretch stretch{results.recorded->first, std::min(results.recorded->last, count - 1)};
     if (kind == ReportKind::Desorption) {
         float area = 0.0f;
-        if (results.pulses && fullPulse(*results.pulses, trace, &area) >= 0) {
+        if (results.pulses && fullPulse(*results.pulses, agreeCountOf(method, *results.pulses), trace, &area) >= 0) {
             quant.area = area;
             quant.volumeMl = static_cast<float>(results.pulses->loopMl);
         }
