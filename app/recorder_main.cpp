@@ -149,6 +149,7 @@ int main(int argc, char** argv) {
 
     if (!options.method.methodPath.empty() || options.method.resume || options.method.endSafely) {
         options.method.pace = linkOptions.speed;
+        options.method.traceJournal = journal.get();
         std::signal(SIGINT, stopMethodRun);
         std::signal(SIGTERM, stopMethodRun);
         const int status = runMethodOnConsole(options.method, link, *chromatogram, readings, gStopMethod, stdout, stderr);

@@ -22,6 +22,7 @@
 #include "platform/replace_file.h"
 #include "trace/chromatogram.h"
 #include "trace/quant_peak.h"
+#include "trace/recovery_journal.h"
 
 namespace vespian {
 
@@ -252,9 +253,14 @@ int runMethodOnConsole(const ConsoleRunOptions& options, InstrumentLink& link, C
         const RunnerInput input = inputNow();
         carryOut(runner.start(method, input, firstStep, &journal, methodPath), input);
     }
+    auto lastFlush = Clock::now();
     while (runner.active()) {
         std::this_thread::sleep_for(kTick);
         takeOver(link, trace, watchdog);
+        if (options.traceJournal != nullptr && Clock::now() - lastFlush >= std::chrono::milliseconds(kJournalFlushMs)) {
+            lastFlush = Clock::now();
+            if (!options.traceJournal->flush(trace)) std::fprintf(err, "无法写入谱图的恢复文件\n");
+        }
         const RunnerInput input = inputNow();
         if (stop.load()) {
             carryOut(runner.abort(input), input);
@@ -264,6 +270,7 @@ int runMethodOnConsole(const ConsoleRunOptions& options, InstrumentLink& link, C
     }
     // Give the last frames time to leave before the link is closed.
     std::this_thread::sleep_for(kTick);
+    if (options.traceJournal != nullptr) options.traceJournal->flush(trace);
     // A log saved during the run is brought up to its end.
     const std::string finalLog = runLogJson(runner.log());
     for (const std::string& path : logPaths) {

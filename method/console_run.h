@@ -15,6 +15,7 @@ namespace vespian {
 
 class Chromatogram;
 class InstrumentLink;
+class RecoveryJournal;
 struct InstrumentReadings;
 
 enum ConsoleRunExit : int {
@@ -36,6 +37,8 @@ struct ConsoleRunOptions {
     // Instrument seconds per wall second (the simulator's speed); 0 or less: the trace's own
     // clock, for a source that delivers as fast as it is read.
     double pace = 1.0;
+    // The trace's recovery journal, brought up to date every two seconds as the window does.
+    RecoveryJournal* traceJournal = nullptr;
 };
 
 // Runs until the method ends; `stop` asks for an abort (Ctrl+C). Returns a ConsoleRunExit.
