@@ -154,16 +154,7 @@ int runMethodOnConsole(const ConsoleRunOptions& options, InstrumentLink& link, C
     FlowChannels flows{};
     RunJournal journal(journalPath);
     if (interrupted.found && options.endSafely) {
-        // What the run had set when it died, so the flammable channels are known.
-        const PlannedState planned = planStates(method)[static_cast<size_t>(interrupted.step)];
-        for (int32_t n = 0; n < kFlowChannelCount; ++n) {
-            const ChannelPlan& c = planned.channels[static_cast<size_t>(n)];
-            if (c.gasIndex < 0) continue;
-            flows.channel[static_cast<size_t>(n)].gasIndex = c.gasIndex;
-            flows.channel[static_cast<size_t>(n)].setpoint = static_cast<int32_t>(c.flowMlMin);
-        }
-        const SafeState safe =
-            safeStateFor(SafeStateCause::AfterCrash, control, flows, method.safety, channelsUsed(method));
+        const SafeState safe = endInterruptedRunSafely(interrupted, control, flows);
         sendAll(link, safe.frames);
         std::this_thread::sleep_for(kTick);
         journal.finish();

@@ -1,5 +1,6 @@
 #include "method/run_journal.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fstream>
@@ -101,6 +102,18 @@ int32_t nextSafeStep(const MethodFile& method, int32_t step) {
         while (next < count && isEvaluationOrSave(method.steps[static_cast<size_t>(next)])) ++next;
     }
     return next;
+}
+
+SafeState endInterruptedRunSafely(const InterruptedRun& run, ControlState& control, FlowChannels& flows) {
+    const std::vector<PlannedState> states = planStates(run.method);
+    const PlannedState& planned = states[static_cast<size_t>(std::clamp(run.step, 0, static_cast<int32_t>(states.size()) - 1))];
+    for (int32_t n = 0; n < kFlowChannelCount; ++n) {
+        const ChannelPlan& c = planned.channels[static_cast<size_t>(n)];
+        if (c.gasIndex < 0) continue;
+        flows.channel[static_cast<size_t>(n)].gasIndex = c.gasIndex;
+        flows.channel[static_cast<size_t>(n)].setpoint = static_cast<int32_t>(c.flowMlMin);
+    }
+    return safeStateFor(SafeStateCause::AfterCrash, control, flows, run.method.safety, channelsUsed(run.method));
 }
 
 std::string interruptedRunText(const InterruptedRun& run) {

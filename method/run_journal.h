@@ -8,7 +8,10 @@
 #include <cstdint>
 #include <string>
 
+#include "control/control_state.h"
+#include "control/gas_table.h"
 #include "method/method_file.h"
+#include "method/safe_state.h"
 
 namespace vespian {
 
@@ -52,6 +55,11 @@ InterruptedRun inspectRunJournal(const std::string& path);
 // past the evaluation and saving that would have used it; any other step is followed by the
 // next one.
 int32_t nextSafeStep(const MethodFile& method, int32_t step);
+
+// "End safely" after a crash: the channels are taken to carry what the run had set when it
+// stopped, so a flammable gas is shut off first; the furnace gets the forced stop in any case.
+// The frames are to be sent; the journal is then finished by the caller.
+SafeState endInterruptedRunSafely(const InterruptedRun& run, ControlState& control, FlowChannels& flows);
 
 // What the next start tells the operator: "上次运行的方法“…”在第 12 步（等待）中断。…".
 std::string interruptedRunText(const InterruptedRun& run);

@@ -39,6 +39,16 @@ TEST(RunJournal, TheNextStartLearnsTheMethodAndTheStepAndAnUnreadableJournalIsSa
     EXPECT_EQ(run.nextSafeStep, 17);
     EXPECT_EQ(interruptedRunText(run),
               "上次运行的方法“TPR 程序升温还原”在第 15 步（等待）中断。可以让仪器进入安全状态并结束，或从第 18 步（炉子）继续。");
+    // Ended safely: the hydrogen the run had on channel 2 is shut off before argon follows.
+    ControlState control{};
+    FlowChannels flows{};
+    const SafeState safe = endInterruptedRunSafely(run, control, flows);
+    std::vector<std::vector<uint8_t>> frames;
+    for (const Command& c : safe.frames) frames.emplace_back(c.bytes.begin(), c.bytes.begin() + c.length);
+    EXPECT_EQ(frames, (std::vector<std::vector<uint8_t>>{{0x3E, 0, 0, 0, 0, 0, 0, 0x31},
+                                                         {0x3B, 0x12, 0x00, 0x1E},
+                                                         {0x3B, 0x24, 0x00, 0x00},
+                                                         {0x3B, 0x22, 0x00, 0x1E}}));
     ASSERT_TRUE(journal.finish());
     EXPECT_FALSE(inspectRunJournal(path).found);
 
