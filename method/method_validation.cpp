@@ -24,9 +24,9 @@ std::string number(double value) {
     return text;
 }
 
-std::string rangeText(const FieldSpec& spec) {
-    std::string text = number(spec.min) + "–" + number(spec.max);
-    if (!spec.unit.empty()) text += " " + std::string(spec.unit);
+std::string rangeText(const FieldRange& range) {
+    std::string text = number(range.min) + "–" + number(range.max);
+    if (!range.unit.empty()) text += " " + std::string(range.unit);
     return text;
 }
 
@@ -47,14 +47,14 @@ public:
         issues_.push_back(std::move(issue));
     }
 
-    // A number against its spec; `key` names it in the file (a segment's field carries its index).
-    void check(const FieldSpec& spec, double value, const std::string& key, std::string_view label = {},
+    // A number against its range; `key` names it in the file (a segment's field carries its index).
+    void check(const FieldRange& range, double value, const std::string& key, std::string_view label = {},
                bool checkMax = true) {
-        const std::string_view shown = label.empty() ? spec.label : label;
-        if (spec.whole && value != std::trunc(value)) {
+        const std::string_view shown = label.empty() ? range.label : label;
+        if (range.whole && value != std::trunc(value)) {
             error(key, shown, number(value) + " 应为整数");
-        } else if (value < spec.min || (checkMax && value > spec.max)) {
-            error(key, shown, number(value) + " 超出范围 " + rangeText(spec));
+        } else if (value < range.min || (checkMax && value > range.max)) {
+            error(key, shown, number(value) + " 超出范围 " + rangeText(range));
         }
     }
 
@@ -64,9 +64,9 @@ private:
     std::string where_;
 };
 
-const FieldSpec* specOf(const std::vector<FieldSpec>& specs, std::string_view key) {
-    for (const FieldSpec& spec : specs) {
-        if (spec.key == key) return &spec;
+const FieldRange* rangeOf(const std::vector<FieldRange>& ranges, std::string_view key) {
+    for (const FieldRange& range : ranges) {
+        if (range.key == key) return &range;
     }
     return nullptr;
 }
@@ -100,9 +100,9 @@ int32_t gasIndexOf(std::string_view gasName) {
     return -1;
 }
 
-std::vector<FieldSpec> stepFieldSpecs(const MethodStep& step) {
+std::vector<FieldRange> stepFieldRanges(const MethodStep& step) {
     return std::visit(
-        [](const auto& s) -> std::vector<FieldSpec> {
+        [](const auto& s) -> std::vector<FieldRange> {
             using T = std::decay_t<decltype(s)>;
             if constexpr (std::is_same_v<T, GasStep>) {
                 const int32_t gas = gasIndexOf(s.gas);
@@ -117,25 +117,25 @@ std::vector<FieldSpec> stepFieldSpecs(const MethodStep& step) {
                         {"rate_c_per_min", "升温速率", "℃/min", kMinRateCPerMin, kMaxRateCPerMin, true},
                         {"hold_min", "恒温时间", "min", kMinHoldMin, kMaxHoldMin, true}};
             } else if constexpr (std::is_same_v<T, WaitStep>) {
-                std::vector<FieldSpec> specs;
+                std::vector<FieldRange> ranges;
                 switch (s.until) {
                 case WaitKind::Time:
-                    specs = {{"minutes", "等待时间", "min", 0.1, 10080, false}};
+                    ranges = {{"minutes", "等待时间", "min", 0.1, 10080, false}};
                     break;
                 case WaitKind::Temperature:
-                    specs = {{"target_c", "目标温度", "℃", kMinTargetC, kMaxTargetC, false},
+                    ranges = {{"target_c", "目标温度", "℃", kMinTargetC, kMaxTargetC, false},
                              {"tolerance_c", "允许偏差", "℃", 0.5, 100, false}};
                     break;
                 case WaitKind::Cooled:
-                    specs = {{"below_c", "冷却到", "℃", kMinTargetC, kMaxTargetC, false}};
+                    ranges = {{"below_c", "冷却到", "℃", kMinTargetC, kMaxTargetC, false}};
                     break;
                 case WaitKind::Stable:
-                    specs = {{"drift_mv_per_min", "基线漂移", "mV/min", 0.001, 10, false},
+                    ranges = {{"drift_mv_per_min", "基线漂移", "mV/min", 0.001, 10, false},
                              {"minutes", "判断时长", "min", 0.5, 120, false}};
                     break;
                 }
-                specs.push_back({"timeout_min", "最长等待", "min", 1, 10080, false});
-                return specs;
+                ranges.push_back({"timeout_min", "最长等待", "min", 1, 10080, false});
+                return ranges;
             } else if constexpr (std::is_same_v<T, PulsesStep>) {
                 return {{"interval_s", "脉冲间隔", "s", 10, 3600, false},
                         {"agree_count", "一致的峰数", "", 2, 10, true},
@@ -196,18 +196,18 @@ std::vector<MethodIssue> validateMethod(const MethodFile& method) {
         const auto number = static_cast<int32_t>(i + 1);
         const MethodStep& step = method.steps[i];
         c.at(number, stepWhere(number, step));
-        const std::vector<FieldSpec> specs = stepFieldSpecs(step);
+        const std::vector<FieldRange> ranges = stepFieldRanges(step);
         std::visit(
             [&](const auto& s) {
                 using T = std::decay_t<decltype(s)>;
                 if constexpr (std::is_same_v<T, GasStep>) {
-                    c.check(*specOf(specs, "channel"), s.channel, "channel");
+                    c.check(*rangeOf(ranges, "channel"), s.channel, "channel");
                     if (gasIndexOf(s.gas) < 0) c.error("gas", "气体", "“" + s.gas + "”不在气体表中");
                     // A flow above the gas's largest is set to the largest, as the flow dialog
                     // does; the checks before the run say so.
-                    c.check(*specOf(specs, "flow"), s.flowMlMin, "flow", {}, false);
+                    c.check(*rangeOf(ranges, "flow"), s.flowMlMin, "flow", {}, false);
                 } else if constexpr (std::is_same_v<T, ValveStep>) {
-                    c.check(*specOf(specs, "valve"), s.valve, "valve");
+                    c.check(*rangeOf(ranges, "valve"), s.valve, "valve");
                 } else if constexpr (std::is_same_v<T, FurnaceStep>) {
                     if (s.stop) return;
                     if (s.segments.empty() || s.segments.size() > static_cast<size_t>(kMaxSegmentsPerStep)) {
@@ -217,48 +217,48 @@ std::vector<MethodIssue> validateMethod(const MethodFile& method) {
                         const std::string prefix = "segments[" + std::to_string(k) + "].";
                         const std::string label = "第" + std::to_string(k + 1) + "段";
                         const FurnaceSegment& seg = s.segments[k];
-                        for (const FieldSpec& spec : specs) {
-                            const double value = spec.key == "target_c"         ? seg.targetC
-                                                 : spec.key == "rate_c_per_min" ? seg.rateCPerMin
+                        for (const FieldRange& range : ranges) {
+                            const double value = range.key == "target_c"         ? seg.targetC
+                                                 : range.key == "rate_c_per_min" ? seg.rateCPerMin
                                                                                 : seg.holdMin;
-                            c.check(spec, value, prefix + std::string(spec.key), label + std::string(spec.label));
+                            c.check(range, value, prefix + std::string(range.key), label + std::string(range.label));
                         }
                     }
                 } else if constexpr (std::is_same_v<T, WaitStep>) {
                     switch (s.until) {
                     case WaitKind::Time:
-                        c.check(*specOf(specs, "minutes"), s.minutes, "minutes");
+                        c.check(*rangeOf(ranges, "minutes"), s.minutes, "minutes");
                         break;
                     case WaitKind::Temperature:
-                        c.check(*specOf(specs, "target_c"), s.targetC, "target_c");
-                        c.check(*specOf(specs, "tolerance_c"), s.toleranceC, "tolerance_c");
+                        c.check(*rangeOf(ranges, "target_c"), s.targetC, "target_c");
+                        c.check(*rangeOf(ranges, "tolerance_c"), s.toleranceC, "tolerance_c");
                         break;
                     case WaitKind::Cooled:
-                        c.check(*specOf(specs, "below_c"), s.belowC, "below_c");
+                        c.check(*rangeOf(ranges, "below_c"), s.belowC, "below_c");
                         break;
                     case WaitKind::Stable:
-                        c.check(*specOf(specs, "drift_mv_per_min"), s.driftMvPerMin, "drift_mv_per_min");
-                        c.check(*specOf(specs, "minutes"), s.minutes, "minutes");
+                        c.check(*rangeOf(ranges, "drift_mv_per_min"), s.driftMvPerMin, "drift_mv_per_min");
+                        c.check(*rangeOf(ranges, "minutes"), s.minutes, "minutes");
                         break;
                     }
                     if (s.timeoutMin) {
-                        c.check(*specOf(specs, "timeout_min"), *s.timeoutMin, "timeout_min");
+                        c.check(*rangeOf(ranges, "timeout_min"), *s.timeoutMin, "timeout_min");
                         if ((s.until == WaitKind::Time || s.until == WaitKind::Stable) && *s.timeoutMin < s.minutes) {
                             c.error("timeout_min", "最长等待", "短于要等的时间");
                         }
                     }
                 } else if constexpr (std::is_same_v<T, PulsesStep>) {
-                    c.check(*specOf(specs, "interval_s"), s.intervalS, "interval_s");
-                    c.check(*specOf(specs, "agree_count"), s.agreeCount, "agree_count");
-                    c.check(*specOf(specs, "agree_percent"), s.agreePercent, "agree_percent");
-                    c.check(*specOf(specs, "max_count"), s.maxCount, "max_count");
-                    c.check(*specOf(specs, "loop_ml"), s.loopMl, "loop_ml");
-                    c.check(*specOf(specs, "loop_valve"), s.loopValve, "loop_valve");
-                    c.check(*specOf(specs, "inject_s"), s.injectS, "inject_s");
+                    c.check(*rangeOf(ranges, "interval_s"), s.intervalS, "interval_s");
+                    c.check(*rangeOf(ranges, "agree_count"), s.agreeCount, "agree_count");
+                    c.check(*rangeOf(ranges, "agree_percent"), s.agreePercent, "agree_percent");
+                    c.check(*rangeOf(ranges, "max_count"), s.maxCount, "max_count");
+                    c.check(*rangeOf(ranges, "loop_ml"), s.loopMl, "loop_ml");
+                    c.check(*rangeOf(ranges, "loop_valve"), s.loopValve, "loop_valve");
+                    c.check(*rangeOf(ranges, "inject_s"), s.injectS, "inject_s");
                     if (s.injectS >= s.intervalS) c.error("inject_s", "进样时间", "应短于脉冲间隔");
-                    c.check(*specOf(specs, "min_height_mv"), s.minHeightMv, "min_height_mv");
+                    c.check(*rangeOf(ranges, "min_height_mv"), s.minHeightMv, "min_height_mv");
                     if (s.expectedUptakeMl) {
-                        c.check(*specOf(specs, "expected_uptake_ml"), *s.expectedUptakeMl, "expected_uptake_ml");
+                        c.check(*rangeOf(ranges, "expected_uptake_ml"), *s.expectedUptakeMl, "expected_uptake_ml");
                     }
                     walk.pulsed = true;
                 } else if constexpr (std::is_same_v<T, RecordStep>) {

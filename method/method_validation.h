@@ -5,7 +5,7 @@
 // evaluation only of something recorded). Each problem is a message in Chinese naming the step
 // and the field, for the editor to show beside it; a method with any of them is not run.
 //
-// The field specifications are also what the editor shows as units and ranges.
+// The fields' ranges and units are also what the editor shows beside them.
 
 #include <cstdint>
 #include <string>
@@ -26,7 +26,7 @@ struct MethodIssue {
 };
 
 // One numeric field of a step: the file's key, the label and unit the editor shows, its range.
-struct FieldSpec {
+struct FieldRange {
     std::string_view key;
     std::string_view label;
     std::string_view unit;
@@ -38,7 +38,7 @@ struct FieldSpec {
 // The numeric fields of a step with their ranges; for a gas step the flow's range runs up to
 // the chosen gas's largest flow (an unknown gas: 0 .. 99). Segment fields are listed once with
 // the key of the first segment's field name alone ("target_c").
-std::vector<FieldSpec> stepFieldSpecs(const MethodStep& step);
+std::vector<FieldRange> stepFieldRanges(const MethodStep& step);
 
 // Gases a run can be made safe with: nitrogen and the noble gases.
 bool isInertGas(std::string_view gasName);

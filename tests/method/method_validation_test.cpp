@@ -119,18 +119,6 @@ TEST(MethodValidation, TitrationNeedsPulsesAndTheMetalAndAFlowAboveTheMaximumIsN
     EXPECT_TRUE(validateMethod(method).empty());
 }
 
-TEST(MethodValidation, FieldSpecsFollowTheChosenGasAndTheFurnace) {
-    const std::vector<FieldSpec> ethane = stepFieldSpecs(GasStep{1, "乙烷", 10});
-    ASSERT_EQ(ethane.size(), 2u);
-    EXPECT_EQ(ethane[1].key, "flow");
-    EXPECT_EQ(ethane[1].max, 47);
-    const std::vector<FieldSpec> furnace = stepFieldSpecs(FurnaceStep{false, {}});
-    ASSERT_EQ(furnace.size(), 3u);
-    EXPECT_EQ(furnace[0].max, 1100) << "the check's limit, not the label's 1200";
-    EXPECT_EQ(furnace[1].max, 30);
-    EXPECT_EQ(furnace[2].max, 300);
-}
-
 // The warnings of one method.
 std::vector<MethodIssue> warnings(const MethodFile& method) {
     std::vector<MethodIssue> issues = checkBeforeRun(method);
