@@ -6,9 +6,11 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "method/console_run.h"
@@ -43,6 +45,12 @@ bool readUntil(testing::ChildProcess& child, const std::string& text, std::chron
 int finish(testing::ChildProcess& child, std::vector<std::string>* lines) {
     while (const std::optional<std::string> line = child.readLine(std::chrono::seconds(60))) lines->push_back(*line);
     return child.wait();
+}
+
+bool waitFor(const std::function<bool()>& condition) {
+    const auto deadline = Clock::now() + std::chrono::seconds(5);
+    while (!condition() && Clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    return condition();
 }
 
 bool anyHolds(const std::vector<std::string>& lines, const std::string& text) {
@@ -151,9 +159,11 @@ TEST(MethodRecorder, AnAlarmEndsTheProgramWithItsExitCodeAndSoDoesAnAbortedRun) 
         sim::applyFault(endpoint.analyser(), sim::SimulatorFault::Alarm2, 60.0);
         EXPECT_EQ(finish(recorder, &lines), kRunExitAlarm);
         EXPECT_TRUE(anyHolds(lines, "温度传感器未置于炉中！"));
-        EXPECT_FALSE(endpoint.analyser().programRunning());
+        // The last frames may still be on the line when the program has ended.
+        EXPECT_TRUE(waitFor([&] { return !endpoint.analyser().programRunning(); }));
+        EXPECT_TRUE(waitFor([&] { return endpoint.analyser().flowSetpoint(1) == 20; }))
+            << "nitrogen at the method's safe flow";
         EXPECT_EQ(endpoint.analyser().gasCode(1), 1);
-        EXPECT_EQ(endpoint.analyser().flowSetpoint(1), 20) << "nitrogen at the method's safe flow";
     }
     sim::applyFault(endpoint.analyser(), sim::SimulatorFault::ClearAlarm, 60.0);
 
@@ -162,7 +172,7 @@ TEST(MethodRecorder, AnAlarmEndsTheProgramWithItsExitCodeAndSoDoesAnAbortedRun) 
     std::vector<std::string> lines;
     EXPECT_EQ(finish(recorder, &lines), kRunExitAborted);
     EXPECT_TRUE(anyHolds(lines, "等待超过 2 分钟仍未达到，运行中止"));
-    EXPECT_FALSE(endpoint.analyser().programRunning());
+    EXPECT_TRUE(waitFor([&] { return !endpoint.analyser().programRunning(); }));
     endpoint.stop();
 }
 
