@@ -2,10 +2,13 @@
 // found instrument, a named port, the simulator or a replayed capture), records the trace for
 // the given time with the link watchdog running, writes a trace file and prints the point
 // count and the last temperature. With a recovery journal it keeps the trace recorded so far
-// on disk every few seconds, as the window program does.
+// on disk every few seconds, as the window program does. With --method it runs a test method
+// instead and prints one line per step.
 
+#include <atomic>
 #include <charconv>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -19,6 +22,7 @@
 #include "link/link_watchdog.h"
 #include "link/replay_driver.h"
 #include "link/serial_driver.h"
+#include "method/console_run.h"
 #include "platform/printf_text.h"
 #include "trace/chromatogram.h"
 #include "trace/recovery_journal.h"
@@ -38,7 +42,12 @@ struct RecorderOptions {
     std::string out;
     std::string journal;
     bool progress = false;
+    ConsoleRunOptions method;  // a method run when its path is set
 };
+
+// Ctrl+C during a method run aborts it, leaving the analyser safe.
+std::atomic<bool> gStopMethod{false};
+void stopMethodRun(int) { gStopMethod.store(true); }
 
 void printUsage() {
     std::printf("用法: vespian-recorder [仪器来源] [--seconds 秒数] [--out 文件.lne]\n"
@@ -46,14 +55,16 @@ void printUsage() {
                 "  --seconds 秒数       记录的谱图时长，默认 10 秒\n"
                 "  --out 文件           谱图文件，默认不保存\n"
                 "  --journal 文件       恢复文件：每 %d 秒写入已记录的谱图，保存后删除\n"
-                "  --progress           每秒显示已记录的点数\n%s",
-                kJournalFlushMs / 1000,
+                "  --progress           每秒显示已记录的点数\n%s%s",
+                kJournalFlushMs / 1000, consoleRunUsage(),
                 linkOptionsUsage().c_str());
 }
 
 bool parseRecorderOptions(const std::vector<std::string>& args, RecorderOptions* options, std::string* error) {
     for (size_t i = 0; i < args.size(); ++i) {
-        if ((args[i] == "--seconds" || args[i] == "--out" || args[i] == "--journal") && i + 1 >= args.size()) {
+        if ((args[i] == "--seconds" || args[i] == "--out" || args[i] == "--journal" || args[i] == "--method" ||
+             args[i] == "--data") &&
+            i + 1 >= args.size()) {
             *error = "选项" + args[i] + "后面缺少参数";
             return false;
         }
@@ -72,6 +83,14 @@ bool parseRecorderOptions(const std::vector<std::string>& args, RecorderOptions*
             options->journal = args[++i];
         } else if (args[i] == "--progress") {
             options->progress = true;
+        } else if (args[i] == "--method") {
+            options->method.methodPath = args[++i];
+        } else if (args[i] == "--data") {
+            options->method.dataFolder = args[++i];
+        } else if (args[i] == "--resume") {
+            options->method.resume = true;
+        } else if (args[i] == "--end-safely") {
+            options->method.endSafely = true;
         } else {
             *error = "不能识别的选项\"" + args[i] + "\"";
             return false;
@@ -128,6 +147,16 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "无法打开串口 %s：%s，每 2.1 秒重试一次\n", linkOptions.port.c_str(), reason.c_str());
     } else {
         std::fprintf(stderr, "未找到仪器 TRV-8800，每 2.1 秒重试一次\n");
+    }
+
+    if (!options.method.methodPath.empty() || options.method.resume || options.method.endSafely) {
+        options.method.pace = linkOptions.speed;
+        options.method.traceJournal = journal.get();
+        std::signal(SIGINT, stopMethodRun);
+        std::signal(SIGTERM, stopMethodRun);
+        const int status = runMethodOnConsole(options.method, link, *chromatogram, readings, gStopMethod, stdout, stderr);
+        link.close();
+        return status;
     }
 
     const int32_t wantedPoints = static_cast<int32_t>(options.seconds * kPointsPerSecond);

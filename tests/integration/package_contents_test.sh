@@ -46,7 +46,10 @@ for side in 16 24 32 48 64 128 256; do
   icon=$root/usr/share/icons/hicolor/${side}x${side}/apps/vespian2002.png
   check "icon ${side}" grep -q "PNG image data, $side x $side" <<<"$(file -b "$icon" 2>&1)"
 done
-unexpected=$(cd "$root" && find . -type f | grep -v -E '^\./usr/(bin|share/applications|share/icons/hicolor|lib/udev/rules\.d)/' || true)
+for template in h2_o2_titration nh3_tpd pulse_chemisorption tpo tpr; do
+  check "method template $template" test -f "$root/usr/share/vespian2002/methods/$template.json"
+done
+unexpected=$(cd "$root" && find . -type f | grep -v -E '^\./usr/(bin|share/applications|share/icons/hicolor|share/vespian2002/methods|lib/udev/rules\.d)/' || true)
 check "nothing else in the package: $unexpected" test -z "$unexpected"
 
 # The unpacked programs, with a home of their own.
