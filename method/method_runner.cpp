@@ -468,7 +468,7 @@ bool MethodRunner::runInstantStep(const RunnerInput& input) {
                 FurnaceProgram& program = control_.programme;
                 ProgrammeEditor editor(program);
                 editor.open();
-                const StartMoment moment{input.wallS, input.secondOfDay, input.furnaceC, input.pointCount};
+                const StartMoment moment{input.wallS, input.furnaceC, input.pointCount};
                 if (program.running != 0) {
                     editor.pressStartStop(moment);  // asks; the run answers OK
                     for (const Command& frame : editor.answerStop(true).frames) send(frame, &sent);

@@ -173,7 +173,7 @@ std::vector<MethodIssue> validateMethod(const MethodFile& method) {
     }
     if (!method.sample.metal.empty()) {
         bool known = false;
-        for (const MetalPreset& preset : kMetalPresets) known = known || method.sample.metal == preset.name;
+        for (const MetalPreset& preset : kMetalPresets) known = known || method.sample.metal == metalConstants(preset.metal).name;
         if (!known) c.error("sample.metal", "金属", "“" + method.sample.metal + "”不在金属表中（铂、钯、铑）");
     }
     if (method.sample.metalFraction) {

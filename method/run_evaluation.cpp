@@ -103,7 +103,7 @@ EvaluationOutcome evaluateRun(ReportKind kind, const MethodFile& method, const R
         h.pulseCount = static_cast<int32_t>(series.pulses.size());
         h.titrationTempC = series.stretch.first < count ? trace.temperatureC()[series.stretch.first] : 0.0f;
         for (const MetalPreset& preset : kMetalPresets) {
-            if (method.sample.metal != preset.name) continue;
+            if (method.sample.metal != metalConstants(preset.metal).name) continue;
             h.stoichiometry = preset.stoichiometry;
             h.crossSectionNm2 = preset.crossSectionNm2;
             h.atomicMass = preset.atomicMass;
