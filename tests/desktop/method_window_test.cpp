@@ -6,13 +6,16 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QApplication>
+#include <QInputDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 #include <QTableWidget>
 #include <filesystem>
 
+#include "app/command_ids.h"
 #include "app/desktop/method_wiring.h"
 #include "method/desktop/method_editor.h"
 #include "method/desktop/method_timeline_view.h"
@@ -20,6 +23,7 @@
 #include "method/method_templates.h"
 #include "method/run_driver.h"
 #include "method/run_journal.h"
+#include "modal_watch.h"
 #include "program_fixture.h"
 
 namespace vespian {
@@ -82,8 +86,19 @@ protected:
 TEST_F(MethodWindowTest, TheEditorEditsStepsAndRefusesBadValuesWithTheirMessages) {
     start(0.0001);
     const MethodFile tpr = shipped("tpr.json");
-    program->methods()->openEditor(tpr, {});
+    // 控制 → "新建方法…": the template chosen in the list is the editor's new method.
+    testing::onNextModal([](QWidget& modal) {
+        auto* dialog = qobject_cast<QInputDialog*>(&modal);
+        ASSERT_NE(dialog, nullptr);
+        dialog->setTextValue(QString::fromStdString(shipped("tpr.json").name));
+        dialog->accept();
+    });
+    window()->menuAction(kCmdNewMethod)->trigger();
+    ASSERT_NE(program->methods()->editor(), nullptr);
     MethodEditor& editor = *program->methods()->editor();
+    ASSERT_TRUE(editor.isVisible());
+    EXPECT_EQ(editor.method(), tpr);
+    EXPECT_TRUE(editor.path().empty());
     editor.resize(1366, 740);
     QApplication::processEvents();
     ASSERT_EQ(editor.stepList()->count(), static_cast<int>(tpr.steps.size()));
