@@ -97,6 +97,7 @@ void RunDriver::carryOut(const RunnerOutput& output, const RunnerInput& input, R
             const EvaluationOutcome outcome =
                 evaluateRun(request.report, method, runner_.results(), trace_, *report_, *quant_, wallNow().date);
             evaluated_ = evaluated_ || outcome.ok;
+            if (outcome.ok) evaluatedKind_ = request.report;
             runner_.noteOutcome(input, request.step, outcome.message);
             sink.note(outcome.message);
         } else {

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -82,6 +83,9 @@ public:
     const MethodRunner& runner() const { return runner_; }
     bool filesFailed() const { return filesFailed_; }
     const std::string& runFolder() const { return runFolder_; }
+    // The report the last evaluation filled in, and its kind; none before one succeeded.
+    std::optional<ReportKind> evaluatedReport() const { return evaluatedKind_; }
+    TestReport& report() { return *report_; }
 
 private:
     void carryOut(const RunnerOutput& output, const RunnerInput& input, RunDriverSink& sink);
@@ -96,6 +100,7 @@ private:
     std::chrono::steady_clock::time_point started_;
     int32_t startPoint_ = 0;
     bool evaluated_ = false;
+    std::optional<ReportKind> evaluatedKind_;
     bool filesFailed_ = false;
     std::string runFolder_;
     std::vector<std::string> logPaths_;

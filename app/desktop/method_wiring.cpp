@@ -5,6 +5,7 @@
 
 #include "app/command_ids.h"
 #include "app/desktop/main_window.h"
+#include "app/desktop/offscreen_pdf_writer.h"
 #include "app/program_state.h"
 #include "method/desktop/method_editor.h"
 #include "method/desktop/run_view.h"
@@ -12,6 +13,7 @@
 #include "method/run_driver.h"
 #include "method/run_journal.h"
 #include "method/run_log.h"
+#include "method/run_report_pages.h"
 #include "platform/prompts.h"
 
 namespace vespian {
@@ -40,7 +42,25 @@ public:
     void entry(const RunLogEntry& entry) override { line(runLogLine(entry)); }
     void note(const std::string& text) override { line("  " + text); }
     void problem(const std::string& text) override { line("  错误：" + text); }
-    void pdf(const std::string& path) override { line("  PDF 报告请在报告窗口打印或导出（" + path + "）"); }
+    // The report's PDF, as its window prints it.
+    void pdf(const std::string& path) override {
+        RunDriver* driver = owner_.driver_.get();
+        const std::optional<ReportKind> kind = driver != nullptr ? driver->evaluatedReport() : std::nullopt;
+        if (!kind) {
+            line("  错误：没有评价过的报告，PDF 没有写入" + path);
+            return;
+        }
+        TestReport& report = driver->report();
+        const ReportLetterhead& letterhead = owner_.state_.letterhead;
+        std::string error;
+        if (owner_.pdfWriter().savePdf(path, runReportDocumentName(*kind),
+                                       [&](int32_t w, int32_t h) { return runReportPages(*kind, report, letterhead, w, h); },
+                                       &error)) {
+            line("  已保存：" + path);
+        } else {
+            line("  错误：" + error);
+        }
+    }
     void mark(const RunMark& mark) override { line("  标记“" + mark.name + "”在第 " + std::to_string(mark.point) + " 点"); }
     void prompt(const PromptMessage& message) override {
         // A box opened inside the tick would hold it; it opens once the tick has returned.
@@ -70,6 +90,11 @@ MethodWiring::~MethodWiring() {
     window_.setRunGuard({});
     delete editor_;
     delete runView_;
+}
+
+ReportPdfWriter& MethodWiring::pdfWriter() {
+    if (!pdfWriter_) pdfWriter_ = std::make_unique<OffscreenPdfWriter>();
+    return *pdfWriter_;
 }
 
 std::string MethodWiring::journalPath() const { return state_.dataFolder + kRunJournalFileName; }

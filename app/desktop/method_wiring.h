@@ -17,6 +17,7 @@ namespace vespian {
 class MainWindow;
 class MethodEditor;
 class Prompts;
+class ReportPdfWriter;
 class RunDriver;
 class RunJournal;
 class RunView;
@@ -57,6 +58,7 @@ private:
     bool begin(const MethodFile& method, const std::string& path, int32_t firstStep);
     void afterCall();
     void abortRun(const std::string& reason);
+    ReportPdfWriter& pdfWriter();
 
     MainWindow& window_;
     ProgramState& state_;
@@ -68,6 +70,7 @@ private:
     std::unique_ptr<Sink> sink_;
     std::unique_ptr<RunJournal> journal_;
     std::unique_ptr<RunDriver> driver_;
+    std::unique_ptr<ReportPdfWriter> pdfWriter_;
     bool ended_ = true;
     // A run taken up again after a crash waits for the analyser's first points.
     struct Pending;

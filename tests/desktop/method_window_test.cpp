@@ -216,6 +216,28 @@ TEST_F(MethodWindowTest, AShortMethodRunsInTheWindowAndTheAbortLeavesTheAnalyser
     EXPECT_FALSE(view->pauseButton()->isEnabled());
 }
 
+TEST_F(MethodWindowTest, AnExportStepWritesTheEvaluatedReportAsPdf) {
+    start(20.0);
+    ASSERT_TRUE(waitUntil([&] { return state().chromatogram->shownCount() > 10; }));
+    MethodFile method = shortMethod();
+    WaitStep brief;
+    brief.until = WaitKind::Time;
+    brief.minutes = 0.2;
+    method.steps = {GasStep{1, "氩气", 30}, RecordStep{true}, brief, RecordStep{false}, EvaluateStep{ReportKind::Tpd},
+                    SaveStep{true, {SaveItem::Pdf}}};
+    MethodWiring& methods = *program->methods();
+    ASSERT_TRUE(methods.startRun(method, {}));
+    ASSERT_TRUE(waitUntil([&] { return !methods.running(); }, 20000));
+    EXPECT_EQ(methods.driver()->runner().progress(0).end, RunEnd::Completed);
+    ASSERT_TRUE(methods.driver()->evaluatedReport());
+    const fs::path folder(methods.driver()->runFolder());
+    bool pdf = false;
+    for (const auto& entry : fs::directory_iterator(folder)) {
+        if (entry.path().extension() == ".pdf" && entry.file_size() > 1000) pdf = true;
+    }
+    EXPECT_TRUE(pdf) << folder;
+}
+
 TEST_F(MethodWindowTest, LeavingDuringARunAsksAndEndsItSafely) {
     start(20.0);
     ASSERT_TRUE(waitUntil([&] { return state().chromatogram->shownCount() > 10; }));
