@@ -63,6 +63,9 @@ inline constexpr int32_t kCmdTemperatureProgram = 32819;
 inline constexpr int32_t kCmdTemperatureProgramAlt = 32821;  // same dialog as kCmdTemperatureProgram
 inline constexpr int32_t kCmdSettings = 32791;
 inline constexpr int32_t kCmdEventList = 34101;  // the run's alarms and notices
+inline constexpr int32_t kCmdNewMethod = 34102;   // the method editor on a shipped template
+inline constexpr int32_t kCmdOpenMethod = 34103;  // the method editor on a method file
+inline constexpr int32_t kCmdMethodRun = 34104;   // the run view of the method running
 
 // --- Wizard and help pictures ---------------------------------------------------------------
 inline constexpr int32_t kCmdWizardTpd = 32824;

@@ -108,6 +108,7 @@ enum class CommandRoute {
     ClearBetRecords,
     ClearPoreRecords,
     EventList,           // the window listing the run's alarms and notices
+    Method,              // the method editor and the run view
 };
 
 struct CommandEntry {

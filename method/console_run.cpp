@@ -1,27 +1,21 @@
 #include "method/console_run.h"
 
 #include <chrono>
-#include <ctime>
 #include <filesystem>
-#include <memory>
 #include <thread>
 
 #include "control/control_state.h"
 #include "control/gas_table.h"
-#include "files/test_report.h"
 #include "link/instrument_link.h"
 #include "link/link_watchdog.h"
 #include "method/method_plan.h"
 #include "method/method_runner.h"
+#include "method/run_driver.h"
 #include "method/method_validation.h"
 #include "method/prerun_checks.h"
-#include "method/run_evaluation.h"
-#include "method/run_files.h"
 #include "method/run_journal.h"
 #include "method/safe_state.h"
-#include "platform/replace_file.h"
 #include "trace/chromatogram.h"
-#include "trace/quant_peak.h"
 #include "trace/recovery_journal.h"
 
 namespace vespian {
@@ -32,23 +26,6 @@ using Clock = std::chrono::steady_clock;
 constexpr auto kTick = std::chrono::milliseconds(100);
 // The analyser must stream within this time before a run starts.
 constexpr auto kFirstDataLimit = std::chrono::seconds(15);
-
-struct WallTime {
-    int64_t epochS = 0;
-    int32_t secondOfDay = 0;
-    ReportDate date;
-};
-
-WallTime wallNow() {
-    WallTime now;
-    const std::time_t t = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&t, &local);
-    now.epochS = static_cast<int64_t>(t);
-    now.secondOfDay = local.tm_hour * 3600 + local.tm_min * 60 + local.tm_sec;
-    now.date = {local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
-    return now;
-}
 
 bool printed(RunEvent event) {
     switch (event) {
@@ -162,116 +139,64 @@ int runMethodOnConsole(const ConsoleRunOptions& options, InstrumentLink& link, C
         return kRunExitCompleted;
     }
 
-    MethodRunner runner(control, flows);
-    auto report = std::make_unique<TestReport>();
-    report->applyStartDefaults();
-    auto quant = std::make_unique<QuantPeak>();
-    bool evaluated = false;
-    bool filesFailed = false;
-    std::string runFolder;
-    const auto started = Clock::now();
-    const int32_t startPoint = trace.shownCount();
-
-    auto inputNow = [&]() {
-        RunnerInput input;
-        const WallTime wall = wallNow();
-        input.nowS = options.pace > 0.0
-                         ? std::chrono::duration<double>(Clock::now() - started).count() * options.pace
-                         : static_cast<double>(trace.shownCount() - startPoint) / kPointsPerSecond;
-        input.signalMv = trace.signalMv();
-        input.temperatureC = trace.temperatureC();
-        input.pointCount = trace.shownCount();
-        input.furnaceC = readings.temperatureC.load();
-        input.alarmCode = readings.alarmCode.load();
-        input.wallS = wall.epochS;
-        input.secondOfDay = wall.secondOfDay;
-        return input;
-    };
-
-    std::vector<std::string> logPaths;
-    auto carryOut = [&](const RunnerOutput& output, const RunnerInput& input) {
-        sendAll(link, output.frames);
-        size_t printedEntries = 0;
-        auto printEntries = [&](size_t upTo) {
-            for (; printedEntries < upTo && printedEntries < output.entries.size(); ++printedEntries) {
-                const RunLogEntry& entry = output.entries[printedEntries];
-                if (printed(entry.event)) std::fprintf(out, "%s\n", runLogLine(entry).c_str());
-            }
-        };
-        for (const RunRequest& request : output.requests) {
-            printEntries(request.entriesBefore);
-            if (request.kind == RunRequestKind::ZeroSignal) {
-                trace.zeroSignal();
-            } else if (request.kind == RunRequestKind::Evaluate) {
-                const EvaluationOutcome outcome = evaluateRun(request.report, method, runner.results(), trace, *report,
-                                                              *quant, wallNow().date);
-                evaluated = evaluated || outcome.ok;
-                runner.noteOutcome(input, request.step, outcome.message);
-                std::fprintf(out, "  %s\n", outcome.message.c_str());
-            } else {
-                if (runFolder.empty()) runFolder = createRunFolder(options.dataFolder, method.sample.name, wallNow().date);
-                if (runFolder.empty()) {
-                    std::fprintf(err, "无法在%s中建立运行的文件夹\n", options.dataFolder.c_str());
-                    filesFailed = true;
-                    continue;
-                }
-                const RunFilesOutcome saved = saveRunFiles(
-                    request.save, runFolder,
-                    RunFilesInput{method, runner.results(), runner.log(), trace, evaluated ? report.get() : nullptr});
-                for (const std::string& path : saved.written) {
-                    std::fprintf(out, "  已保存：%s\n", path.c_str());
-                    runner.noteOutcome(input, request.step, "已保存：" + path);
-                    if (path.ends_with(".log.json")) logPaths.push_back(path);
-                }
-                for (const std::string& problem : saved.problems) {
-                    std::fprintf(err, "  %s\n", problem.c_str());
-                    runner.noteOutcome(input, request.step, problem);
-                    filesFailed = true;
-                }
-                for (const std::string& path : saved.pdfPaths) {
-                    std::fprintf(out, "  PDF 报告由窗口程序生成，没有写入%s\n", path.c_str());
-                }
-            }
+    // Prints what the run answers: one line per step and per event that matters.
+    class ConsoleSink : public RunDriverSink {
+    public:
+        ConsoleSink(InstrumentLink& link, Chromatogram& trace, std::FILE* out, std::FILE* err)
+            : link_(link), trace_(trace), out_(out), err_(err) {}
+        void send(const Command& frame) override { link_.send(frame); }
+        void zeroSignal() override { trace_.zeroSignal(); }
+        void entry(const RunLogEntry& entry) override {
+            if (printed(entry.event)) std::fprintf(out_, "%s\n", runLogLine(entry).c_str());
         }
-        printEntries(output.entries.size());
-        for (const PromptMessage& prompt : output.prompts) {
-            std::fprintf(err, "%s：%s\n", prompt.caption.c_str(), prompt.text.c_str());
+        void note(const std::string& text) override { std::fprintf(out_, "  %s\n", text.c_str()); }
+        void problem(const std::string& text) override { std::fprintf(err_, "  %s\n", text.c_str()); }
+        void pdf(const std::string& path) override {
+            std::fprintf(out_, "  PDF 报告由窗口程序生成，没有写入%s\n", path.c_str());
         }
-        std::fflush(out);
-    };
+        void prompt(const PromptMessage& prompt) override {
+            std::fprintf(err_, "%s：%s\n", prompt.caption.c_str(), prompt.text.c_str());
+        }
 
-    {
-        const RunnerInput input = inputNow();
-        carryOut(runner.start(method, input, firstStep, &journal, methodPath), input);
-    }
+    private:
+        InstrumentLink& link_;
+        Chromatogram& trace_;
+        std::FILE* out_;
+        std::FILE* err_;
+    };
+    ConsoleSink sink(link, trace, out, err);
+    RunDriverOptions driverOptions;
+    driverOptions.dataFolder = options.dataFolder;
+    driverOptions.pace = options.pace;
+    RunDriver driver(control, flows, trace, driverOptions);
+
+    driver.start(method, driver.input(readings), sink, firstStep, &journal, methodPath);
+    std::fflush(out);
     auto lastFlush = Clock::now();
-    while (runner.active()) {
+    while (driver.runner().active()) {
         std::this_thread::sleep_for(kTick);
         takeOver(link, trace, watchdog);
         if (options.traceJournal != nullptr && Clock::now() - lastFlush >= std::chrono::milliseconds(kJournalFlushMs)) {
             lastFlush = Clock::now();
             if (!options.traceJournal->flush(trace)) std::fprintf(err, "无法写入谱图的恢复文件\n");
         }
-        const RunnerInput input = inputNow();
+        const RunnerInput input = driver.input(readings);
         if (stop.load()) {
-            carryOut(runner.abort(input), input);
+            driver.abort(input, sink);
+            std::fflush(out);
             break;
         }
-        carryOut(runner.tick(input), input);
+        driver.tick(input, sink);
+        std::fflush(out);
     }
     // Give the last frames time to leave before the link is closed.
     std::this_thread::sleep_for(kTick);
     if (options.traceJournal != nullptr) options.traceJournal->flush(trace);
     // A log saved during the run is brought up to its end.
-    const std::string finalLog = runLogJson(runner.log());
-    for (const std::string& path : logPaths) {
-        if (replaceFile(path, [&](std::FILE* file) { return writeBlock(file, finalLog.data(), finalLog.size()); }) !=
-            ReplaceFileStatus::Ok) {
-            filesFailed = true;
-        }
-    }
+    driver.finishLogs();
+    const bool filesFailed = driver.filesFailed();
 
-    switch (runner.progress(0.0).end) {
+    switch (driver.runner().progress(0.0).end) {
     case RunEnd::Completed:
         return filesFailed ? kRunExitFilesFailed : kRunExitCompleted;
     case RunEnd::Alarm:

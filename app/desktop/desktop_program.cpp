@@ -16,6 +16,7 @@
 #include "app/desktop/pore_view_wiring.h"
 #include "app/desktop/surface_wiring.h"
 #include "app/desktop/main_window.h"
+#include "app/desktop/method_wiring.h"
 #include "app/desktop/report_wiring.h"
 #include "app/desktop/view_area.h"
 #include "app/desktop/splash_window.h"
@@ -59,6 +60,7 @@ DesktopProgram::DesktopProgram(std::string workingFolder, Prompts& prompts)
 
 DesktopProgram::~DesktopProgram() {
     finish();
+    methods_.reset();
     poreView_.reset();
     lists_.reset();
     surface_.reset();
@@ -113,6 +115,9 @@ bool DesktopProgram::start(const LinkOptions& options, bool showSplash) {
     // The recogniser's hand-over waits while a BET dialog is open.
     surface_->setDialogOpenListener([this](bool open) { reports_->setPeakDialogOpen(open); });
     reports_->setComparisonStore([this](const PeakRecord& peak) { surface_->openComparisonStore(peak); });
+    // Test methods, on the open link: a run the program died in is offered now.
+    methods_ = std::make_unique<MethodWiring>(*window_, *state_, prompts_, simulator != nullptr ? options.speed : 1.0);
+    methods_->offerInterruptedRun();
     return true;
 }
 

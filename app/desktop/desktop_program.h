@@ -16,6 +16,7 @@ class ControlWiring;
 class DatabaseWiring;
 class ListWiring;
 class MainWindow;
+class MethodWiring;
 class PoreViewWiring;
 class ReportWiring;
 class Prompts;
@@ -42,6 +43,8 @@ public:
     SurfaceWiring* surface() const { return surface_.get(); }
     ListWiring* lists() const { return lists_.get(); }
     PoreViewWiring* poreView() const { return poreView_.get(); }
+    // The method editor and the runner.
+    MethodWiring* methods() const { return methods_.get(); }
 
 private:
     std::unique_ptr<ProgramState> state_;
@@ -53,6 +56,7 @@ private:
     std::unique_ptr<SurfaceWiring> surface_;
     std::unique_ptr<ListWiring> lists_;
     std::unique_ptr<PoreViewWiring> poreView_;
+    std::unique_ptr<MethodWiring> methods_;
     bool finished_ = false;
 };
 

@@ -583,6 +583,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->accept();
         return;
     }
+    if (runGuard_ && !runGuard_()) {
+        event->ignore();
+        return;
+    }
     std::optional<PromptAnswer> traceAnswer;
     switch (closeStep(state_.programmeRunning(), journal_.unsaved(*state_.chromatogram))) {
     case CloseStep::RefuseProgrammeRunning:
@@ -644,6 +648,7 @@ void MainWindow::displayTick() {
             }
         });
     }
+    if (tickListener_) tickListener_();
 }
 
 void MainWindow::watchdogTick() {

@@ -76,6 +76,12 @@ public:
     // Asked last before the window closes (the programme and trace checks passed); false keeps
     // the window open.
     void setCloseGuard(std::function<bool()> guard) { closeGuard_ = std::move(guard); }
+    // Asked first when the window is to close, before the programme and trace checks: a method
+    // run asks whether to end it, and ends it safely; false keeps the window open.
+    void setRunGuard(std::function<bool()> guard) { runGuard_ = std::move(guard); }
+    // Called at the end of every display tick, once the new points are taken over (the method
+    // runner's tick).
+    void setTickListener(std::function<void()> listener) { tickListener_ = std::move(listener); }
     // Step 6 of the display tick, and the window each of its dialogs opens (by template id:
     // the quantitative-peak window, the BET point dialog, the calibration dialog).
     void setPeakHandOver(PeakHandOver* handOver);
@@ -163,6 +169,8 @@ private:
     std::function<void()> reportOpen_;
     std::function<void()> reportSave_;
     std::function<bool()> closeGuard_;
+    std::function<bool()> runGuard_;
+    std::function<void()> tickListener_;
     DisplayTick displayTick_;
     AlarmPoll alarmPoll_;
     RecoveryJournal journal_;

@@ -123,8 +123,8 @@ TEST(Menu, OffersTheClassicItemsAndTheMeasurementCommands) {
     for (int32_t id = 32822; id <= 32827; ++id) expected.insert(id);
     // The commands the operator had no way to give.
     for (int32_t id : {32781, 32804, 32806, 32778, 32779, 33785, 32792, 32793}) expected.insert(id);
-    // The manual peak pick, reachable after a run as well, and the run's event list.
-    for (int32_t id : {kCmdManualPeak, kCmdEventList}) expected.insert(id);
+    // The manual peak pick, reachable after a run as well, the run's event list and the methods.
+    for (int32_t id : {kCmdManualPeak, kCmdEventList, kCmdNewMethod, kCmdOpenMethod, kCmdMethodRun}) expected.insert(id);
     EXPECT_EQ(menuIds(), expected);
     EXPECT_EQ(menuCommandItems().size(), expected.size());  // no command twice
 }
