@@ -29,15 +29,15 @@ constexpr KeyName kTestKinds[] = {{TestKind::Tpd, "TPD"},           {TestKind::T
                                   {TestKind::Chemisorption, "chemisorption"}, {TestKind::Other, "other"}};
 
 struct ReportName {
-    ReportKind kind;
+    EvaluatedKind kind;
     std::string_view key;
     std::string_view name;
 };
-constexpr ReportName kReportKinds[] = {{ReportKind::Tpd, "TPD", "程序升温脱附(TPD)"},
-                                       {ReportKind::Tpr, "TPR", "程序升温还原(TPR)"},
-                                       {ReportKind::Tpo, "TPO", "程序升温氧化(TPO)"},
-                                       {ReportKind::Titration, "titration", "氢氧滴定"},
-                                       {ReportKind::Desorption, "desorption", "脱附量测试"}};
+constexpr ReportName kReportKinds[] = {{EvaluatedKind::Tpd, "TPD", "程序升温脱附(TPD)"},
+                                       {EvaluatedKind::Tpr, "TPR", "程序升温还原(TPR)"},
+                                       {EvaluatedKind::Tpo, "TPO", "程序升温氧化(TPO)"},
+                                       {EvaluatedKind::Titration, "titration", "氢氧滴定"},
+                                       {EvaluatedKind::Desorption, "desorption", "脱附量测试"}};
 
 struct ItemName {
     SaveItem item;
@@ -554,14 +554,14 @@ std::string_view testKindKey(TestKind kind) {
     return "other";
 }
 
-std::string_view reportKindKey(ReportKind kind) {
+std::string_view reportKindKey(EvaluatedKind kind) {
     for (const ReportName& entry : kReportKinds) {
         if (entry.kind == kind) return entry.key;
     }
     return {};
 }
 
-std::string_view reportKindName(ReportKind kind) {
+std::string_view reportKindName(EvaluatedKind kind) {
     for (const ReportName& entry : kReportKinds) {
         if (entry.kind == kind) return entry.name;
     }

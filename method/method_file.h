@@ -117,10 +117,10 @@ struct MarkStep {
     bool operator==(const MarkStep&) const = default;
 };
 
-enum class ReportKind { Tpd, Tpr, Tpo, Titration, Desorption };
+enum class EvaluatedKind { Tpd, Tpr, Tpo, Titration, Desorption };
 
 struct EvaluateStep {
-    ReportKind report = ReportKind::Tpd;
+    EvaluatedKind report = EvaluatedKind::Tpd;
 
     bool operator==(const EvaluateStep&) const = default;
 };
@@ -168,8 +168,8 @@ std::string writeMethodFile(const std::string& path, const MethodFile& method);
 std::string_view stepKindKey(const MethodStep& step);   // "gas", "valve", …
 std::string_view stepKindName(const MethodStep& step);  // "气体", "阀门", …
 std::string_view testKindKey(TestKind kind);
-std::string_view reportKindKey(ReportKind kind);
-std::string_view reportKindName(ReportKind kind);
+std::string_view reportKindKey(EvaluatedKind kind);
+std::string_view reportKindName(EvaluatedKind kind);
 std::string_view saveItemKey(SaveItem item);
 
 // The default items of a save and of an export step.

@@ -98,7 +98,7 @@ enum class RunRequestKind { ZeroSignal, Evaluate, Save };
 struct RunRequest {
     RunRequestKind kind = RunRequestKind::ZeroSignal;
     int32_t step = 0;  // 1-based
-    ReportKind report = ReportKind::Tpd;  // Evaluate
+    EvaluatedKind report = EvaluatedKind::Tpd;  // Evaluate
     SaveStep save;                        // Save
     size_t entriesBefore = 0;  // how many of the call's log entries precede it
 };

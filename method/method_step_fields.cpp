@@ -151,7 +151,7 @@ std::optional<MethodStep> newStep(std::string_view kindKey) {
     if (kindKey == "pulses") return PulsesStep{};
     if (kindKey == "record") return RecordStep{true};
     if (kindKey == "mark") return MarkStep{"标记"};
-    if (kindKey == "evaluate") return EvaluateStep{ReportKind::Tpd};
+    if (kindKey == "evaluate") return EvaluateStep{EvaluatedKind::Tpd};
     if (kindKey == "save") return SaveStep{false, defaultSaveItems(false)};
     if (kindKey == "export") return SaveStep{true, defaultSaveItems(true)};
     return std::nullopt;

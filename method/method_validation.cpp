@@ -276,7 +276,7 @@ std::vector<MethodIssue> validateMethod(const MethodFile& method) {
                         c.error("name", "名称", "太长（最多 " + std::to_string(kMaxMarkNameBytes) + " 个字节）");
                     }
                 } else if constexpr (std::is_same_v<T, EvaluateStep>) {
-                    if (s.report == ReportKind::Titration) {
+                    if (s.report == EvaluatedKind::Titration) {
                         if (!walk.pulsed) c.error("report", "", "之前没有脉冲步骤，无法评价滴定");
                         if (method.sample.metal.empty() || !method.sample.metalFraction) {
                             c.error("report", "", "评价滴定需要样品的金属（metal）和金属质量分数（metal_fraction）");

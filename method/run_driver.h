@@ -84,7 +84,7 @@ public:
     bool filesFailed() const { return filesFailed_; }
     const std::string& runFolder() const { return runFolder_; }
     // The report the last evaluation filled in, and its kind; none before one succeeded.
-    std::optional<ReportKind> evaluatedReport() const { return evaluatedKind_; }
+    std::optional<EvaluatedKind> evaluatedReport() const { return evaluatedKind_; }
     TestReport& report() { return *report_; }
 
 private:
@@ -100,7 +100,7 @@ private:
     std::chrono::steady_clock::time_point started_;
     int32_t startPoint_ = 0;
     bool evaluated_ = false;
-    std::optional<ReportKind> evaluatedKind_;
+    std::optional<EvaluatedKind> evaluatedKind_;
     bool filesFailed_ = false;
     std::string runFolder_;
     std::vector<std::string> logPaths_;

@@ -19,7 +19,7 @@ namespace {
 // Two surface metal atoms hold one hydrogen molecule.
 constexpr float kAtomsPerHydrogen = 2.0f;
 
-void fillSample(const MethodFile& method, ReportKind kind, const ReportDate& date, TestReportHeader& h) {
+void fillSample(const MethodFile& method, EvaluatedKind kind, const ReportDate& date, TestReportHeader& h) {
     storeSampleName(method.sample.name, h);
     storeTester(method.sample.tester, h);
     storeHeading(std::string(reportKindName(kind)) + "：" + method.name, h);
@@ -72,13 +72,13 @@ int32_t agreeCountOf(const MethodFile& method, const RunPulseSeries& series) {
 
 }  // namespace
 
-EvaluationOutcome evaluateRun(ReportKind kind, const MethodFile& method, const RunResults& results,
+EvaluationOutcome evaluateRun(EvaluatedKind kind, const MethodFile& method, const RunResults& results,
                               const Chromatogram& trace, TestReport& report, QuantPeak& quant, const ReportDate& date) {
     EvaluationOutcome outcome;
     TestReportHeader& h = report.header();
     const int32_t count = trace.pointCount();
 
-    if (kind == ReportKind::Titration) {
+    if (kind == EvaluatedKind::Titration) {
         if (!results.pulses || results.pulses->pulses.empty()) {
             outcome.message = "没有脉冲，无法评价滴定";
             return outcome;
@@ -124,7 +124,7 @@ EvaluationOutcome evaluateRun(ReportKind kind, const MethodFile& method, const R
         return outcome;
     }
     const RunStretch stretch{results.recorded->first, std::min(results.recorded->last, count - 1)};
-    if (kind == ReportKind::Desorption) {
+    if (kind == EvaluatedKind::Desorption) {
         float area = 0.0f;
         if (results.pulses && fullPulse(*results.pulses, agreeCountOf(method, *results.pulses), trace, &area) >= 0) {
             quant.area = area;

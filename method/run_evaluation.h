@@ -29,7 +29,7 @@ struct EvaluationOutcome {
 };
 
 // `quant` is the program's quantitative peak, which a titration replaces with its full pulse.
-EvaluationOutcome evaluateRun(ReportKind kind, const MethodFile& method, const RunResults& results,
+EvaluationOutcome evaluateRun(EvaluatedKind kind, const MethodFile& method, const RunResults& results,
                               const Chromatogram& trace, TestReport& report, QuantPeak& quant, const ReportDate& date);
 
 }  // namespace vespian

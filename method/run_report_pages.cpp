@@ -10,24 +10,24 @@
 
 namespace vespian {
 
-std::string runReportDocumentName(ReportKind kind) {
+std::string runReportDocumentName(EvaluatedKind kind) {
     switch (kind) {
-    case ReportKind::Titration: return kTitrationDocumentName;
-    case ReportKind::Desorption: return kDesorptionDocumentName;
+    case EvaluatedKind::Titration: return kTitrationDocumentName;
+    case EvaluatedKind::Desorption: return kDesorptionDocumentName;
     default: return kTpReportDocumentName;
     }
 }
 
-std::vector<DrawList> runReportPages(ReportKind kind, TestReport& report, const ReportLetterhead& letterhead,
+std::vector<DrawList> runReportPages(EvaluatedKind kind, TestReport& report, const ReportLetterhead& letterhead,
                                      int32_t width, int32_t height) {
     const TestReportHeader stored = report.header();
     std::vector<DrawList> pages;
     switch (kind) {
-    case ReportKind::Titration:
+    case EvaluatedKind::Titration:
         report.header() = shownReportHeader(titrationForm(), stored);
         pages.push_back(titrationReportPage(report, letterhead, width, height));
         break;
-    case ReportKind::Desorption:
+    case EvaluatedKind::Desorption:
         report.header() = shownReportHeader(desorptionForm(), stored);
         pages.push_back(desorptionReportPage(report, letterhead, width, height));
         break;

@@ -14,9 +14,9 @@
 namespace vespian {
 
 // "程序升温分析报告", "氢氧滴定分析报告", "脱附量测试".
-std::string runReportDocumentName(ReportKind kind);
+std::string runReportDocumentName(EvaluatedKind kind);
 // The pages for a page of width × height device pixels. The report's header is left as it was.
-std::vector<DrawList> runReportPages(ReportKind kind, TestReport& report, const ReportLetterhead& letterhead,
+std::vector<DrawList> runReportPages(EvaluatedKind kind, TestReport& report, const ReportLetterhead& letterhead,
                                      int32_t width, int32_t height);
 
 }  // namespace vespian

@@ -45,7 +45,7 @@ public:
     // The report's PDF, as its window prints it.
     void pdf(const std::string& path) override {
         RunDriver* driver = owner_.driver_.get();
-        const std::optional<ReportKind> kind = driver != nullptr ? driver->evaluatedReport() : std::nullopt;
+        const std::optional<EvaluatedKind> kind = driver != nullptr ? driver->evaluatedReport() : std::nullopt;
         if (!kind) {
             line("  错误：没有评价过的报告，PDF 没有写入" + path);
             return;

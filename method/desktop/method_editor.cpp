@@ -36,8 +36,8 @@ std::string us(const QString& text) { return text.toStdString(); }
 constexpr std::string_view kSegmentKeys[] = {"target_c", "rate_c_per_min", "hold_min"};
 constexpr SaveItem kSaveItems[] = {SaveItem::Trace, SaveItem::Report, SaveItem::Pdf, SaveItem::Csv, SaveItem::Log};
 constexpr std::string_view kSaveItemNames[] = {"谱图", "报告", "PDF 报告", "CSV 数据", "运行记录"};
-constexpr ReportKind kReports[] = {ReportKind::Tpd, ReportKind::Tpr, ReportKind::Tpo, ReportKind::Titration,
-                                   ReportKind::Desorption};
+constexpr EvaluatedKind kReports[] = {EvaluatedKind::Tpd, EvaluatedKind::Tpr, EvaluatedKind::Tpo, EvaluatedKind::Titration,
+                                   EvaluatedKind::Desorption};
 constexpr WaitKind kWaits[] = {WaitKind::Time, WaitKind::Temperature, WaitKind::Cooled, WaitKind::Stable};
 constexpr std::string_view kWaitNames[] = {"等待时间", "等待炉温", "等待冷却", "等待基线稳定"};
 

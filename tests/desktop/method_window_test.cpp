@@ -223,7 +223,7 @@ TEST_F(MethodWindowTest, AnExportStepWritesTheEvaluatedReportAsPdf) {
     WaitStep brief;
     brief.until = WaitKind::Time;
     brief.minutes = 0.2;
-    method.steps = {GasStep{1, "氩气", 30}, RecordStep{true}, brief, RecordStep{false}, EvaluateStep{ReportKind::Tpd},
+    method.steps = {GasStep{1, "氩气", 30}, RecordStep{true}, brief, RecordStep{false}, EvaluateStep{EvaluatedKind::Tpd},
                     SaveStep{true, {SaveItem::Pdf}}};
     MethodWiring& methods = *program->methods();
     ASSERT_TRUE(methods.startRun(method, {}));

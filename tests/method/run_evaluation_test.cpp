@@ -54,7 +54,7 @@ TEST(RunEvaluation, ATemperatureProgrammedReportGetsItsTmFromTheProposals) {
     results.programmeRateCPerMin = 10;
     auto report = std::make_unique<TestReport>();
     auto quant = std::make_unique<QuantPeak>();
-    const EvaluationOutcome outcome = evaluateRun(ReportKind::Tpd, sampleMethod(TestKind::Tpd), results, *trace,
+    const EvaluationOutcome outcome = evaluateRun(EvaluatedKind::Tpd, sampleMethod(TestKind::Tpd), results, *trace,
                                                   *report, *quant, {2024, 5, 1});
     ASSERT_TRUE(outcome.ok) << outcome.message;
     const TestReportHeader& h = report->header();
@@ -70,7 +70,7 @@ TEST(RunEvaluation, ATemperatureProgrammedReportGetsItsTmFromTheProposals) {
     EXPECT_EQ(outcome.message, "程序升温脱附(TPD)：2 个 Tm 200 ℃，400 ℃");
 
     RunResults nothing;
-    EXPECT_FALSE(evaluateRun(ReportKind::Tpr, sampleMethod(TestKind::Tpr), nothing, *trace, *report, *quant, {}).ok);
+    EXPECT_FALSE(evaluateRun(EvaluatedKind::Tpr, sampleMethod(TestKind::Tpr), nothing, *trace, *report, *quant, {}).ok);
 }
 
 TEST(RunEvaluation, ATitrationFromThePulsesTakesTheAgreeingOnesAsTheFullPulse) {
@@ -102,7 +102,7 @@ TEST(RunEvaluation, ATitrationFromThePulsesTakesTheAgreeingOnesAsTheFullPulse) {
     results.pulses = series;
     auto report = std::make_unique<TestReport>();
     auto quant = std::make_unique<QuantPeak>();
-    const EvaluationOutcome outcome = evaluateRun(ReportKind::Titration, sampleMethod(TestKind::Titration), results,
+    const EvaluationOutcome outcome = evaluateRun(EvaluatedKind::Titration, sampleMethod(TestKind::Titration), results,
                                                   *trace, *report, *quant, {2024, 5, 1});
     ASSERT_TRUE(outcome.ok) << outcome.message;
     const TestReportHeader& h = report->header();
@@ -116,7 +116,7 @@ TEST(RunEvaluation, ATitrationFromThePulsesTakesTheAgreeingOnesAsTheFullPulse) {
     EXPECT_NEAR(h.dispersion, 0.6667 * h.adsorbedVolumeMl * 195.08 / 0.01 / 22414 / 0.2, 1e-4);
 
     // Pulse chemisorption: two surface atoms per hydrogen molecule.
-    evaluateRun(ReportKind::Titration, sampleMethod(TestKind::Chemisorption), results, *trace, *report, *quant, {});
+    evaluateRun(EvaluatedKind::Titration, sampleMethod(TestKind::Chemisorption), results, *trace, *report, *quant, {});
     EXPECT_FLOAT_EQ(report->header().stoichiometry, 2.0f);
 }
 
