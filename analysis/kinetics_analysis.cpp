@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "analysis/evaluation_plots.h"
+#include "analysis/result_text.h"
 #include "analysis/run_overlay.h"
 #include "analysis/tp_evaluation.h"
 #include "platform/printf_text.h"
@@ -45,7 +46,11 @@ std::vector<std::string> kineticsResultLines(const KineticsFit& fit) {
     }
     std::vector<std::string> lines;
     const IntervalEstimate& e = fit.energyKJPerMol;
-    lines.push_back(printfText("Ea = %.1f ± %.1f kJ/mol（95 %%：%.1f–%.1f）", e.value, e.u, e.low, e.high));
+    // The value and its interval to the place of u's second digit.
+    const RoundedResult ea = roundToUncertainty(e.value, e.u, 1);
+    const auto shown = [&](double v) { return printfText("%.*f", static_cast<int>(ea.decimals), v); };
+    lines.push_back("Ea = " + ea.value + (ea.u.empty() ? "" : " ± " + ea.u) + " kJ/mol（95 %：" + shown(e.low) + "–" +
+                    shown(e.high) + "）");
     lines.push_back(printfText("指前因子 ν = %.2e s⁻¹（95 %%：%.2e–%.2e）", fit.frequencyPerS, fit.frequencyLowPerS,
                                fit.frequencyHighPerS));
     if (fit.orderFitted) {
@@ -55,6 +60,28 @@ std::vector<std::string> kineticsResultLines(const KineticsFit& fit) {
         lines.push_back(printfText("反应级数 n = %g（固定）", fit.order.value));
     }
     lines.push_back(printfText("残差RMS = %.4f mV，%d个谱图，迭代%d次", fit.rmsResidualMv, fit.runCount, fit.iterations));
+    return lines;
+}
+
+std::vector<std::string> redheadLines(std::span<const std::string> names, std::span<const RedheadEstimate> estimates) {
+    std::vector<std::string> lines;
+    if (estimates.empty()) return lines;
+    // The assumption, as the estimate states it, said once for all runs.
+    const std::string first = redheadText(RedheadEstimate{RedheadStatus::Ok, 0.0, estimates[0].assumedFrequencyPerS, true});
+    const size_t open = first.find("（");
+    lines.push_back("Redhead估算" + (open == std::string::npos ? std::string() : first.substr(open)) + "：");
+    for (size_t k = 0; k < estimates.size() && k < names.size(); ++k) {
+        const RedheadEstimate& e = estimates[k];
+        std::string line = names[k] + "：";
+        if (e.ok()) {
+            line += "Ea = " + numberText("%.1f", e.energyKJPerMol) + " kJ/mol" + (e.withinValidity ? "" : "（ν/β超出公式适用范围）");
+        } else {
+            const std::string why = redheadText(e);
+            const size_t colon = why.find("：");
+            line += colon == std::string::npos ? why : why.substr(colon + std::string_view("：").size());
+        }
+        lines.push_back(line);
+    }
     return lines;
 }
 

@@ -41,6 +41,10 @@ KineticsAnalysis analyseKinetics(std::span<const KineticsInputRun> runs, const K
 // why there is no fit.
 std::vector<std::string> kineticsResultLines(const KineticsFit& fit);
 
+// Redhead's estimates of several runs: the ν they assume, then one line a run ("name：Ea =
+// 149.6 kJ/mol", marked where ν/β lies outside the formula's range), or why there is none.
+std::vector<std::string> redheadLines(std::span<const std::string> names, std::span<const RedheadEstimate> estimates);
+
 // The residual (signal − model, mV) of each run against its temperature, a colour a run.
 DrawList kineticsResidualChart(const KineticsAnalysis& analysis, int32_t width, int32_t height);
 
