@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string_view>
@@ -54,6 +55,9 @@ StatedUncertainties parseStatedUncertainties(const std::string& text) {
 
 bool readStatedUncertaintiesFile(const std::string& path, StatedUncertainties* stated) {
     *stated = {};
+    // Only a regular file: a pipe or a device named here would never end.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return false;
     std::ifstream file(path, std::ios::binary);
     if (!file) return false;
     std::ostringstream text;

@@ -26,7 +26,7 @@ struct StatedUncertainties {
 inline constexpr char kStatedUncertaintiesFileName[] = "Uncertainty.ini";
 StatedUncertainties parseStatedUncertainties(const std::string& text);
 StatedUncertainties readStatedUncertainties(const std::string& dataFolder);
-// The file itself; false (defaults in *stated) when it cannot be read.
+// The file itself; false (defaults in *stated) when it is not a readable regular file.
 bool readStatedUncertaintiesFile(const std::string& path, StatedUncertainties* stated);
 
 // The weight is the difference of two balance readings (tare and gross), each rounded to the

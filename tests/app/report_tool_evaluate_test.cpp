@@ -108,6 +108,7 @@ TEST(ReportToolEvaluate, AReportGivesPeaksAmountsWithUncertaintyAndACutPeakIsFla
     // Refused: a file of another kind, a missing uncertainty file.
     EXPECT_EQ(runTool({"--evaluate", folder.file("missing.lne")}).code, kReportInputRefused);
     EXPECT_EQ(runTool({"--evaluate", care, "--uncertainties", folder.file("none.ini")}).code, kReportInputRefused);
+    EXPECT_EQ(runTool({"--evaluate", care, "--uncertainties", folder.path().string()}).code, kReportInputRefused);
     EXPECT_EQ(runTool({"--evaluate", care, lne}).code, kReportUsage);
 }
 
