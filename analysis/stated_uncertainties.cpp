@@ -1,10 +1,76 @@
 #include "analysis/stated_uncertainties.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string_view>
 #include <vector>
 
 namespace vespian {
+
+namespace {
+
+std::string_view trimmed(std::string_view text) {
+    const size_t first = text.find_first_not_of(" \t\r");
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(" \t\r") - first + 1);
+}
+
+}  // namespace
+
+StatedUncertainties parseStatedUncertainties(const std::string& text) {
+    StatedUncertainties stated;
+    const struct {
+        std::string_view key;
+        double StatedUncertainties::*field;
+    } keys[] = {{"loop_volume_relative", &StatedUncertainties::loopVolumeRelative},
+                {"balance_resolution_g", &StatedUncertainties::balanceResolutionG},
+                {"temperature_c", &StatedUncertainties::temperatureC},
+                {"pressure_kpa", &StatedUncertainties::pressureKPa},
+                {"flow_relative", &StatedUncertainties::flowRelative},
+                {"mass_fraction_relative", &StatedUncertainties::massFractionRelative}};
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::string_view view(line);
+        view = view.substr(0, view.find('#'));
+        const size_t equals = view.find('=');
+        if (equals == std::string_view::npos) continue;
+        const std::string_view key = trimmed(view.substr(0, equals));
+        const std::string_view number = trimmed(view.substr(equals + 1));
+        double value = 0.0;
+        const auto [end, failure] = std::from_chars(number.data(), number.data() + number.size(), value);
+        if (failure != std::errc() || end != number.data() + number.size() || !std::isfinite(value) || value < 0.0) {
+            continue;
+        }
+        for (const auto& k : keys) {
+            if (k.key == key) stated.*k.field = value;
+        }
+    }
+    return stated;
+}
+
+bool readStatedUncertaintiesFile(const std::string& path, StatedUncertainties* stated) {
+    *stated = {};
+    // Only a regular file: a pipe or a device named here would never end.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return false;
+    std::ifstream file(path, std::ios::binary);
+    if (!file) return false;
+    std::ostringstream text;
+    text << file.rdbuf();
+    *stated = parseStatedUncertainties(text.str());
+    return true;
+}
+
+StatedUncertainties readStatedUncertainties(const std::string& dataFolder) {
+    StatedUncertainties stated;
+    readStatedUncertaintiesFile(dataFolder + "/" + kStatedUncertaintiesFileName, &stated);
+    return stated;
+}
 
 double weightUncertaintyG(double balanceResolutionG) {
     return std::abs(balanceResolutionG) * std::sqrt(2.0 / 12.0);

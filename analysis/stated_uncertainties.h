@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
 namespace vespian {
 
@@ -17,6 +18,16 @@ struct StatedUncertainties {
     double flowRelative = 0.01;          // a mass-flow reading, of its value
     double massFractionRelative = 0.0;   // the metal content as stated by its maker
 };
+
+// The laboratory's stated uncertainties, kept in the data folder as "Uncertainty.ini": one
+// "key = value" a line (loop_volume_relative, balance_resolution_g, temperature_c,
+// pressure_kpa, flow_relative, mass_fraction_relative; '#' begins a comment). A missing file,
+// an unknown key or a value that is not a finite number ≥ 0 leaves that default.
+inline constexpr char kStatedUncertaintiesFileName[] = "Uncertainty.ini";
+StatedUncertainties parseStatedUncertainties(const std::string& text);
+StatedUncertainties readStatedUncertainties(const std::string& dataFolder);
+// The file itself; false (defaults in *stated) when it is not a readable regular file.
+bool readStatedUncertaintiesFile(const std::string& path, StatedUncertainties* stated);
 
 // The weight is the difference of two balance readings (tare and gross), each rounded to the
 // resolution: u = resolution · √(2/12).

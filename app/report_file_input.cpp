@@ -11,7 +11,10 @@
 
 #include "analysis/desorption_test.h"
 #include "analysis/desorption_test_page.h"
+#include "analysis/plausibility.h"
 #include "analysis/report_form.h"
+#include "analysis/result_text.h"
+#include "analysis/result_uncertainty.h"
 #include "analysis/titration.h"
 #include "analysis/titration_page.h"
 #include "analysis/tp_report.h"
@@ -55,6 +58,24 @@ SummaryField numberField(const char* key, const char* label, float value, const 
                          const char* unit) {
     if (!std::isfinite(value)) return {key, label, "null", "—"};
     return {key, label, jsonNumber(value), *unit ? shown + " " + unit : shown};
+}
+
+// The standard uncertainty of a result beside it, propagated from the stated inputs (the
+// report's areas taken as typed); null and dashed where the result has none.
+SummaryField uncertaintyField(const char* key, const char* label, const PropagatedResult& r, const char* unit) {
+    if (!r.value.ok || !std::isfinite(r.value.u)) return {key, label, "null", "—"};
+    return {key, label, jsonNumber(r.value.u), resultText(r.value, unit)};
+}
+
+// The plausibility flags as a JSON list of {code, reason} and their reasons on one line.
+SummaryField flagsField(const std::vector<PlausibilityFlag>& flags) {
+    std::string json = "[", text;
+    for (const PlausibilityFlag& f : flags) {
+        json += (json.size() > 1 ? ", " : "") + std::string("{\"code\": ") + jsonString(std::string(checkCodeName(f.code))) +
+                ", \"reason\": " + jsonString(f.reason) + "}";
+        text += (text.empty() ? "" : " ") + f.reason;
+    }
+    return {"flags", "检查 checks", json + "]", text.empty() ? "—" : text};
 }
 
 // Points of the report's trace, 0 .. reportPointCount: what its CSV holds.
@@ -136,6 +157,23 @@ public:
             numberField("desorbed_per_gram_ml_g", "脱附量 desorbed per gram", desorbedPerGram(d),
                         fieldText(desorption, df::kPerGram), "ml/g"),
         };
+        const StatedUncertainties stated;
+        const WrittenTitrationUncertainty tu = writtenTitrationUncertainty(t, 0.0, 0.0, stated);
+        const DesorbedAmountUncertainty du = desorbedAmountUncertainty(d, 0.0, 0.0, stated);
+        const SummaryField uncertainties[] = {
+            uncertaintyField("adsorbed_volume_ml_u", "吸附体积 u", tu.adsorbedVolumeMl, "ml"),
+            uncertaintyField("adsorbed_per_gram_ml_g_u", "吸附量 u", tu.adsorbedPerGram, "ml/g"),
+            uncertaintyField("dispersion_u", "金属分散度 u", tu.dispersion, ""),
+            uncertaintyField("active_area_m2_g_u", "活性比表面积 u", tu.activeAreaM2g, "m²/g"),
+            uncertaintyField("desorbed_total_ml_u", "脱附总量 u", du.totalMl, "ml"),
+            uncertaintyField("desorbed_per_gram_ml_g_u", "脱附量 u", du.perGramMl, "ml/g"),
+        };
+        summary.fields.insert(summary.fields.end(), std::begin(uncertainties), std::end(uncertainties));
+        std::vector<PlausibilityFlag> flags;
+        if (std::isfinite(t.dispersion) && t.dispersion != 0.0f) {
+            if (auto f = checkDispersion(t.dispersion)) flags.push_back(*f);
+        }
+        summary.fields.push_back(flagsField(flags));
         return summary;
     }
 

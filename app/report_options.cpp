@@ -20,7 +20,8 @@ bool parseSide(const std::string& text, int32_t* side) {
 
 bool takesValue(const std::string& option) {
     return option == "--csv" || option == "--png" || option == "--width" || option == "--height" ||
-           option == "--pdf" || option == "--page" || option == "--table" || option == "--letterhead";
+           option == "--pdf" || option == "--page" || option == "--table" || option == "--letterhead" ||
+           option == "--evaluate" || option == "--uncertainties";
 }
 
 }  // namespace
@@ -59,6 +60,10 @@ bool parseReportOptions(const std::vector<std::string>& args, ReportOptions* opt
                 options->table = value;
             } else if (arg == "--letterhead") {
                 options->letterhead = value;
+            } else if (arg == "--evaluate") {
+                options->evaluate = value;
+            } else if (arg == "--uncertainties") {
+                options->uncertaintiesPath = value;
             } else if (!parseSide(value, arg == "--width" ? &options->width : &options->height)) {
                 *error = "图片尺寸\"" + value + "\"必须是" + std::to_string(kMinPictureSide) + "到" +
                          std::to_string(kMaxPictureSide) + "之间的整数\npicture size \"" + value +
@@ -68,6 +73,26 @@ bool parseReportOptions(const std::vector<std::string>& args, ReportOptions* opt
             }
         } else if (arg == "--json") {
             options->json = true;
+        } else if (arg == "--fit-order") {
+            options->fitOrder = true;
+        } else if (arg == "--kinetics") {
+            while (i + 1 < args.size() && !args[i + 1].empty() && args[i + 1][0] != '-') options->kinetics.push_back(args[++i]);
+            if (options->kinetics.empty()) {
+                *error = "选项--kinetics后面缺少谱图文件\noption --kinetics needs trace files";
+                return false;
+            }
+        } else if (arg == "--bet-auto") {
+            int32_t number = 0;
+            const std::string record = i + 2 < args.size() ? args[i + 2] : std::string();
+            const auto [rest, failure] = std::from_chars(record.data(), record.data() + record.size(), number);
+            if (i + 2 >= args.size() || args[i + 1].empty() || record.empty() || failure != std::errc() ||
+                rest != record.data() + record.size()) {
+                *error = "选项--bet-auto后面需要数据库文件和报告编号\noption --bet-auto needs a database and a report number";
+                return false;
+            }
+            options->betAutoDatabase = args[i + 1];
+            options->betAutoRecord = number;
+            i += 2;
         } else if (arg.size() > 1 && arg[0] == '-' && arg != "--") {
             *error = "不能识别的选项\"" + arg + "\"\nunknown option \"" + arg + "\"";
             return false;
@@ -80,6 +105,16 @@ bool parseReportOptions(const std::vector<std::string>& args, ReportOptions* opt
             }
             options->input = name;
         }
+    }
+    if (options->evaluationMode()) {
+        const int modes = (options->evaluate.empty() ? 0 : 1) + (options->kinetics.empty() ? 0 : 1) +
+                          (options->betAutoDatabase.empty() ? 0 : 1);
+        if (modes > 1 || !options->input.empty()) {
+            *error = "--evaluate、--kinetics、--bet-auto 只能选一个，且不另给输入文件\n"
+                     "--evaluate, --kinetics and --bet-auto: choose one, without another input file";
+            return false;
+        }
+        return true;
     }
     if (options->input.empty()) {
         *error = "缺少输入文件\nno input file given";
@@ -96,6 +131,8 @@ std::string reportUsage() {
     return "用法: vespian-report 文件 [--json] [--csv 输出文件|-] [--png 输出文件] [--width 宽] [--height 高]\n"
            "                     [--pdf 输出文件] [--page tp|titration|desorption] [--letterhead 文件]\n"
            "                     [--table reports|samples|standards]\n"
+           "      vespian-report --evaluate 文件 | --kinetics 谱图… [--fit-order] | --bet-auto 数据库 编号\n"
+           "                     [--uncertainties 文件]\n"
            "读取 Vespian2002 的文件，显示摘要，并可输出 CSV 表格、PNG 图片和 PDF 打印页。\n"
            "  文件.lne             谱图文件：点数、时长、信号和温度的范围；CSV 和 PNG\n"
            "  文件.care            报告文件：样品、重量、Tm值、滴定和脱附量的结果；谱图的 CSV；打印页的 PDF\n"
@@ -112,11 +149,18 @@ std::string reportUsage() {
            "  --table 列表         数据库的 CSV 列表：reports BET报告（默认）、samples 样品、standards 标样；\n"
            "                       有选中的记录时只输出选中的记录\n"
            "  --help, -h           显示本说明\n"
+           "  --evaluate 文件      评价谱图(.lne)或报告(.care)：基线、Tm建议、峰解析、吸附量及不确定度、检查，JSON输出\n"
+           "  --kinetics 谱图…     多个升温速率的脱附动力学（各谱图的升温速率由温度读出），JSON输出；\n"
+           "                       --fit-order 同时拟合反应级数\n"
+           "  --bet-auto 数据库 编号  BET报告的自动范围选择及全部范围的判据，JSON输出\n"
+           "  --uncertainties 文件 输入量的不确定度（Uncertainty.ini），没有时用默认值\n"
            "返回值: 0 成功；1 命令行有误；2 输入文件不存在、无法读取或不能接受；3 输出文件无法写入\n"
            "\n"
            "Usage: vespian-report FILE [--json] [--csv OUT|-] [--png OUT] [--width W] [--height H]\n"
            "                      [--pdf OUT] [--page tp|titration|desorption] [--letterhead FILE]\n"
            "                      [--table reports|samples|standards]\n"
+           "       vespian-report --evaluate FILE | --kinetics A.lne … [--fit-order] | --bet-auto DB NUMBER\n"
+           "                      [--uncertainties FILE]\n"
            "Reads a Vespian2002 file, prints its summary and writes CSV tables, PNG pictures and the\n"
            "printed pages as PDF.\n"
            "  FILE.lne             trace file: point count, duration, signal and temperature ranges; CSV and PNG\n"
@@ -138,6 +182,12 @@ std::string reportUsage() {
            "  --table TABLE        the database's list for CSV: reports BET reports (default), samples,\n"
            "                       standards; only the selected records when some are selected\n"
            "  --help, -h           show this text\n"
+           "  --evaluate FILE      evaluate a trace (.lne) or report (.care): baseline, Tm proposals,\n"
+           "                       deconvolution, amounts with their uncertainty, checks; JSON\n"
+           "  --kinetics A.lne …   desorption kinetics over several heating rates (each read from its\n"
+           "                       temperature), JSON; --fit-order fits the reaction order too\n"
+           "  --bet-auto DB NUMBER the automatic BET range of a report and every range's criteria; JSON\n"
+           "  --uncertainties FILE the stated input uncertainties (Uncertainty.ini); defaults otherwise\n"
            "Exit status: 0 done; 1 wrong command line; 2 input file missing, unreadable or refused;\n"
            "3 an output file could not be written\n";
 }

@@ -6,6 +6,8 @@
 //   vespian-report FILE [--json] [--csv OUT|-] [--png OUT] [--width N] [--height N]
 //                       [--pdf OUT] [--page tp|titration|desorption] [--letterhead FILE]
 //                       [--table standards|samples|reports]
+//   vespian-report --evaluate FILE | --kinetics A.lne B.lne … [--fit-order] | --bet-auto DB RECORD
+//                  [--uncertainties FILE]
 //
 // One input file per call; its kind follows from its extension (report_inputs.h).
 
@@ -43,6 +45,14 @@ struct ReportOptions {
     std::string page;     // report files: which test's page; empty for the default
     std::string table;    // record databases: which list; empty for the default
     std::string letterhead;  // report files: the letterhead file (ReportLetterhead.ini) for the pages
+    // The evaluations for scripts (report_evaluate.h), each in place of an input file.
+    std::string evaluate;               // --evaluate FILE
+    std::vector<std::string> kinetics;  // --kinetics A.lne B.lne …
+    bool fitOrder = false;              // --fit-order
+    std::string betAutoDatabase;        // --bet-auto DB RECORD
+    int32_t betAutoRecord = 0;
+    std::string uncertaintiesPath;      // --uncertainties FILE
+    bool evaluationMode() const { return !evaluate.empty() || !kinetics.empty() || !betAutoDatabase.empty(); }
 };
 
 // False with a message (Chinese, then English) when the command line cannot be used. "--help"

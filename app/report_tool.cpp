@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/report_evaluate.h"
 #include "app/report_inputs.h"
 #include "app/report_options.h"
 
@@ -75,6 +76,16 @@ int runReportTool(const std::vector<std::string>& args, std::FILE* out, std::FIL
     if (options.help) {
         std::fputs(reportUsage().c_str(), out);
         return kReportOk;
+    }
+    if (options.evaluationMode()) {
+        // Every file of an evaluation is checked as an input file is, before any is read.
+        std::vector<std::string> files = options.kinetics;
+        if (!options.evaluate.empty()) files.push_back(options.evaluate);
+        if (!options.betAutoDatabase.empty()) files.push_back(options.betAutoDatabase);
+        for (const std::string& file : files) {
+            if (!checkInput(file, &message)) return fail(err, kReportInputRefused, message);
+        }
+        return runEvaluationMode(options, out, err);
     }
     if (!checkInput(options.input, &message)) return fail(err, kReportInputRefused, message);
     const InputKind& kind = *inputKindOf(options.input);

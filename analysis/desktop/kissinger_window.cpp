@@ -1,5 +1,6 @@
 #include "analysis/desktop/kissinger_window.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -37,7 +38,7 @@ KissingerWindow::KissingerWindow(QWidget* parent, Prompts& prompts, std::string 
     setObjectName("kissingerWindow");
     setWindowTitle(kCaption);
     setFont(programFont(13));
-    resize(900, 720);
+    resize(1100, 720);
 
     auto* outer = new QVBoxLayout(this);
     auto* hint = new QLabel("添加同一样品在不同升温速率下的报告文件，并在每个报告中选择同一个峰的Tm。"
@@ -63,13 +64,42 @@ KissingerWindow::KissingerWindow(QWidget* parent, Prompts& prompts, std::string 
     buttons->addStretch();
     outer->addLayout(buttons);
 
+    // Kissinger on the left, the whole-peak fit on the right.
+    auto* methods = new QHBoxLayout;
+    outer->addLayout(methods, 1);
+    auto* kissinger = new QVBoxLayout;
+    methods->addLayout(kissinger, 1);
     plot_ = new EvaluationPlotView(this, "kissingerPlot");
-    outer->addWidget(plot_, 1);
+    kissinger->addWidget(plot_, 1);
     result_ = new QLabel(this);
     result_->setObjectName("resultLabel");
     result_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     result_->setFont(programFont(15));
-    outer->addWidget(result_);
+    kissinger->addWidget(result_);
+    redhead_ = new QLabel(this);
+    redhead_->setObjectName("redheadLabel");
+    redhead_->setWordWrap(true);
+    redhead_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    kissinger->addWidget(redhead_);
+    auto* wholePeak = new QVBoxLayout;
+    methods->addLayout(wholePeak, 1);
+    auto* fitRow = new QHBoxLayout;
+    auto* fitButton = new QPushButton("Polanyi–Wigner联合拟合(&K)");
+    fitButton->setObjectName("kineticsButton");
+    fitButton->setToolTip("以各报告扣除两端基线后的整个脱附峰，同时拟合Ea、ν（及反应级数n）");
+    fitOrder_ = new QCheckBox("拟合反应级数n(&N)");
+    fitOrder_->setObjectName("fitOrderBox");
+    fitRow->addWidget(fitButton);
+    fitRow->addWidget(fitOrder_);
+    fitRow->addStretch();
+    wholePeak->addLayout(fitRow);
+    residualPlot_ = new EvaluationPlotView(this, "residualPlot");
+    wholePeak->addWidget(residualPlot_, 1);
+    kineticsResult_ = new QLabel(this);
+    kineticsResult_->setObjectName("kineticsLabel");
+    kineticsResult_->setWordWrap(true);
+    kineticsResult_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    wholePeak->addWidget(kineticsResult_);
     auto* close = new QPushButton("关闭(&C)");
     close->setObjectName("closeButton");
     outer->addWidget(close, 0, Qt::AlignRight);
@@ -78,6 +108,7 @@ KissingerWindow::KissingerWindow(QWidget* parent, Prompts& prompts, std::string 
     connect(add, &QPushButton::clicked, this, &KissingerWindow::addRuns);
     connect(remove, &QPushButton::clicked, this, &KissingerWindow::removeSelected);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
+    connect(fitButton, &QPushButton::clicked, this, &KissingerWindow::fitKinetics);
     connect(table_, &QTableWidget::itemChanged, this, [this] {
         if (!filling_) recompute();
     });
@@ -85,6 +116,7 @@ KissingerWindow::KissingerWindow(QWidget* parent, Prompts& prompts, std::string 
     auto* del = new QShortcut(QKeySequence::Delete, table_, [this] { removeSelected(); });
     del->setContext(Qt::WidgetShortcut);
     plot_->setPlot([this](int w, int h) { return kissingerChart(fit_, w, h); });
+    residualPlot_->setPlot([this](int w, int h) { return kineticsResidualChart(kinetics_, w, h); });
     recompute();
 }
 
@@ -159,6 +191,15 @@ void KissingerWindow::recompute() {
         rates.push_back(rate.value_or(0.0));
         tms.push_back(run.header.tmValues[k]);
     }
+    std::vector<std::string> names;
+    std::vector<RedheadEstimate> estimates;
+    for (size_t k = 0; k < rates.size(); ++k) {
+        names.push_back(runs_[k].fileName());
+        estimates.push_back(redheadEstimate(tms[k], rates[k]));
+    }
+    std::string redhead;
+    for (const std::string& line : redheadLines(names, estimates)) redhead += (redhead.empty() ? "" : "\n") + line;
+    redhead_->setText(qs(redhead));
     if (!problem.empty()) {
         fit_ = {};
         result_->setText(qs(problem));
@@ -172,5 +213,19 @@ void KissingerWindow::recompute() {
 }
 
 QString KissingerWindow::resultText() const { return result_->text(); }
+QString KissingerWindow::redheadText() const { return redhead_->text(); }
+QString KissingerWindow::kineticsText() const { return kineticsResult_->text(); }
+
+void KissingerWindow::fitKinetics() {
+    std::vector<KineticsInputRun> inputs;
+    for (const SavedRun& run : runs_) inputs.push_back({run.signalMv, run.temperatureC});
+    KineticsOptions options;
+    options.fitOrder = fitOrder_->isChecked();
+    kinetics_ = analyseKinetics(inputs, options);
+    std::string text;
+    for (const std::string& line : kineticsResultLines(kinetics_.fit)) text += (text.empty() ? "" : "\n") + line;
+    kineticsResult_->setText(qs(text));
+    residualPlot_->redraw();
+}
 
 }  // namespace vespian

@@ -1,5 +1,6 @@
 #include "analysis/desktop/titration_uptake_panel.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -14,6 +15,7 @@
 
 #include "analysis/desktop/evaluation_plot_view.h"
 #include "analysis/evaluation_number.h"
+#include "analysis/stretch_evaluation.h"
 #include "platform/desktop/program_font.h"
 #include "files/test_report.h"
 #include "files/test_report_file.h"
@@ -34,7 +36,8 @@ QString qs(const std::string& text) { return QString::fromUtf8(text.data(), stat
 
 TitrationUptakePanel::TitrationUptakePanel(QWidget* parent, const TestReport& report, Prompts& prompts,
                                            std::string dataFolder)
-    : QDialog(parent), report_(report), prompts_(prompts), dataFolder_(std::move(dataFolder)) {
+    : QDialog(parent), report_(report), prompts_(prompts), dataFolder_(std::move(dataFolder)),
+      stated_(readStatedUncertainties(dataFolder_)) {
     setObjectName("titrationUptakePanel");
     setWindowTitle(kCaption);
     setFont(programFont(13));
@@ -104,6 +107,19 @@ TitrationUptakePanel::TitrationUptakePanel(QWidget* parent, const TestReport& re
     result_->setWordWrap(true);
     result_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     outer->addWidget(result_);
+    expanded_ = new QCheckBox(kExpandedUncertaintyLabel);
+    expanded_->setObjectName("expandedBox");
+    outer->addWidget(expanded_);
+    uncertainty_ = new QLabel;
+    uncertainty_->setObjectName("uncertaintyLabel");
+    uncertainty_->setWordWrap(true);
+    uncertainty_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    outer->addWidget(uncertainty_);
+    flags_ = new QLabel;
+    flags_->setObjectName("flagLabel");
+    flags_->setWordWrap(true);
+    flags_->setStyleSheet("color: rgb(210, 0, 0);");
+    outer->addWidget(flags_);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     auto* exportButton = new QPushButton("导出CSV(&E)...");
@@ -116,6 +132,7 @@ TitrationUptakePanel::TitrationUptakePanel(QWidget* parent, const TestReport& re
     for (QPushButton* b : findChildren<QPushButton*>()) b->setAutoDefault(false);
     connect(calculate, &QPushButton::clicked, this, &TitrationUptakePanel::calculate);
     connect(exportButton, &QPushButton::clicked, this, &TitrationUptakePanel::exportCsv);
+    connect(expanded_, &QCheckBox::toggled, this, &TitrationUptakePanel::showUncertainties);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     this->calculate();
 }
@@ -144,6 +161,8 @@ void TitrationUptakePanel::calculate() {
             table_->setRowCount(0);
             areas_.clear();
             pulses_ = {};
+            results_ = {};
+            showUncertainties();
             plot_->redraw();
             return;
         }
@@ -172,9 +191,24 @@ void TitrationUptakePanel::calculate() {
     std::string text;
     for (const std::string& line : lines) text += (text.empty() ? "" : "\n") + line;
     result_->setText(qs(text));
+
+    // Each pulse's area carries the detector's noise over a pulse's width and the flat ends the
+    // pulses are measured above; the full pulse is one of them.
+    const std::span<const float> signal(report_.signalMv(), used);
+    const auto pulsePoints = static_cast<int32_t>(areas_.empty() ? 0 : used / areas_.size());
+    const double areaU = segmentAreaUncertainty(pointNoiseMv(signal), pulsePoints, static_cast<int32_t>(used), true);
+    results_ = areas_.empty() ? PanelResults{} : titrationResults(areas_, areaU, in, areaU, stated_);
+    showUncertainties();
+}
+
+void TitrationUptakePanel::showUncertainties() {
+    uncertainty_->setText(qs(resultLinesText(results_.lines, expanded_->isChecked())));
+    flags_->setText(qs(flagsText(results_.flags)));
 }
 
 QString TitrationUptakePanel::resultText() const { return result_->text(); }
+QString TitrationUptakePanel::uncertaintyText() const { return uncertainty_->text(); }
+QString TitrationUptakePanel::flagText() const { return flags_->text(); }
 
 void TitrationUptakePanel::exportCsv() {
     if (areas_.empty() || uptake_.uptake.count == 0) {
@@ -184,7 +218,7 @@ void TitrationUptakePanel::exportCsv() {
     const std::optional<std::string> path =
         prompts_.saveFileName({"导出脉冲吸附量", "CSV文件 (*.csv)", "*.csv", dataFolder_, "脉冲吸附量.csv"});
     if (!path) return;
-    const std::string csv = titrationUptakeCsv(areas_, uptake_);
+    const std::string csv = titrationUptakeCsv(areas_, uptake_) + resultsCsvSection(results_.lines, results_.flags);
     if (replaceFile(*path, [&](std::FILE* file) { return writeBlock(file, csv.data(), csv.size()); }) !=
         ReplaceFileStatus::Ok) {
         prompts_.message(kCaption, "无法建立‘" + *path + "’文件", PromptIcon::Error);

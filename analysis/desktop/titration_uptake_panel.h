@@ -9,8 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "analysis/result_lines.h"
+#include "analysis/stated_uncertainties.h"
 #include "analysis/titration_uptake.h"
 
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -31,13 +34,17 @@ public:
     // Widgets by objectName: "prominenceEdit", "fullPulseAreaEdit", "loopVolumeEdit",
     // "loopTempEdit", "loopPressureEdit", "metalBox", "massFractionEdit" (the report's unit, with
     // "massFractionPercent" beside it), "atomsPerMoleculeEdit",
-    // "calculateButton", "pulsePlot", "pulseTable", "resultLabel", "exportButton".
+    // "calculateButton", "pulsePlot", "pulseTable", "resultLabel", "expandedBox",
+    // "uncertaintyLabel" (each result ± u), "flagLabel" (the checks' reasons), "exportButton".
 
     void calculate();
     QString resultText() const;
+    QString uncertaintyText() const;
+    QString flagText() const;
 
 private:
     void exportCsv();
+    void showUncertainties();
 
     const TestReport& report_;
     Prompts& prompts_;
@@ -45,6 +52,8 @@ private:
     std::vector<double> areas_;
     TitrationPulses pulses_{};
     TitrationUptake uptake_{};
+    StatedUncertainties stated_;
+    PanelResults results_;
 
     QLineEdit* prominence_;
     QLineEdit* fullArea_;
@@ -58,6 +67,9 @@ private:
     EvaluationPlotView* plot_;
     QTableWidget* table_;
     QLabel* result_;
+    QCheckBox* expanded_;
+    QLabel* uncertainty_;
+    QLabel* flags_;
 };
 
 }  // namespace vespian

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -57,7 +58,8 @@ TpEvaluationPanel::TpEvaluationPanel(QWidget* parent, TestReport& report, Prompt
       report_(report),
       prompts_(prompts),
       dataFolder_(std::move(dataFolder)),
-      tmListChanged_(std::move(tmListChanged)) {
+      tmListChanged_(std::move(tmListChanged)),
+      stated_(readStatedUncertainties(dataFolder_)) {
     setObjectName("tpEvaluationPanel");
     setWindowTitle("峰解析");
     setFont(programFont(13));
@@ -123,12 +125,45 @@ TpEvaluationPanel::TpEvaluationPanel(QWidget* parent, TestReport& report, Prompt
     midGrid->addWidget(iterations_, 3, 1);
     auto* fit = new QPushButton("高斯拟合(&F)");
     fit->setObjectName("fitButton");
-    midGrid->addWidget(fit, 4, 0, 1, 2);
+    midGrid->addWidget(fit, 4, 0);
+    auto* bestShape = new QPushButton("按AIC选峰形(&S)");
+    bestShape->setObjectName("bestShapeButton");
+    bestShape->setToolTip("以高斯峰和一级脱附峰分别拟合，采用AIC较小者");
+    midGrid->addWidget(bestShape, 4, 1);
     residual_ = new QLabel;
     residual_->setObjectName("residualLabel");
     residual_->setWordWrap(true);
     midGrid->addWidget(residual_, 5, 0, 1, 2);
     top->addWidget(middle);
+
+    // Each amount and Tm with its uncertainty, and the checks' flags, beside the fit; scrolled
+    // within the chart's height however many peaks there are.
+    auto* uncertain = new QGroupBox("结果 ± 不确定度");
+    auto* uncertainColumn = new QVBoxLayout(uncertain);
+    expanded_ = new QCheckBox(kExpandedUncertaintyLabel);
+    expanded_->setObjectName("expandedBox");
+    uncertainColumn->addWidget(expanded_);
+    auto* scroll = new QScrollArea;
+    scroll->setWidgetResizable(true);
+    scroll->setFrameShape(QFrame::NoFrame);
+    auto* texts = new QWidget;
+    auto* textColumn = new QVBoxLayout(texts);
+    textColumn->setContentsMargins(0, 0, 0, 0);
+    uncertainty_ = new QLabel;
+    uncertainty_->setObjectName("uncertaintyLabel");
+    uncertainty_->setWordWrap(true);
+    uncertainty_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    textColumn->addWidget(uncertainty_);
+    flags_ = new QLabel;
+    flags_->setObjectName("flagLabel");
+    flags_->setWordWrap(true);
+    flags_->setStyleSheet("color: rgb(210, 0, 0);");
+    textColumn->addWidget(flags_);
+    textColumn->addStretch();
+    scroll->setWidget(texts);
+    uncertainColumn->addWidget(scroll, 1);
+    uncertain->setMinimumWidth(230);
+    top->addWidget(uncertain, 1);
 
     // The quantitative peak the amounts are measured against.
     auto* right = new QGroupBox("定量峰");
@@ -172,6 +207,8 @@ TpEvaluationPanel::TpEvaluationPanel(QWidget* parent, TestReport& report, Prompt
     connect(proposals_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) { acceptProposal(proposals_->row(item)); });
     connect(proposals_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) { acceptProposal(proposals_->row(item)); });
     connect(fit, &QPushButton::clicked, this, &TpEvaluationPanel::runFit);
+    connect(bestShape, &QPushButton::clicked, this, &TpEvaluationPanel::fitBestShape);
+    connect(expanded_, &QCheckBox::toggled, this, &TpEvaluationPanel::showUncertainties);
     connect(exportButton, &QPushButton::clicked, this, &TpEvaluationPanel::exportCsv);
     connect(close, &QPushButton::clicked, this, &QDialog::close);
     for (QLineEdit* edit : {referenceArea_, loopVolume_, loopTemp_, loopPressure_}) {
@@ -320,6 +357,26 @@ void TpEvaluationPanel::runFit() {
     redraw();
 }
 
+void TpEvaluationPanel::fitBestShape() {
+    const ShapeChoice choice = evaluation_->fitBestShape(acceptedTmIndices());
+    if (!choice.ok()) {
+        prompts_.message(kCaption, fitStatusText(choice.best().status), PromptIcon::Warning);
+        return;
+    }
+    residual_->setText(qs(shapeChoiceText(choice)));
+    refreshResults();
+    redraw();
+}
+
+QString TpEvaluationPanel::residualText() const { return residual_->text(); }
+QString TpEvaluationPanel::uncertaintyText() const { return uncertainty_->text(); }
+QString TpEvaluationPanel::flagText() const { return flags_->text(); }
+
+void TpEvaluationPanel::showUncertainties() {
+    uncertainty_->setText(qs(resultLinesText(results_.lines, expanded_->isChecked())));
+    flags_->setText(qs(flagsText(results_.flags)));
+}
+
 bool TpEvaluationPanel::readReference(UptakeReference& reference, bool complain) {
     struct Field {
         QLineEdit* edit;
@@ -371,6 +428,16 @@ void TpEvaluationPanel::refreshResults() {
                                      perGram ? numberText("%.4f", row.amount.micromolPerGram) : std::string(kNoValueText)};
         for (int c = 0; c < 7; ++c) table_->setItem(r, c, new QTableWidgetItem(qs(cells[c])));
     }
+    // The programme ran from the stretch's first temperature up to the report's upper limit.
+    const TestReportHeader& h = report_.header();
+    const std::span<const float> temperature = evaluation_->temperature();
+    const double low = temperature.empty() ? 0.0 : *std::min_element(temperature.begin(), temperature.end());
+    const double high = h.upperTempC > 0.0f ? h.upperTempC
+                        : temperature.empty() ? 0.0
+                                              : *std::max_element(temperature.begin(), temperature.end());
+    results_ = tpResults(*evaluation_, peaks, evaluation_->hasFit() ? &evaluation_->fitted() : nullptr, reference, low,
+                         high, stated_);
+    showUncertainties();
 }
 
 void TpEvaluationPanel::exportCsv() {
@@ -382,7 +449,7 @@ void TpEvaluationPanel::exportCsv() {
     const std::optional<std::string> path =
         prompts_.saveFileName({"导出峰解析结果", "CSV文件 (*.csv)", "*.csv", dataFolder_, "峰解析.csv"});
     if (!path) return;
-    const std::string csv = evaluationCsv(rows_);
+    const std::string csv = evaluationCsv(rows_) + resultsCsvSection(results_.lines, results_.flags);
     const ReplaceFileStatus status =
         replaceFile(*path, [&](std::FILE* file) { return writeBlock(file, csv.data(), csv.size()); });
     if (status != ReplaceFileStatus::Ok) {

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/result_lines.h"
+#include "analysis/stated_uncertainties.h"
 #include "analysis/tp_evaluation.h"
 
 class QCheckBox;
@@ -41,13 +43,19 @@ public:
     // Widgets by objectName: "evaluationChart", "baselineBox", "prominenceEdit", "proposeButton",
     // "proposalList", "tmList", "asymmetricBox", "iterationsBox", "fitButton", "residualLabel",
     // "loopVolumeEdit", "loopTempEdit", "loopPressureEdit", "referenceAreaEdit", "resultTable",
-    // "exportButton", "statusLabel".
+    // "exportButton", "statusLabel", "bestShapeButton" (the shape by AIC), "expandedBox",
+    // "uncertaintyLabel" (each amount and Tm ± u), "flagLabel" (the checks' reasons).
 
     const TpEvaluation& evaluation() const { return *evaluation_; }
     // The stretch changed under the panel (a report opened in the written window).
     void reload();
     // The written Tm list changed (picked, deleted, cleared in the report window).
     void refreshTmList();
+    // Fits each candidate shape from the accepted Tm and keeps the one AIC prefers.
+    void fitBestShape();
+    QString uncertaintyText() const;
+    QString flagText() const;
+    QString residualText() const;
 
 private:
     void baselineChosen(int which);
@@ -56,6 +64,7 @@ private:
     void acceptProposal(int row);
     void runFit();
     void refreshResults();
+    void showUncertainties();
     void exportCsv();
     void redraw();
     void rebuildTmList();
@@ -70,6 +79,8 @@ private:
     std::vector<int32_t> baselineClicks_;
     std::vector<EvaluationRow> rows_;
     bool fieldProblemShown_ = false;
+    StatedUncertainties stated_;
+    PanelResults results_;
 
     ReportChartView* chart_;
     QComboBox* baseline_;
@@ -85,6 +96,9 @@ private:
     QLineEdit* referenceArea_;
     QTableWidget* table_;
     QLabel* status_;
+    QCheckBox* expanded_;
+    QLabel* uncertainty_;
+    QLabel* flags_;
 };
 
 }  // namespace vespian

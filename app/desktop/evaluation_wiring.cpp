@@ -75,7 +75,7 @@ void openBetLeastSquares(QWidget* parent, ProgramState& state, Prompts& prompts)
         prompts.message("BET 最小二乘", "数据库中没有至少含两个测量点的BET报告。", PromptIcon::Information);
         return;
     }
-    BetLsqPanel panel(parent, state.database->reports().records[index]);
+    BetLsqPanel panel(parent, state.database->reports().records[index], state.dataFolder);
     panel.exec();
 }
 
@@ -95,7 +95,7 @@ QMenu* installEvaluationMenu(MainWindow& window, ProgramState& state, Prompts& p
         void (*open)(QWidget*, ProgramState&, Prompts&);
     };
     const Entry entries[] = {{"峰解析...", "evaluationPeaks", "Ctrl+Shift+F", &openPeakEvaluation},
-                             {"Kissinger 活化能...", "evaluationKissinger", "Ctrl+Shift+K", &openKissinger},
+                             {"动力学分析...", "evaluationKissinger", "Ctrl+Shift+K", &openKissinger},
                              {"谱图叠加...", "evaluationOverlay", "Ctrl+Shift+O", &openRunOverlay},
                              {"BET 最小二乘...", "evaluationBet", "Ctrl+Shift+B", &openBetLeastSquares},
                              {"脉冲吸附量...", "evaluationTitration", "Ctrl+Shift+U", &openTitrationUptake}};

@@ -509,7 +509,9 @@ TEST_F(EvaluationWindowsTest, PulseUptakeAddsUpToTheHemisphereParticleSize) {
     prompts.chooseFile(csv);
     child<QPushButton>(panel, "exportButton")->click();
     const std::string exported = testing::readBytes(csv);
-    EXPECT_EQ(std::count(exported.begin(), exported.end(), '\n'), 6);
+    // The header and five pulses, then the results with their uncertainties.
+    const std::string pulseRows = exported.substr(0, exported.find("结果,"));
+    EXPECT_EQ(std::count(pulseRows.begin(), pulseRows.end(), '\n'), 6);
     EXPECT_EQ(exported.substr(0, exported.find('\n')), "\xEF\xBB\xBF脉冲,面积[mV×点],吸附量[µmol],累计吸附量[µmol]");
     child<QLineEdit>(panel, "massFractionEdit")->setText("一");
     child<QPushButton>(panel, "calculateButton")->click();
@@ -542,7 +544,7 @@ TEST_F(EvaluationMenuTest, TheMenuHoldsTheEvaluationsAndSaysWhenThereIsNothingTo
     ASSERT_NE(menu, nullptr);
     QStringList texts;
     for (QAction* a : menu->actions()) texts << a->text();
-    EXPECT_EQ(texts, QStringList({"峰解析...", "Kissinger 活化能...", "谱图叠加...", "BET 最小二乘...", "脉冲吸附量..."}));
+    EXPECT_EQ(texts, QStringList({"峰解析...", "动力学分析...", "谱图叠加...", "BET 最小二乘...", "脉冲吸附量..."}));
     // In the menu bar: before help, which stays last, and with a mnemonic of its own.
     QStringList bar;
     for (QAction* a : window()->menuBar()->actions()) bar << a->text();
