@@ -6,6 +6,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/auto_desorption.h"
 #include "app/event_log.h"
@@ -28,6 +29,7 @@
 #include "trace/peak_hand_over.h"
 #include "trace/peak_table.h"
 #include "trace/quant_peak.h"
+#include "trace/trace_marks.h"
 #include "trace/trace_view.h"
 
 namespace vespian {
@@ -72,6 +74,8 @@ struct ProgramState {
     int32_t linkStatus = 0;  // 1 when the acquisition thread's last read succeeded
 
     TraceView view;
+    // The marks a method run set on the trace in view; they go with the trace (cleared, opened).
+    std::vector<TraceMark> traceMarks;
     TraceTools tools;
     MeasurementState measurement;
     AutoDesorption autoDesorption;

@@ -368,6 +368,7 @@ void MainWindow::confirmAndRun(const CommandEntry& entry) {
     switch (entry.route) {
     case CommandRoute::ClearTrace:
         state_.chromatogram->clearTrace();
+        state_.traceMarks.clear();
         journal_.flush(*state_.chromatogram);  // nothing left to keep: the journal goes at once
         viewArea_->redraw();
         break;
@@ -396,6 +397,7 @@ void MainWindow::openTrace() {
         return;
     }
     journal_.markSaved(*state_.chromatogram, loaded.points);  // the file holds it
+    state_.traceMarks.clear();
     if (QAction* manualPeak = toolbarAction(kCmdManualPeak)) manualPeak->setVisible(true);
     viewArea_->redraw();
 }

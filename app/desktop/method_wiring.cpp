@@ -6,6 +6,7 @@
 #include "app/command_ids.h"
 #include "app/desktop/main_window.h"
 #include "app/desktop/offscreen_pdf_writer.h"
+#include "app/desktop/view_area.h"
 #include "app/program_state.h"
 #include "method/desktop/method_editor.h"
 #include "method/desktop/run_view.h"
@@ -61,7 +62,11 @@ public:
             line("  错误：" + error);
         }
     }
-    void mark(const RunMark& mark) override { line("  标记“" + mark.name + "”在第 " + std::to_string(mark.point) + " 点"); }
+    void mark(const RunMark& mark) override {
+        owner_.state_.traceMarks.push_back({mark.point, mark.name});
+        if (ViewArea* view = owner_.window_.viewArea()) view->redraw();  // the line shows at once
+        line("  标记“" + mark.name + "”在第 " + std::to_string(mark.point) + " 点");
+    }
     void prompt(const PromptMessage& message) override {
         // A box opened inside the tick would hold it; it opens once the tick has returned.
         QTimer::singleShot(0, &owner_.window_, [prompts = &owner_.prompts_, message] {

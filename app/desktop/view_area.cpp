@@ -217,7 +217,23 @@ void ViewArea::drawTraceView() {
     options.frame.fillInside = false;
     const AxisLayout axes = renderer_->drawFullView(surface, state_.view, *state_.chromatogram, options);
     drawTexts(axes.labels);
+    drawMarks();
     updateScrollBars();
+}
+
+void ViewArea::drawMarks() {
+    if (state_.traceMarks.empty()) return;
+    const std::vector<PlacedMark> placed =
+        placeMarks(state_.view, state_.traceMarks, state_.chromatogram->shownCount());
+    PixelSurface surface = surfaceOf(canvas_);
+    drawMarkLines(surface, state_.view, placed);
+    QPainter painter(&canvas_);
+    painter.setPen(qColour(kTraceMarkColour));
+    const PixelRect plot = plotRect(state_.view);
+    for (const PlacedMark& p : placed) {
+        painter.drawText(QPoint(p.x + 3, plot.top + painter.fontMetrics().ascent() + 2),
+                         QString::fromStdString(p.mark->name));
+    }
 }
 
 void ViewArea::redrawTrace() {

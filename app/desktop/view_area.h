@@ -129,6 +129,7 @@ private:
     void drawButtonStrip();
     void drawBevel(int index, Bevel bevel);
     void drawTexts(const std::vector<AxisLabel>& labels);
+    void drawMarks();
     void updateScrollBars();
     void onHorizontalAction(int action);
     void onVerticalAction(int action);

@@ -202,6 +202,11 @@ TEST_F(MethodWindowTest, AShortMethodRunsInTheWindowAndTheAbortLeavesTheAnalyser
     bool marked = false;
     for (int i = 0; i < view->log()->count(); ++i) marked = marked || view->log()->item(i)->text().contains("开始");
     EXPECT_TRUE(marked);
+    // The mark stands on the trace at the point its step began.
+    ASSERT_EQ(state().traceMarks.size(), 1u);
+    EXPECT_EQ(state().traceMarks[0].name, "开始");
+    EXPECT_GT(state().traceMarks[0].point, 10);
+    EXPECT_LT(state().traceMarks[0].point, state().chromatogram->shownCount());
     view->resize(520, 700);
     shot(*view, "method_run_view.png");
 
