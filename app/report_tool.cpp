@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "app/report_archive.h"
 #include "app/report_inputs.h"
 #include "app/report_options.h"
 
@@ -66,6 +67,7 @@ bool checkInput(const std::string& path, std::string* message) {
 
 int runReportTool(const std::vector<std::string>& args, std::FILE* out, std::FILE* err, TracePictureWriter* pictures,
                   ReportPdfWriter* pdf) {
+    if (isArchiveCommand(args)) return runArchiveCommand(args, out, err);
     ReportOptions options;
     std::string message;
     if (!parseReportOptions(args, &options, &message)) {
@@ -74,6 +76,7 @@ int runReportTool(const std::vector<std::string>& args, std::FILE* out, std::FIL
     }
     if (options.help) {
         std::fputs(reportUsage().c_str(), out);
+        std::fputs(archiveUsage().c_str(), out);
         return kReportOk;
     }
     if (!checkInput(options.input, &message)) return fail(err, kReportInputRefused, message);

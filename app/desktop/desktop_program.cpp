@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdio>
 
+#include "app/desktop/archive_wiring.h"
 #include "app/desktop/artwork.h"
 #include "app/desktop/control_wiring.h"
 #include "app/desktop/database_wiring.h"
@@ -28,6 +29,8 @@
 #include "platform/desktop/window_placement.h"
 #include "platform/printf_text.h"
 #include "sim/simulator_driver.h"
+#include "app/save_facts.h"
+#include "platform/saved_files.h"
 
 namespace vespian {
 
@@ -75,6 +78,8 @@ bool DesktopProgram::start(const LinkOptions& options, bool showSplash) {
         return false;
     }
     loadStartupSettings(*state_, prompts_);
+    // The archive opens before the first save; a failure is said once the window is there.
+    const ArchiveNotice archiveNotice = openProgramArchive(*state_);
 
     const QSize screen = screenSize();
     std::unique_ptr<SplashWindow> splash;
@@ -87,8 +92,10 @@ bool DesktopProgram::start(const LinkOptions& options, bool showSplash) {
     }
 
     window_ = std::make_unique<MainWindow>(*state_, prompts_, options.source == LinkOptions::Source::Simulator);
+    window_->showArchiveNotice(archiveNotice);
     reports_ = std::make_unique<ReportWiring>(*window_, *state_, prompts_);
     installEvaluationMenu(*window_, *state_, prompts_);
+    installArchiveMenu(*window_, *state_, prompts_);
     // Last, so that the simulator's menu comes after the program's own.
     sim::SimulatedAnalyser* simulator = state_->sources.simulator ? &state_->sources.simulator->analyser() : nullptr;
     control_ = std::make_unique<ControlWiring>(*window_, *state_, prompts_, simulator, options.speed);
@@ -113,12 +120,17 @@ bool DesktopProgram::start(const LinkOptions& options, bool showSplash) {
     // The recogniser's hand-over waits while a BET dialog is open.
     surface_->setDialogOpenListener([this](bool open) { reports_->setPeakDialogOpen(open); });
     reports_->setComparisonStore([this](const PeakRecord& peak) { surface_->openComparisonStore(peak); });
+    // Every report, database and export saved from here on registers in the archive.
+    setSavedFileListener([this](SavedFileKind kind, const std::string& path) {
+        window_->showArchiveNotice(state_->archiving.saved(saveFactsFor(kind, path, *state_->report)));
+    });
     return true;
 }
 
 void DesktopProgram::finish() {
     if (finished_ || !window_) return;
     finished_ = true;
+    setSavedFileListener({});
     window_->hide();
     shutDown(*state_, prompts_);
 }
