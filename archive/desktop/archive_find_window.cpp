@@ -59,7 +59,7 @@ void TrendView::paintEvent(QPaintEvent*) {
     p.setRenderHint(QPainter::Antialiasing);
     p.fillRect(rect(), Qt::white);
     p.setFont(programFont(12));
-    const QRect plot = rect().adjusted(70, 30, -20, -40);
+    const QRect plot = rect().adjusted(110, 30, -20, -40);  // room for the mean's label
     p.setPen(Qt::black);
     p.drawRect(plot);
     const std::vector<TrendPoint>& points = trend_.points;
