@@ -35,7 +35,23 @@ bool connectDeviceSources(ProgramState& state, const LinkOptions& options, std::
     state.link.reset();
     if (!makeDeviceSources(options, &state.sources, error)) return false;
     state.link = std::make_unique<InstrumentLink>(*state.sources.driver, *state.chromatogram, state.readings);
+    // Every frame sent to the analyser is a line of the run record.
+    state.link->setSendObserver([&state](const Command& frame) {
+        const int32_t n = state.chromatogram->pointCount();
+        const double furnaceC = n > 0 ? state.chromatogram->temperatureC()[n - 1] : 0.0;
+        state.archiving.frameSent(frame, state.flows, furnaceC);
+    });
+    state.archiving.recorder().setInstrument(
+        {kAnalyserDescription, {}, options.source == LinkOptions::Source::Simulator});
     return true;
+}
+
+ArchiveNotice openProgramArchive(ProgramState& state) {
+    state.archiving.recorder().setProgram(kProgramTitle);
+    ArchiveSettings settings;
+    settings.dataFolder = state.dataFolder;
+    settings.laboratoryConnection = readLaboratoryConnection(state.settingsPath(kArchiveSettingsFileName));
+    return state.archiving.open(settings);
 }
 
 void applyViewSettings(const Settings& settings, TraceView& view) {

@@ -13,6 +13,7 @@
 #include "trace/init_data.h"
 #include "app/link_options.h"
 #include "app/measurement_state.h"
+#include "app/run_archiving.h"
 #include "app/trace_tools.h"
 #include "app/zevid_file.h"
 #include "control/control_state.h"
@@ -86,6 +87,8 @@ struct ProgramState {
     bool programmeRunning() const { return programmeRuns(control.programme); }
     // The run's alarms and notices, for the operator's event list.
     EventLog events;
+    // The run record of the trace and the laboratory archive every save registers in.
+    RunArchiving archiving{events};
 
     int32_t listKind = 1;      // comparison samples
     int32_t betDetail = 0;
@@ -102,6 +105,11 @@ bool connectDeviceSources(ProgramState& state, const LinkOptions& options, std::
 // read), the run-time values, ZEvid.ini with the list columns reset, NewData.ini seeding the
 // test report, the database and report paths, and the trace view from the settings.
 void loadStartupSettings(ProgramState& state, Prompts& prompts);
+
+// The laboratory archive in the data folder (the laboratory's server as well when the working
+// folder's Archive.ini names one), with what waits from an earlier run archived now; the notice
+// when it could not be opened.
+ArchiveNotice openProgramArchive(ProgramState& state);
 
 // The main window's creation: the instrument-control state reset, the link opened and, when
 // that worked, acquisition started. True when the link streams.

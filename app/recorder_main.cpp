@@ -16,6 +16,8 @@
 #include <vector>
 
 #include "app/link_options.h"
+#include "app/program_state.h"
+#include "app/run_archiving.h"
 #include "app/program_usage.h"
 #include "link/capturing_driver.h"
 #include "link/instrument_link.h"
@@ -137,6 +139,16 @@ int main(int argc, char** argv) {
     }
     InstrumentReadings readings;
     InstrumentLink link(*sources.driver, *chromatogram, readings);
+    // The run record of the trace, and the archive of the working folder its save registers in.
+    EventLog events;
+    RunArchiving archiving(events);
+    archiving.recorder().setProgram(kProgramTitle);
+    archiving.recorder().setInstrument({kAnalyserDescription, {}, linkOptions.source == LinkOptions::Source::Simulator});
+    FlowChannels flows{};
+    link.setSendObserver([&](const Command& frame) {
+        const int32_t n = chromatogram->pointCount();
+        archiving.frameSent(frame, flows, n > 0 ? chromatogram->temperatureC()[n - 1] : 0.0);
+    });
     LinkWatchdog watchdog;
     if (link.open()) {
         link.start();
@@ -216,8 +228,16 @@ int main(int argc, char** argv) {
         if (!saved.ok) {
             std::fprintf(stderr, "%s\n", saved.message.c_str());
             status = 1;
-        } else if (journal) {
-            journal->markSaved(*chromatogram, saved.points);
+        } else {
+            if (journal) journal->markSaved(*chromatogram, saved.points);
+            // The archive is told after the save; its failure is said, the save stands.
+            ArchiveSettings where;
+            where.dataFolder = kDataFolderName;
+            where.laboratoryConnection = readLaboratoryConnection(kArchiveSettingsFileName);
+            ArchiveNotice notice = archiving.open(where);
+            const ArchiveNotice registered = archiving.traceSaved(options.out, saved.points).notice;
+            if (!notice.said()) notice = registered;
+            if (notice.said()) std::fprintf(stderr, "%s\n", notice.statusText.c_str());
         }
     }
     // Saved: the journal goes; not saved: it keeps the whole recording for the window program.

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "app/report_evaluate.h"
+#include "app/report_archive.h"
 #include "app/report_inputs.h"
 #include "app/report_options.h"
 
@@ -67,6 +68,7 @@ bool checkInput(const std::string& path, std::string* message) {
 
 int runReportTool(const std::vector<std::string>& args, std::FILE* out, std::FILE* err, TracePictureWriter* pictures,
                   ReportPdfWriter* pdf) {
+    if (isArchiveCommand(args)) return runArchiveCommand(args, out, err);
     ReportOptions options;
     std::string message;
     if (!parseReportOptions(args, &options, &message)) {
@@ -75,6 +77,7 @@ int runReportTool(const std::vector<std::string>& args, std::FILE* out, std::FIL
     }
     if (options.help) {
         std::fputs(reportUsage().c_str(), out);
+        std::fputs(archiveUsage().c_str(), out);
         return kReportOk;
     }
     if (options.evaluationMode()) {

@@ -15,8 +15,8 @@ ReportPrefill reportPrefill(const RunRecord& record) {
         }
     }
     if (programme != nullptr && !programme->segments.empty()) {
-        const FurnaceSegment* highest = &programme->segments.front();
-        for (const FurnaceSegment& segment : programme->segments) {
+        const RecordedSegment* highest = &programme->segments.front();
+        for (const RecordedSegment& segment : programme->segments) {
             if (segment.targetC > highest->targetC) highest = &segment;
         }
         prefill.upperTempC = highest->targetC;

@@ -47,7 +47,7 @@ struct EventToJson {
         out["type"] = "furnace_start";
         out["start_C"] = e.startC;
         ordered segments = ordered::array();
-        for (const FurnaceSegment& s : e.segments) {
+        for (const RecordedSegment& s : e.segments) {
             segments.push_back({{"target_C", s.targetC}, {"rate_C_per_min", s.rateCPerMin}, {"hold_min", s.holdMin}});
         }
         out["segments"] = std::move(segments);
@@ -66,8 +66,8 @@ struct EventToJson {
     }
 };
 
-RunEvent eventFromJson(const JsonFields& f) {
-    RunEvent event;
+RecordedEvent eventFromJson(const JsonFields& f) {
+    RecordedEvent event;
     event.timeS = f.number("t_s");
     const std::string type = f.text("type");
     if (type == "gas") {
@@ -107,7 +107,7 @@ std::string runRecordPathFor(const std::string& tracePath) {
 
 ordered runRecordToJson(const RunRecord& record) {
     ordered events = ordered::array();
-    for (const RunEvent& event : record.events) {
+    for (const RecordedEvent& event : record.events) {
         ordered e = {{"t_s", event.timeS}};
         std::visit(EventToJson{e}, event.data);
         events.push_back(std::move(e));

@@ -31,7 +31,7 @@ struct InstrumentIdentity {
     bool simulated = false;
 };
 
-struct FurnaceSegment {
+struct RecordedSegment {
     double targetC = 0.0;
     double rateCPerMin = 0.0;
     double holdMin = 0.0;
@@ -55,7 +55,7 @@ struct InjectorEvent {
 };
 struct FurnaceStart {
     double startC = 0.0;  // the furnace temperature when started
-    std::vector<FurnaceSegment> segments;
+    std::vector<RecordedSegment> segments;
 };
 struct FurnaceStop {
     std::string reason;  // "operator", "alarm", …
@@ -70,7 +70,7 @@ struct MarkEvent {
 using RunEventData =
     std::variant<GasChange, FlowChange, ValveChange, InjectorEvent, FurnaceStart, FurnaceStop, AlarmEvent, MarkEvent>;
 
-struct RunEvent {
+struct RecordedEvent {
     double timeS = 0.0;
     RunEventData data;
 };
@@ -93,7 +93,7 @@ struct RunRecord {
     InstrumentIdentity instrument;
     std::string operatorName;
     std::string host;
-    std::vector<RunEvent> events;  // in time order
+    std::vector<RecordedEvent> events;  // in time order
     std::optional<nlohmann::json> method;  // the method file's content as it ran
     std::vector<MethodLogLine> methodLog;
 };

@@ -67,7 +67,7 @@ void RunRecorder::injector(WallMs at, int32_t injector, std::string operation) {
     add(at, InjectorEvent{injector, std::move(operation)});
 }
 
-void RunRecorder::furnaceStarted(WallMs at, double startC, std::vector<FurnaceSegment> segments) {
+void RunRecorder::furnaceStarted(WallMs at, double startC, std::vector<RecordedSegment> segments) {
     add(at, FurnaceStart{startC, std::move(segments)});
 }
 

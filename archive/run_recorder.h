@@ -36,7 +36,7 @@ public:
     void flowChanged(WallMs at, int32_t channel, double flowMlMin);
     void valveChanged(WallMs at, int32_t valve, bool on);
     void injector(WallMs at, int32_t injector, std::string operation);
-    void furnaceStarted(WallMs at, double startC, std::vector<FurnaceSegment> segments);
+    void furnaceStarted(WallMs at, double startC, std::vector<RecordedSegment> segments);
     void furnaceStopped(WallMs at, std::string reason);
     void alarm(WallMs at, int32_t code);
     void mark(WallMs at, std::string name);

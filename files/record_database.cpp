@@ -8,6 +8,7 @@
 #include <new>
 
 #include "platform/replace_file.h"
+#include "platform/saved_files.h"
 
 namespace vespian {
 
@@ -148,7 +149,9 @@ DatabaseFileResult saveDatabase(const std::string& path, const RecordDatabase& d
         return true;
     });
     switch (status) {
-    case ReplaceFileStatus::Ok: return {true, true, {}};
+    case ReplaceFileStatus::Ok:
+        fileSaved(SavedFileKind::Database, path);
+        return {true, true, {}};
     case ReplaceFileStatus::WriteFailed: return {false, true, kDatabaseWriteFailedText};
     case ReplaceFileStatus::CannotCreate:
     case ReplaceFileStatus::CannotReplace: break;

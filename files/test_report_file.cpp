@@ -15,6 +15,7 @@
 
 #include "files/test_report.h"
 #include "platform/replace_file.h"
+#include "platform/saved_files.h"
 
 namespace vespian {
 
@@ -111,7 +112,10 @@ std::string reportValueProblem(const TestReport& report, const std::string& path
 
 ReportFileResult writeReportFile(const std::string& path, const TestReport& report) {
     const ReplaceFileStatus status = replaceFile(path, [&](std::FILE* file) { return writeImage(file, report); });
-    if (status == ReplaceFileStatus::Ok) return {true, {}};
+    if (status == ReplaceFileStatus::Ok) {
+        fileSaved(SavedFileKind::Report, path);
+        return {true, {}};
+    }
     return {false, quoted("无法建立", path, "文件")};
 }
 

@@ -6,6 +6,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <thread>
 
@@ -52,7 +53,13 @@ public:
     bool reconnect();
     // Writes the bytes on the current handle; the result is ignored by every caller.
     void write(const uint8_t* bytes, uint32_t length);
-    void send(const Command& command) { write(command.bytes.data(), command.length); }
+    // Every command goes out here: the observer (the run record) hears each one that has bytes.
+    void send(const Command& command) {
+        write(command.bytes.data(), command.length);
+        if (sendObserver_ && command.length > 0) sendObserver_(command);
+    }
+    // Called on the sender's thread, after the write.
+    void setSendObserver(std::function<void(const Command&)> observer) { sendObserver_ = std::move(observer); }
     // Creates the acquisition thread when it is not running (the signal-zero command does so).
     void ensureAcquisition();
 
@@ -81,6 +88,7 @@ private:
     std::atomic<uint8_t> stop_{0};
     std::atomic<int32_t> threadRunning_{0};
     std::thread thread_;
+    std::function<void(const Command&)> sendObserver_;
 };
 
 }  // namespace vespian

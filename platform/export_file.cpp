@@ -6,6 +6,7 @@
 #include <cctype>
 
 #include "platform/replace_file.h"
+#include "platform/saved_files.h"
 
 namespace vespian {
 
@@ -44,7 +45,9 @@ bool writeExportBytes(Prompts& prompts, const std::string& path, const std::stri
     const ReplaceFileStatus status =
         replaceFile(path, [&](std::FILE* file) { return writeBlock(file, bytes.data(), bytes.size()); });
     switch (status) {
-    case ReplaceFileStatus::Ok: return true;
+    case ReplaceFileStatus::Ok:
+        fileSaved(SavedFileKind::Export, path);
+        return true;
     case ReplaceFileStatus::CannotCreate: prompts.message("错误", "无法建立‘" + path + "’文件", PromptIcon::Error); break;
     case ReplaceFileStatus::ReadOnly:
         prompts.message("错误", "‘" + path + "’文件是只读的,文件没有保存", PromptIcon::Error);
@@ -59,7 +62,10 @@ bool exportToChosenFile(Prompts& prompts, const FileDialogRequest& request, std:
                         const std::function<bool(const std::string& path)>& write) {
     const std::optional<std::string> path = chooseExportFile(prompts, request, extension);
     if (!path) return false;
-    if (write(*path)) return true;
+    if (write(*path)) {
+        fileSaved(SavedFileKind::Export, *path);
+        return true;
+    }
     reportExportFailure(prompts, *path);
     return false;
 }

@@ -19,6 +19,7 @@ struct TraceFileResult {
     std::string message;  // for the operator, in the program's language (UTF-8); empty when ok
     TraceFileProblem problem = TraceFileProblem::None;
     int32_t points = 0;   // saved or loaded
+    std::string path;     // the file saved by the dialog (its name as completed)
 };
 
 // Appends ".lne" unless the name ends in exactly ".lne" (case-sensitive).

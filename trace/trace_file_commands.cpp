@@ -33,6 +33,7 @@ TraceFileResult saveTraceWithDialog(Prompts& prompts, const Chromatogram& chroma
     }
     TraceFileResult saved = saveTraceFile(path, chromatogram);
     if (!saved.ok) prompts.message("错误", saved.message, PromptIcon::Error);
+    saved.path = path;
     return saved;
 }
 

@@ -3,6 +3,7 @@
 #include <QTimer>
 
 #include "analysis/pore_file.h"
+#include "app/audit_values.h"
 #include "app/command_tables.h"
 #include "app/desktop/main_window.h"
 #include "app/program_state.h"
@@ -52,12 +53,12 @@ DatabaseWiring::DatabaseWiring(MainWindow& window, ProgramState& state, Prompts&
     };
     window_.handleRoute(CommandRoute::ClearDeadVolumes, confirmed([this] { clearDeadVolumes(*pores_); }));
     window_.handleRoute(CommandRoute::ClearStandards,
-                        confirmed([this] { deleteAllRecords(*state_.database, RecordList::Standards); }));
+                        confirmed([this] { deleteAudited(RecordList::Standards); }));
     window_.handleRoute(CommandRoute::ClearComparisonRecords,
-                        confirmed([this] { deleteAllRecords(*state_.database, RecordList::Samples); }));
+                        confirmed([this] { deleteAudited(RecordList::Samples); }));
     window_.handleRoute(CommandRoute::ClearBetRecords,
                         confirmed([this] {
-                            deleteAllRecords(*state_.database, RecordList::Reports);
+                            deleteAudited(RecordList::Reports);
                             state_.betDetail = 0;  // no report left to show a page of
                             state_.selectedRow = -1;
                         }));
@@ -77,6 +78,14 @@ DatabaseWiring::DatabaseWiring(MainWindow& window, ProgramState& state, Prompts&
 }
 
 DatabaseWiring::~DatabaseWiring() { window_.setCloseGuard({}); }
+
+void DatabaseWiring::deleteAudited(RecordList list) {
+    const int32_t before = recordCount(*state_.database, list);
+    deleteAllRecords(*state_.database, list);
+    if (before == 0) return;
+    window_.showArchiveNotice(state_.archiving.audit(
+        audit_action::kDelete, state_.databasePath + "#" + recordListName(list), std::to_string(before), "0"));
+}
 
 DatabaseSession DatabaseWiring::session() {
     // Every write of the database writes its pore points beside it.

@@ -53,6 +53,8 @@ public:
     void refreshTitle();
 
 private:
+    // Every record of a list deleted, in the audit trail with the count before.
+    void deleteAudited(RecordList list);
     DatabaseSession session();
     void adoptName();
     void changed();

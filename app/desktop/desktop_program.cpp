@@ -8,6 +8,7 @@
 #include <array>
 #include <cstdio>
 
+#include "app/desktop/archive_wiring.h"
 #include "app/desktop/artwork.h"
 #include "app/desktop/control_wiring.h"
 #include "app/desktop/database_wiring.h"
@@ -29,6 +30,8 @@
 #include "platform/desktop/window_placement.h"
 #include "platform/printf_text.h"
 #include "sim/simulator_driver.h"
+#include "app/save_facts.h"
+#include "platform/saved_files.h"
 
 namespace vespian {
 
@@ -77,6 +80,8 @@ bool DesktopProgram::start(const LinkOptions& options, bool showSplash) {
         return false;
     }
     loadStartupSettings(*state_, prompts_);
+    // The archive opens before the first save; a failure is said once the window is there.
+    const ArchiveNotice archiveNotice = openProgramArchive(*state_);
 
     const QSize screen = screenSize();
     std::unique_ptr<SplashWindow> splash;
@@ -89,8 +94,10 @@ bool DesktopProgram::start(const LinkOptions& options, bool showSplash) {
     }
 
     window_ = std::make_unique<MainWindow>(*state_, prompts_, options.source == LinkOptions::Source::Simulator);
+    window_->showArchiveNotice(archiveNotice);
     reports_ = std::make_unique<ReportWiring>(*window_, *state_, prompts_);
     installEvaluationMenu(*window_, *state_, prompts_);
+    installArchiveMenu(*window_, *state_, prompts_);
     // Last, so that the simulator's menu comes after the program's own.
     sim::SimulatedAnalyser* simulator = state_->sources.simulator ? &state_->sources.simulator->analyser() : nullptr;
     control_ = std::make_unique<ControlWiring>(*window_, *state_, prompts_, simulator, options.speed);
@@ -118,12 +125,17 @@ bool DesktopProgram::start(const LinkOptions& options, bool showSplash) {
     // Test methods, on the open link: a run the program died in is offered now.
     methods_ = std::make_unique<MethodWiring>(*window_, *state_, prompts_, simulator != nullptr ? options.speed : 1.0);
     methods_->offerInterruptedRun();
+    // Every report, database and export saved from here on registers in the archive.
+    setSavedFileListener([this](SavedFileKind kind, const std::string& path) {
+        window_->showArchiveNotice(state_->archiving.saved(saveFactsFor(kind, path, *state_->report)));
+    });
     return true;
 }
 
 void DesktopProgram::finish() {
     if (finished_ || !window_) return;
     finished_ = true;
+    setSavedFileListener({});
     window_->hide();
     shutDown(*state_, prompts_);
 }

@@ -17,6 +17,7 @@
 #include "analysis/desktop/pore_dialogs.h"
 #include "analysis/desktop/pore_page_renderer.h"
 #include "analysis/pore_page.h"
+#include "app/audit_values.h"
 #include "app/command_ids.h"
 #include "app/command_tables.h"
 #include "app/desktop/database_wiring.h"
@@ -371,13 +372,17 @@ void ListWiring::select(SelectionCommand command) {
 }
 
 void ListWiring::deleteSelected() {
+    const int32_t before = recordCount(*state_.database, activeList());
     deleteSelectedAsked(&window_, prompts_, *state_.database, activeList(), betPageShown());
+    auditDeletion(before);
     firstRow_[static_cast<int>(activeList())] = 0;
     redraw();
 }
 
 void ListWiring::deleteAll() {
+    const int32_t before = recordCount(*state_.database, activeList());
     if (deleteAllAsked(prompts_, *state_.database, activeList())) {
+        auditDeletion(before);
         firstRow_[static_cast<int>(activeList())] = 0;
         if (activeList() == RecordList::Reports) {
             state_.betDetail = 0;
@@ -385,6 +390,14 @@ void ListWiring::deleteAll() {
         }
     }
     redraw();
+}
+
+void ListWiring::auditDeletion(int32_t before) {
+    const int32_t after = recordCount(*state_.database, activeList());
+    if (after == before) return;
+    window_.showArchiveNotice(state_.archiving.audit(audit_action::kDelete,
+                                                     state_.databasePath + "#" + recordListName(activeList()),
+                                                     std::to_string(before), std::to_string(after)));
 }
 
 void ListWiring::leaveBetPage() {

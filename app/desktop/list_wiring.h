@@ -75,6 +75,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // A deletion from the record database in the audit trail: the list and its records before and after.
+    void auditDeletion(int32_t before);
     void draw(QPainter& painter, const QRect& inside);
     bool click(QPoint point, const QRect& inside);
     bool doubleClick(QPoint point, const QRect& inside);

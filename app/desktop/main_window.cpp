@@ -10,6 +10,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "app/audit_values.h"
 #include "app/close_rules.h"
 #include "app/command_ids.h"
 #include "app/desktop/about_box.h"
@@ -70,6 +71,10 @@ MainWindow::MainWindow(ProgramState& state, Prompts& prompts, bool simulated, QW
     connect(viewArea_, &ViewArea::viewButtonPressed, this, &MainWindow::viewButtonPressed);
     connect(viewArea_, &ViewArea::tabSelected, this, [this](int view) { switchView(static_cast<ViewMode>(view)); });
     connect(viewArea_, &ViewArea::statusText, this, &MainWindow::setStatus);
+    connect(viewArea_, &ViewArea::traceEdited, this, [this] {
+        showArchiveNotice(state_.archiving.audit(audit_action::kEdit, "cut", {},
+                                                 std::to_string(state_.chromatogram->pointCount())));
+    });
     connect(viewArea_, &ViewArea::horizontalUserScroll, this,
             [this] { restartTimer(kTimerAutoScrollResume, kTimerAutoScrollResumeMs); });
     connect(viewArea_, &ViewArea::manualPick, this, [this](int start, int end) {
@@ -214,12 +219,30 @@ void MainWindow::buildStatusBar(bool simulated) {
     alarmPart_->setMinimumWidth(40);
     alarmPart_->hide();
     bar->addPermanentWidget(alarmPart_);
+    // Shown while the archive fails, with what failed; gone once a registration works again.
+    archivePart_ = new QLabel(bar);
+    archivePart_->setObjectName("archivePart");
+    archivePart_->setFont(programFont(12));
+    archivePart_->setStyleSheet("QLabel { color: black; background: rgb(255, 200, 60); padding: 0 6px; }");
+    archivePart_->setMaximumWidth(420);
+    archivePart_->hide();
+    bar->addPermanentWidget(archivePart_);
     if (simulated) {
         // Simulated data must never be mistaken for a real instrument's.
         auto* simulator = new QLabel("模拟仪器", bar);
         simulator->setObjectName("simulatorMark");
         simulator->setStyleSheet("QLabel { color: white; background: rgb(200, 60, 0); padding: 0 6px; font-weight: bold; }");
         bar->addPermanentWidget(simulator);
+    }
+}
+
+void MainWindow::showArchiveNotice(const ArchiveNotice& notice) {
+    if (notice.said()) {
+        archivePart_->setText(qs(notice.statusText));
+        archivePart_->setToolTip(qs(notice.statusText));
+        archivePart_->show();
+    } else if (!state_.archiving.failing()) {
+        archivePart_->hide();
     }
 }
 
@@ -314,8 +337,14 @@ void MainWindow::applyEffects(const std::vector<WindowEffect>& effects) {
         case EffectKind::UncheckMenuItem: if (item) item->setChecked(false); break;
         case EffectKind::EnableMenuItem: if (item) item->setEnabled(true); break;
         case EffectKind::GrayMenuItem: if (item) item->setEnabled(false); break;
-        case EffectKind::AddLastPointToZeroOffset: state_.chromatogram->zeroSignal(); break;
-        case EffectKind::ClearZeroOffset: state_.chromatogram->restoreSignal(); break;
+        case EffectKind::AddLastPointToZeroOffset:
+            state_.chromatogram->zeroSignal();
+            showArchiveNotice(state_.archiving.audit(audit_action::kEdit, "zero"));
+            break;
+        case EffectKind::ClearZeroOffset:
+            state_.chromatogram->restoreSignal();
+            showArchiveNotice(state_.archiving.audit(audit_action::kEdit, "restore zero"));
+            break;
         case EffectKind::CenterVerticalScroll: state_.view.vScroll = state_.view.vMax / 2; break;
         case EffectKind::StartAcquisitionIfStopped:
             if (state_.link) state_.link->ensureAcquisition();
@@ -367,13 +396,17 @@ void MainWindow::confirmAndRun(const CommandEntry& entry) {
     }
     switch (entry.route) {
     case CommandRoute::ClearTrace:
+        showArchiveNotice(state_.archiving.audit(audit_action::kEdit, "clear",
+                                                 std::to_string(state_.chromatogram->pointCount()), "0"));
         state_.chromatogram->clearTrace();
         state_.traceMarks.clear();
+        state_.archiving.traceStartsAfresh();
         journal_.flush(*state_.chromatogram);  // nothing left to keep: the journal goes at once
         viewArea_->redraw();
         break;
     case CommandRoute::InvertPolarity:
         state_.chromatogram->reversePolarity();
+        showArchiveNotice(state_.archiving.audit(audit_action::kEdit, "polarity"));
         viewArea_->redraw();
         break;
     default:
@@ -391,15 +424,23 @@ void MainWindow::openTrace() {
     std::optional<std::string> chosen =
         prompts_.openFileName({"打开谱图文件", kTraceFileFilter, kTraceFilePattern, state_.dataFolder});
     if (!chosen) return;
-    const TraceFileResult loaded = loadTraceFile(*chosen, *state_.chromatogram);
+    loadTrace(*chosen);
+}
+
+bool MainWindow::loadTrace(const std::string& path) {
+    const TraceFileResult loaded = loadTraceFile(path, *state_.chromatogram);
     if (!loaded.ok) {
         prompts_.message("错误", loaded.message, PromptIcon::Error);
-        return;
+        return false;
     }
     journal_.markSaved(*state_.chromatogram, loaded.points);  // the file holds it
     state_.traceMarks.clear();
+    showArchiveNotice(state_.archiving.traceLoaded(path));
+    // The run record's heating rate and upper temperature for the reports made of this trace.
+    if (state_.archiving.loadedRecord()) prefillReportHeader(*state_.archiving.loadedRecord(), state_.report->header());
     if (QAction* manualPeak = toolbarAction(kCmdManualPeak)) manualPeak->setVisible(true);
     viewArea_->redraw();
+    return true;
 }
 
 void MainWindow::saveTrace() {
@@ -411,6 +452,7 @@ void MainWindow::saveTrace() {
     if (saved.ok) {
         journal_.markSaved(*state_.chromatogram, saved.points);
         journal_.flush(*state_.chromatogram);
+        showArchiveNotice(state_.archiving.traceSaved(saved.path, saved.points).notice);
     }
 }
 
@@ -548,6 +590,9 @@ void MainWindow::openSettings() {
     SettingsExtraPages extra;
     extra.peak = state_.settings.peak;
     extra.applyPeak = [this](const PeakSettings& peak) {
+        const std::string before = peakSettingsText(state_.settings.peak);
+        const std::string after = peakSettingsText(peak);
+        if (before != after) showArchiveNotice(state_.archiving.audit(audit_action::kSetting, "识峰参数", before, after));
         state_.settings.peak = peak;
         if (!writeInitData(state_.settingsPath(kInitDataFileName), state_.settings)) {
             prompts_.message("警告", "无法保存此次设置的参数!!!", PromptIcon::Warning);
@@ -555,8 +600,13 @@ void MainWindow::openSettings() {
     };
     extra.letterhead = &state_.letterhead;
     extra.letterheadPath = state_.settingsPath(kLetterheadFileName);
+    const ReportLetterhead letterheadBefore = state_.letterhead;
     SettingsDialog dialog(this, current, prompts_, applyColours, applyRanges, std::move(extra));
     dialog.exec();
+    if (!(state_.letterhead == letterheadBefore)) {
+        showArchiveNotice(state_.archiving.audit(audit_action::kSetting, "报告抬头", letterheadText(letterheadBefore),
+                                                 letterheadText(state_.letterhead)));
+    }
     viewArea_->redraw();
 }
 
@@ -576,6 +626,7 @@ PromptAnswer MainWindow::settleUnsavedTrace() {
     const TraceFileResult saved = saveTraceWithDialog(prompts_, trace, state_.dataFolder);
     if (!saved.ok) return PromptAnswer::Cancel;  // nothing is lost: the window stays
     journal_.markSaved(trace, saved.points);
+    showArchiveNotice(state_.archiving.traceSaved(saved.path, saved.points).notice);
     journal_.flush(trace);
     return answer;
 }

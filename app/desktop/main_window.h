@@ -111,6 +111,15 @@ public:
     QString statusPartText(int part) const;
     // The red part of the status bar that names an alarm while it persists.
     QLabel* alarmPart() const { return alarmPart_; }
+    // Loads a trace file into the view (its run record and the open audited); false, said, when
+    // it cannot be read.
+    bool loadTrace(const std::string& path);
+    // A manual pick's handler, so a peak found elsewhere can be applied the same way.
+    const std::function<void(int32_t, int32_t)>& pickHandler() const { return manualPickHandler_; }
+    // The part of the status bar that says the archive failed; hidden while it works.
+    QLabel* archivePart() const { return archivePart_; }
+    // After a save or an audited event: a failure shown, a success clears an earlier one.
+    void showArchiveNotice(const ArchiveNotice& notice);
     // "报警与事件记录", opened by its menu item; null until then.
     EventListWindow* eventList() const { return eventList_; }
     QAction* menuAction(int commandId) const;
@@ -158,6 +167,7 @@ private:
     std::map<int, QAction*> toolbarActions_;  // toolbar A
     QLabel* statusParts_[6] = {};
     QLabel* alarmPart_ = nullptr;
+    QLabel* archivePart_ = nullptr;
     EventListWindow* eventList_ = nullptr;
     std::map<int, QTimer*> timers_;
     std::map<int, CommandHandler> commandHandlers_;

@@ -7,6 +7,7 @@
 #include <QShortcut>
 
 #include "platform/export_file.h"
+#include "platform/saved_files.h"
 
 namespace vespian {
 
@@ -26,7 +27,10 @@ bool exportPdf(Prompts& prompts, const ExportPlace& place, const QString& docume
     const std::optional<std::string> path = chooseExportFile(prompts, requestFor(ExportKind::Pdf, place), kPdfExtension);
     if (!path) return false;
     QString error;
-    if (writePdfDocument(QString::fromStdString(*path), documentName, pages, &error)) return true;
+    if (writePdfDocument(QString::fromStdString(*path), documentName, pages, &error)) {
+        fileSaved(SavedFileKind::Export, *path);
+        return true;
+    }
     reportExportFailure(prompts, *path);
     return false;
 }

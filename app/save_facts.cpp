@@ -1,0 +1,47 @@
+#include "app/save_facts.h"
+
+#include <cmath>
+
+#include "files/test_report.h"
+#include "platform/gbk_text.h"
+
+namespace vespian {
+
+namespace {
+
+void addResult(SaveFacts& facts, const char* name, float value, const char* unit) {
+    // A report keeps 0 where nothing was evaluated.
+    if (!std::isfinite(value) || value == 0.0f) return;
+    ResultValue result;
+    result.name = name;
+    result.value = value;
+    result.unit = unit;
+    facts.results.push_back(std::move(result));
+}
+
+}  // namespace
+
+SaveFacts saveFactsFor(SavedFileKind kind, const std::string& path, const TestReport& report) {
+    SaveFacts facts;
+    facts.path = path;
+    switch (kind) {
+    case SavedFileKind::Report: facts.kind = SaveKind::Report; break;
+    case SavedFileKind::Database: facts.kind = SaveKind::Database; break;
+    case SavedFileKind::Export: facts.kind = SaveKind::Export; break;
+    }
+    if (kind != SavedFileKind::Report) return facts;
+    const TestReportHeader& h = report.header();
+    facts.sample = readGbkField(h.sampleName);
+    if (h.sampleWeightG > 0.0f) {
+        facts.sampleWeight = h.sampleWeightG;
+        facts.weightUnit = "g";
+    }
+    addResult(facts, "pulse_area", h.pulseArea, "×20µV·s");
+    addResult(facts, "dispersion", h.dispersion, "");  // a fraction of the metal atoms
+    addResult(facts, "active_area", h.activeAreaM2g, "m²/g");
+    addResult(facts, "upper_temperature", h.upperTempC, "℃");
+    addResult(facts, "ramp_rate", h.rampRateCPerMin, "℃/min");
+    return facts;
+}
+
+}  // namespace vespian

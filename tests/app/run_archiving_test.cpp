@@ -1,0 +1,182 @@
+// The run record and the archive as the program uses them: frames sent become the record's
+// events, a save writes the record and registers once with a verifying audit row, an archive
+// that fails leaves the save done and is said once, and what waited is archived at the next start.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+#include "app/run_archiving.h"
+#include "archive/archive_verification.h"
+#include "archive/sha256.h"
+#include "control/flow_setting.h"
+#include "files/test_report.h"
+#include "support/test_files.h"
+#include "trace/chromatogram.h"
+#include "trace/trace_file.h"
+
+namespace vespian {
+namespace {
+
+using testing::TestFolder;
+
+std::unique_ptr<Chromatogram> sampleTrace(int32_t n) {
+    auto trace = std::make_unique<Chromatogram>();
+    std::vector<float> signal(static_cast<size_t>(n)), temperature(static_cast<size_t>(n));
+    for (int32_t i = 0; i < n; ++i) {
+        signal[static_cast<size_t>(i)] = 0.01f * static_cast<float>(i % 97);
+        temperature[static_cast<size_t>(i)] = 50.0f + 0.1f * static_cast<float>(i);
+    }
+    trace->replace(signal.data(), temperature.data(), n);
+    return trace;
+}
+
+std::string saveTrace(const std::string& path, int32_t n) {
+    EXPECT_TRUE(saveTraceFile(path, *sampleTrace(n)).ok);
+    return path;
+}
+
+ArchiveSettings settingsIn(const TestFolder& folder) { return {folder.file("SAVE"), {}}; }
+
+TEST(SentFramesTest, FramesBecomeTheRecordsGasFlowValveInjectorAndProgrammeEvents) {
+    RunRecorder recorder;
+    recorder.begin(1'000'000);
+    SentFrames frames;
+    FlowChannels flows{};
+    const FlowSetResult flow = setChannelFlow(flows, 2, "40", 13);  // 氢气 on channel 2
+    ASSERT_GT(flow.frame.length, 0u);
+    frames.sent(recorder, flow.frame, 1'001'000, flows, 25.0);
+    frames.sent(recorder, ValveFrame(3, true), 1'002'000, flows, 25.0);
+    frames.sent(recorder, InjectorCommand(InjectorOperation::Adsorb, {{false, true, false, false}}), 1'003'000, flows,
+                25.0);
+    frames.sent(recorder, ProgramFrame(1, 300, 10, 5), 1'004'000, flows, 25.0);
+    frames.sent(recorder, ProgramFrame(2, 700, 20, 30), 1'004'000, flows, 25.0);
+    frames.sent(recorder, ProgramStartFrame(), 1'005'000, flows, 31.5);
+    frames.sent(recorder, MeasureOn(), 1'006'000, flows, 32.0);  // says nothing about the run
+    frames.sent(recorder, ProgramStopFrame(), 1'007'000, flows, 40.0);
+    const RunRecord record = recorder.record(1'010'000, 50);
+
+    std::vector<std::string> kinds;
+    for (const RecordedEvent& e : record.events) {
+        if (const auto* g = std::get_if<GasChange>(&e.data)) {
+            EXPECT_EQ(g->channel, 2);
+            EXPECT_EQ(g->gas, "氢气");
+            kinds.push_back("gas");
+        } else if (const auto* f = std::get_if<FlowChange>(&e.data)) {
+            EXPECT_EQ(f->channel, 2);
+            EXPECT_DOUBLE_EQ(f->flowMlMin, 40.0);
+            kinds.push_back("flow");
+        } else if (const auto* v = std::get_if<ValveChange>(&e.data)) {
+            if (v->valve == 3 && v->on) kinds.push_back("valve");
+        } else if (const auto* i = std::get_if<InjectorEvent>(&e.data)) {
+            EXPECT_EQ(i->injector, 2);
+            EXPECT_EQ(i->operation, "吸附");
+            kinds.push_back("injector");
+        } else if (const auto* s = std::get_if<FurnaceStart>(&e.data)) {
+            EXPECT_DOUBLE_EQ(s->startC, 31.5);
+            ASSERT_EQ(s->segments.size(), 2u);
+            EXPECT_DOUBLE_EQ(s->segments[1].targetC, 700.0);
+            EXPECT_DOUBLE_EQ(s->segments[1].rateCPerMin, 20.0);
+            EXPECT_DOUBLE_EQ(s->segments[1].holdMin, 30.0);
+            EXPECT_DOUBLE_EQ(e.timeS, 5.0);
+            kinds.push_back("start");
+        } else if (const auto* stop = std::get_if<FurnaceStop>(&e.data)) {
+            EXPECT_EQ(stop->reason, "forced");
+            kinds.push_back("stop");
+        }
+    }
+    EXPECT_EQ(kinds, (std::vector<std::string>{"gas", "flow", "valve", "injector", "start", "stop"}));
+
+    // The report's heating rate and upper temperature come from the programme that ran.
+    TestReportHeader header;
+    ASSERT_TRUE(prefillReportHeader(record, header));
+    EXPECT_FLOAT_EQ(header.rampRateCPerMin, 20.0f);
+    EXPECT_FLOAT_EQ(header.upperTempC, 700.0f);
+}
+
+TEST(RunArchivingTest, ATraceSaveWritesItsRecordAndRegistersOnceWithAVerifyingAuditRow) {
+    TestFolder folder("run_archiving");
+    EventLog events;
+    RunArchiving archiving(events);
+    EXPECT_FALSE(archiving.open(settingsIn(folder)).said());
+    const std::string path = saveTrace(folder.file("run1.lne"), 500);
+
+    const TraceArchiving saved = archiving.traceSaved(path, 500);
+    ASSERT_TRUE(saved.record.ok) << saved.record.message;
+    EXPECT_FALSE(saved.notice.said());
+    EXPECT_EQ(saved.record.traceSha256, sha256OfFile(path).hex);
+    const RunRecordRead record = readRunRecord(runRecordPathFor(path));
+    ASSERT_TRUE(record.ok) << record.message;
+    EXPECT_EQ(record.record.traceSha256, saved.record.traceSha256);
+    EXPECT_EQ(record.record.tracePoints, 500);
+
+    FindQuery query;
+    query.traceSha256 = saved.record.traceSha256;
+    const FindResult found = archiving.archive()->find(query);
+    ASSERT_TRUE(found.ok) << found.message;
+    ASSERT_EQ(found.saves.size(), 1u);
+    EXPECT_EQ(found.saves[0].registration.kind, SaveKind::Trace);
+    EXPECT_EQ(found.saves[0].registration.sha256, saved.record.traceSha256);
+
+    // A report saved from it belongs to the trace; the chain and both files verify.
+    const std::string report = folder.file("run1.txt");
+    testing::writeBytes(report, "report");
+    EXPECT_FALSE(archiving.saved({SaveKind::Report, report, "Pt/Al2O3", 0.1, "g"}).said());
+    query.kind = SaveKind::Report;
+    const FindResult reports = archiving.archive()->find(query);
+    ASSERT_EQ(reports.saves.size(), 1u);
+    EXPECT_EQ(reports.saves[0].registration.sample, "Pt/Al2O3");
+    const ArchiveVerification verified = verifyArchive(*archiving.archive());
+    EXPECT_TRUE(verified.ok()) << verified.summary();
+    EXPECT_EQ(verified.filesChecked, 2);
+    EXPECT_EQ(events.size(), 0u);
+
+    // Opened again, the trace brings its record back; an edit is audited with its hash.
+    EXPECT_FALSE(archiving.traceLoaded(path).said());
+    ASSERT_TRUE(archiving.loadedRecord().has_value());
+    EXPECT_EQ(archiving.traceSha256(), saved.record.traceSha256);
+    // A trace without a record loads as before: no record, nothing said.
+    const std::string bare = saveTrace(folder.file("bare.lne"), 20);
+    EXPECT_FALSE(archiving.traceLoaded(bare).said());
+    EXPECT_FALSE(archiving.loadedRecord().has_value());
+    EXPECT_EQ(events.size(), 0u);
+}
+
+TEST(RunArchivingTest, AnArchiveThatFailsLeavesTheSaveDoneSaysSoOnceAndCatchesUpAtTheNextStart) {
+    TestFolder folder("run_archiving_fail");
+    // Where the archive's file should be lies a folder: SQLite cannot open it.
+    std::filesystem::create_directories(folder.path() / "SAVE" / "archive.sqlite");
+    EventLog events;
+    RunArchiving archiving(events);
+    const ArchiveNotice opened = archiving.open(settingsIn(folder));
+    EXPECT_TRUE(opened.said());
+    const std::string first = saveTrace(folder.file("a.lne"), 100);
+    const std::string second = saveTrace(folder.file("b.lne"), 200);
+    const TraceArchiving a = archiving.traceSaved(first, 100);
+    const TraceArchiving b = archiving.traceSaved(second, 200);
+    EXPECT_TRUE(a.record.ok);
+    EXPECT_TRUE(b.record.ok);
+    EXPECT_FALSE(a.notice.said());  // said at opening already
+    EXPECT_FALSE(b.notice.said());
+    EXPECT_TRUE(archiving.failing());
+    ASSERT_EQ(events.size(), 1u);
+    EXPECT_EQ(events.at(0).kind, EventKind::Archive);
+    EXPECT_EQ(sha256OfFile(first).hex, a.record.traceSha256);
+
+    // The next start finds the archive openable: both saves are archived then, once each.
+    std::filesystem::remove(folder.path() / "SAVE" / "archive.sqlite");
+    EventLog later;
+    RunArchiving restarted(later);
+    EXPECT_FALSE(restarted.open(settingsIn(folder)).said());
+    FindQuery traces;
+    traces.kind = SaveKind::Trace;
+    const FindResult found = restarted.archive()->find(traces);
+    ASSERT_TRUE(found.ok) << found.message;
+    EXPECT_EQ(found.saves.size(), 2u);
+    EXPECT_TRUE(verifyArchive(*restarted.archive()).ok());
+}
+
+}  // namespace
+}  // namespace vespian
