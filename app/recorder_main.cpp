@@ -17,6 +17,7 @@
 
 #include "app/link_options.h"
 #include "app/program_state.h"
+#include "app/method_archiving.h"
 #include "app/run_archiving.h"
 #include "app/program_usage.h"
 #include "link/capturing_driver.h"
@@ -164,6 +165,16 @@ int main(int argc, char** argv) {
     if (!options.method.methodPath.empty() || options.method.resume || options.method.endSafely) {
         options.method.pace = linkOptions.speed;
         options.method.traceJournal = journal.get();
+        // The run's saves register in the working folder's archive, its trace with the run record.
+        ArchiveSettings where;
+        where.dataFolder = options.method.dataFolder;
+        where.laboratoryConnection = readLaboratoryConnection(kArchiveSettingsFileName);
+        const ArchiveNotice opened = archiving.open(where);
+        if (opened.said()) std::fprintf(stderr, "%s\n", opened.statusText.c_str());
+        MethodArchiving methodArchiving(
+            archiving, [](const ArchiveNotice& notice) { std::fprintf(stderr, "%s\n", notice.statusText.c_str()); },
+            true);
+        options.method.observer = &methodArchiving;
         std::signal(SIGINT, stopMethodRun);
         std::signal(SIGTERM, stopMethodRun);
         const int status = runMethodOnConsole(options.method, link, *chromatogram, readings, gStopMethod, stdout, stderr);

@@ -168,6 +168,7 @@ int runMethodOnConsole(const ConsoleRunOptions& options, InstrumentLink& link, C
     RunDriverOptions driverOptions;
     driverOptions.dataFolder = options.dataFolder;
     driverOptions.pace = options.pace;
+    driverOptions.observer = options.observer;
     RunDriver driver(control, flows, trace, driverOptions);
 
     driver.start(method, driver.input(readings), sink, firstStep, &journal, methodPath);

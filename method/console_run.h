@@ -16,6 +16,7 @@ namespace vespian {
 class Chromatogram;
 class InstrumentLink;
 class RecoveryJournal;
+class RunObserver;
 struct InstrumentReadings;
 
 enum ConsoleRunExit : int {
@@ -39,6 +40,8 @@ struct ConsoleRunOptions {
     double pace = 1.0;
     // The trace's recovery journal, brought up to date every two seconds as the window does.
     RecoveryJournal* traceJournal = nullptr;
+    // The run record and the archive, told of the method, its log and its saves; may be null.
+    RunObserver* observer = nullptr;
 };
 
 // Runs until the method ends; `stop` asks for an abort (Ctrl+C). Returns a ConsoleRunExit.

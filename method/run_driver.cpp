@@ -9,6 +9,7 @@
 #include "platform/replace_file.h"
 #include "trace/chromatogram.h"
 #include "trace/quant_peak.h"
+#include "trace/trace_file.h"
 
 namespace vespian {
 
@@ -69,6 +70,10 @@ RunnerInput RunDriver::input(const InstrumentReadings& readings) const {
 
 void RunDriver::start(const MethodFile& method, const RunnerInput& input, RunDriverSink& sink, int32_t firstStep,
                       RunJournal* journal, const std::string& methodPath) {
+    if (options_.observer != nullptr) {
+        options_.observer->methodStarted(method);
+        observedRunning_ = true;
+    }
     carryOut(runner_.start(method, input, firstStep, journal, methodPath), input, sink);
 }
 
@@ -84,9 +89,16 @@ void RunDriver::abort(const RunnerInput& input, RunDriverSink& sink, const std::
 
 void RunDriver::carryOut(const RunnerOutput& output, const RunnerInput& input, RunDriverSink& sink) {
     for (const Command& frame : output.frames) sink.send(frame);
+    // The record hears of the marks first: a save in the same call already holds them.
+    if (options_.observer != nullptr) {
+        for (const RunMark& mark : output.marks) options_.observer->marked(mark);
+    }
     size_t shown = 0;
     auto entriesUpTo = [&](size_t upTo) {
-        for (; shown < upTo && shown < output.entries.size(); ++shown) sink.entry(output.entries[shown]);
+        for (; shown < upTo && shown < output.entries.size(); ++shown) {
+            sink.entry(output.entries[shown]);
+            if (options_.observer != nullptr) options_.observer->logEntry(output.entries[shown]);
+        }
     };
     const MethodFile& method = runner_.method();
     for (const RunRequest& request : output.requests) {
@@ -113,6 +125,9 @@ void RunDriver::carryOut(const RunnerOutput& output, const RunnerInput& input, R
             for (const std::string& path : saved.written) {
                 runner_.noteOutcome(input, request.step, "已保存：" + path);
                 sink.note("已保存：" + path);
+                if (options_.observer != nullptr) {
+                    options_.observer->fileSaved(path, path.ends_with(kTraceFileExtension) ? trace_.pointCount() : 0);
+                }
                 if (path.ends_with(".log.json")) logPaths_.push_back(path);
             }
             for (const std::string& problem : saved.problems) {
@@ -126,6 +141,10 @@ void RunDriver::carryOut(const RunnerOutput& output, const RunnerInput& input, R
     entriesUpTo(output.entries.size());
     for (const RunMark& mark : output.marks) sink.mark(mark);
     for (const PromptMessage& prompt : output.prompts) sink.prompt(prompt);
+    if (observedRunning_ && !runner_.active()) {
+        observedRunning_ = false;
+        options_.observer->methodEnded();
+    }
 }
 
 bool RunDriver::finishLogs() {

@@ -17,6 +17,7 @@
 #include "link/command_set.h"
 #include "method/method_file.h"
 #include "method/method_runner.h"
+#include "method/run_observer.h"
 
 namespace vespian {
 
@@ -53,6 +54,8 @@ struct RunDriverOptions {
     // The test report and quantitative peak evaluations fill; null: the driver keeps its own.
     TestReport* report = nullptr;
     QuantPeak* quant = nullptr;
+    // Told of the method, its log, marks and saved files for the trace's run record; may be null.
+    RunObserver* observer = nullptr;
 };
 
 class RunDriver {
@@ -102,6 +105,7 @@ private:
     bool evaluated_ = false;
     std::optional<EvaluatedKind> evaluatedKind_;
     bool filesFailed_ = false;
+    bool observedRunning_ = false;  // the observer was told of a start and not yet of the end
     std::string runFolder_;
     std::vector<std::string> logPaths_;
 };

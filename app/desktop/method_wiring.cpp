@@ -7,6 +7,7 @@
 #include "app/desktop/main_window.h"
 #include "app/desktop/offscreen_pdf_writer.h"
 #include "app/desktop/view_area.h"
+#include "app/method_archiving.h"
 #include "app/program_state.h"
 #include "method/desktop/method_editor.h"
 #include "method/desktop/run_view.h"
@@ -195,6 +196,9 @@ bool MethodWiring::begin(const MethodFile& method, const std::string& path, int3
     options.pace = pace_;
     options.report = state_.report.get();
     options.quant = state_.quantPeak.get();
+    archiving_ = std::make_unique<MethodArchiving>(
+        state_.archiving, [this](const ArchiveNotice& notice) { window_.showArchiveNotice(notice); }, false);
+    options.observer = archiving_.get();
     journal_ = std::make_unique<RunJournal>(journalPath());
     driver_ = std::make_unique<RunDriver>(state_.control, state_.flows, *state_.chromatogram, options);
     ended_ = false;

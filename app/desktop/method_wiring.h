@@ -15,6 +15,7 @@
 namespace vespian {
 
 class MainWindow;
+class MethodArchiving;
 class MethodEditor;
 class Prompts;
 class ReportPdfWriter;
@@ -70,6 +71,7 @@ private:
     std::unique_ptr<Sink> sink_;
     std::unique_ptr<RunJournal> journal_;
     std::unique_ptr<RunDriver> driver_;
+    std::unique_ptr<MethodArchiving> archiving_;  // the run into the trace's record and the archive
     std::unique_ptr<ReportPdfWriter> pdfWriter_;
     bool ended_ = true;
     // A run taken up again after a crash waits for the analyser's first points.
