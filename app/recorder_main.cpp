@@ -193,9 +193,7 @@ int main(int argc, char** argv) {
             stepAlarm.arm(*options.stepAlarm);
             std::printf("模拟仪器：%s\n", sim::stepAlarmText(*options.stepAlarm).c_str());
             options.method.stepStarted = [&stepAlarm, &sources](int32_t step) {
-                if (const std::optional<int32_t> code = stepAlarm.stepStarted(step)) {
-                    sources.simulator->analyser().setAlarm(*code);
-                }
+                sim::raiseAtStep(stepAlarm, sources.simulator->analyser(), step);
             };
         }
         std::signal(SIGINT, stopMethodRun);

@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "sim/simulated_analyser.h"
+
 namespace vespian::sim {
 
 namespace {
@@ -42,6 +44,12 @@ std::optional<int32_t> StepAlarmTrigger::stepStarted(int32_t step) {
     const int32_t code = armed_->code;
     armed_.reset();
     return code;
+}
+
+bool raiseAtStep(StepAlarmTrigger& trigger, SimulatedAnalyser& analyser, int32_t step) {
+    const std::optional<int32_t> code = trigger.stepStarted(step);
+    if (code) analyser.setAlarm(*code);
+    return code.has_value();
 }
 
 }  // namespace vespian::sim

@@ -10,6 +10,10 @@
 
 namespace vespian::sim {
 
+class SimulatedAnalyser;
+
+inline constexpr std::string_view kStepAlarmMenuLabel = "在方法的某一步报警…";
+
 struct StepAlarm {
     int32_t step = 0;  // 1-based, as the run's lines number the steps
     int32_t code = 0;  // 1, 2 or 3
@@ -38,5 +42,9 @@ public:
 private:
     std::optional<StepAlarm> armed_;
 };
+
+// A step of the run starts: the armed alarm, if it is this step's, is raised on the analyser and
+// stays until "解除报警". True when it was raised.
+bool raiseAtStep(StepAlarmTrigger& trigger, SimulatedAnalyser& analyser, int32_t step);
 
 }  // namespace vespian::sim

@@ -5,10 +5,14 @@
 
 #include <string>
 
+#include "sim/simulated_analyser.h"
 #include "sim/step_alarm.h"
+#include "stream_reader.h"
 
 namespace vespian::sim {
 namespace {
+
+using namespace testing;
 
 TEST(StepAlarm, TheTextIsStepColonCodeWithAWholeStepAndAnAlarmCode) {
     std::string error;
@@ -46,6 +50,21 @@ TEST(StepAlarm, TheTriggerFiresOnceWhenItsStepStarts) {
     EXPECT_FALSE(trigger.stepStarted(2));
     trigger.disarm();
     EXPECT_FALSE(trigger.stepStarted(5));
+
+    // On the analyser: its temperature frames carry the code from the armed step on.
+    SimulatedAnalyser analyser(4);
+    send(analyser, StartStream());
+    auto alarmNow = [&] {
+        StreamReader reader;
+        reader.feed(emit(analyser));
+        return reader.readings.alarmCode.load();
+    };
+    trigger.arm({2, 3});
+    EXPECT_FALSE(raiseAtStep(trigger, analyser, 1));
+    EXPECT_EQ(alarmNow(), 0);
+    EXPECT_TRUE(raiseAtStep(trigger, analyser, 2));
+    EXPECT_EQ(alarmNow(), 3);
+    EXPECT_EQ(alarmNow(), 3) << "it stays, as a leak does";
 }
 
 }  // namespace
