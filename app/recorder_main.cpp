@@ -130,7 +130,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     // Only the simulator can be told to raise an alarm, and only a method run has steps.
-    if (options.stepAlarm && (linkOptions.source != LinkOptions::Source::Simulator || (options.method.methodPath.empty() && !options.method.resume))) {
+    const bool methodRun = !options.method.methodPath.empty() || options.method.resume;
+    if (options.stepAlarm && (linkOptions.source != LinkOptions::Source::Simulator || !methodRun)) {
         std::fprintf(stderr, "--alarm-at-step 只能与 --simulator 和 --method 一起使用\n");
         return 2;
     }

@@ -192,8 +192,8 @@ TEST(MethodRecorder, TheSimulatorRaisesTheAlarmAtTheChosenStepAndTheRunEndsSafel
                   {"kind": "wait", "until": "temperature", "target_c": 900, "tolerance_c": 5, "timeout_min": 120},
                   {"kind": "gas", "channel": 1, "gas": "氦气", "flow": 30}]})");
     const std::string data = folder.file("SAVE");
-    testing::ChildProcess recorder(VESPIAN_RECORDER, {"--simulator", "--speed", "60", "--method",
-                                                      folder.file("ramp.json"), "--data", data, "--alarm-at-step", "4:1"});
+    testing::ChildProcess recorder(VESPIAN_RECORDER, {"--simulator", "--speed", "60", "--method", folder.file("ramp.json"),
+                                                      "--data", data, "--alarm-at-step", "4:1"});
     std::vector<std::string> lines;
     EXPECT_EQ(finish(recorder, &lines), kRunExitAlarm);
     EXPECT_TRUE(anyHolds(lines, "模拟仪器：第4步开始时报警1"));
