@@ -11,6 +11,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,6 +28,8 @@
 #include "link/serial_driver.h"
 #include "method/console_run.h"
 #include "platform/printf_text.h"
+#include "sim/simulator_driver.h"
+#include "sim/step_alarm.h"
 #include "trace/chromatogram.h"
 #include "trace/recovery_journal.h"
 #include "trace/trace_file.h"
@@ -46,6 +49,7 @@ struct RecorderOptions {
     std::string journal;
     bool progress = false;
     ConsoleRunOptions method;  // a method run when its path is set
+    std::optional<sim::StepAlarm> stepAlarm;  // the simulator raises it when the run enters its step
 };
 
 // Ctrl+C during a method run aborts it, leaving the analyser safe.
@@ -58,7 +62,8 @@ void printUsage() {
                 "  --seconds 秒数       记录的谱图时长，默认 10 秒\n"
                 "  --out 文件           谱图文件，默认不保存\n"
                 "  --journal 文件       恢复文件：每 %d 秒写入已记录的谱图，保存后删除\n"
-                "  --progress           每秒显示已记录的点数\n%s%s",
+                "  --progress           每秒显示已记录的点数\n%s"
+                "  --alarm-at-step 步:码  与 --simulator 和 --method 一起：运行进入该步时模拟仪器报警（码 1–3）\n%s",
                 kJournalFlushMs / 1000, consoleRunUsage(),
                 linkOptionsUsage().c_str());
 }
@@ -66,7 +71,7 @@ void printUsage() {
 bool parseRecorderOptions(const std::vector<std::string>& args, RecorderOptions* options, std::string* error) {
     for (size_t i = 0; i < args.size(); ++i) {
         if ((args[i] == "--seconds" || args[i] == "--out" || args[i] == "--journal" || args[i] == "--method" ||
-             args[i] == "--data") &&
+             args[i] == "--data" || args[i] == "--alarm-at-step") &&
             i + 1 >= args.size()) {
             *error = "选项" + args[i] + "后面缺少参数";
             return false;
@@ -90,6 +95,9 @@ bool parseRecorderOptions(const std::vector<std::string>& args, RecorderOptions*
             options->method.methodPath = args[++i];
         } else if (args[i] == "--data") {
             options->method.dataFolder = args[++i];
+        } else if (args[i] == "--alarm-at-step") {
+            options->stepAlarm = sim::parseStepAlarm(args[++i], error);
+            if (!options->stepAlarm) return false;
         } else if (args[i] == "--resume") {
             options->method.resume = true;
         } else if (args[i] == "--end-safely") {
@@ -119,6 +127,12 @@ int main(int argc, char** argv) {
     if (!parseLinkOptions(args, &linkOptions, &rest, &error) || !parseRecorderOptions(rest, &options, &error)) {
         std::fprintf(stderr, "%s\n", error.c_str());
         printUsage();
+        return 2;
+    }
+    // Only the simulator can be told to raise an alarm, and only a method run has steps.
+    const bool methodRun = !options.method.methodPath.empty() || options.method.resume;
+    if (options.stepAlarm && (linkOptions.source != LinkOptions::Source::Simulator || !methodRun)) {
+        std::fprintf(stderr, "--alarm-at-step 只能与 --simulator 和 --method 一起使用\n");
         return 2;
     }
     DeviceSources sources;
@@ -175,6 +189,14 @@ int main(int argc, char** argv) {
             archiving, [](const ArchiveNotice& notice) { std::fprintf(stderr, "%s\n", notice.statusText.c_str()); },
             true);
         options.method.observer = &methodArchiving;
+        sim::StepAlarmTrigger stepAlarm;
+        if (options.stepAlarm && sources.simulator != nullptr) {
+            stepAlarm.arm(*options.stepAlarm);
+            std::printf("模拟仪器：%s\n", sim::stepAlarmText(*options.stepAlarm).c_str());
+            options.method.stepStarted = [&stepAlarm, &sources](int32_t step) {
+                sim::raiseAtStep(stepAlarm, sources.simulator->analyser(), step);
+            };
+        }
         std::signal(SIGINT, stopMethodRun);
         std::signal(SIGTERM, stopMethodRun);
         const int status = runMethodOnConsole(options.method, link, *chromatogram, readings, gStopMethod, stdout, stderr);

@@ -142,12 +142,14 @@ int runMethodOnConsole(const ConsoleRunOptions& options, InstrumentLink& link, C
     // Prints what the run answers: one line per step and per event that matters.
     class ConsoleSink : public RunDriverSink {
     public:
-        ConsoleSink(InstrumentLink& link, Chromatogram& trace, std::FILE* out, std::FILE* err)
-            : link_(link), trace_(trace), out_(out), err_(err) {}
+        ConsoleSink(InstrumentLink& link, Chromatogram& trace, const std::function<void(int32_t)>& stepStarted,
+                    std::FILE* out, std::FILE* err)
+            : link_(link), trace_(trace), stepStarted_(stepStarted), out_(out), err_(err) {}
         void send(const Command& frame) override { link_.send(frame); }
         void zeroSignal() override { trace_.zeroSignal(); }
         void entry(const RunLogEntry& entry) override {
             if (printed(entry.event)) std::fprintf(out_, "%s\n", runLogLine(entry).c_str());
+            if (entry.event == RunEvent::StepStart && stepStarted_) stepStarted_(entry.step);
         }
         void note(const std::string& text) override { std::fprintf(out_, "  %s\n", text.c_str()); }
         void problem(const std::string& text) override { std::fprintf(err_, "  %s\n", text.c_str()); }
@@ -161,10 +163,11 @@ int runMethodOnConsole(const ConsoleRunOptions& options, InstrumentLink& link, C
     private:
         InstrumentLink& link_;
         Chromatogram& trace_;
+        const std::function<void(int32_t)>& stepStarted_;
         std::FILE* out_;
         std::FILE* err_;
     };
-    ConsoleSink sink(link, trace, out, err);
+    ConsoleSink sink(link, trace, options.stepStarted, out, err);
     RunDriverOptions driverOptions;
     driverOptions.dataFolder = options.dataFolder;
     driverOptions.pace = options.pace;

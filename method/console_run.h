@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <string>
 
 namespace vespian {
@@ -42,6 +43,8 @@ struct ConsoleRunOptions {
     RecoveryJournal* traceJournal = nullptr;
     // The run record and the archive, told of the method, its log and its saves; may be null.
     RunObserver* observer = nullptr;
+    // Told when a step (1-based) starts, before its first tick: the simulator's provoked alarm.
+    std::function<void(int32_t step)> stepStarted;
 };
 
 // Runs until the method ends; `stop` asks for an abort (Ctrl+C). Returns a ConsoleRunExit.

@@ -89,6 +89,7 @@ void RunDriver::abort(const RunnerInput& input, RunDriverSink& sink, const std::
 
 void RunDriver::carryOut(const RunnerOutput& output, const RunnerInput& input, RunDriverSink& sink) {
     for (const Command& frame : output.frames) sink.send(frame);
+    if (output.furnaceForcedStop) sink.furnaceForcedStop();
     // The record hears of the marks first: a save in the same call already holds them.
     if (options_.observer != nullptr) {
         for (const RunMark& mark : output.marks) options_.observer->marked(mark);

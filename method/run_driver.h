@@ -44,6 +44,8 @@ public:
     virtual void pdf(const std::string& path) = 0;
     virtual void prompt(const PromptMessage& message) = 0;
     virtual void mark(const RunMark& mark) { (void)mark; }
+    // The safe state stopped a running furnace programme: an open programme dialog shows it.
+    virtual void furnaceForcedStop() {}
 };
 
 struct RunDriverOptions {

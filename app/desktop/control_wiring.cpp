@@ -56,7 +56,7 @@ ControlWiring::ControlWiring(MainWindow& window, ProgramState& state, Prompts& p
     window_.handleCommand(kCmdInjector, [this](const CommandEntry&) { openInjector(); });
     window_.setForcedStop([this] { return forcedStop(); });
 
-    if (simulator != nullptr) simulatorMenu_ = addSimulatorMenu(window_.menuBar(), *simulator, speed);
+    if (simulator != nullptr) simulatorMenu_ = addSimulatorMenu(window_.menuBar(), *simulator, speed, &stepAlarm_);
 }
 
 ControlWiring::~ControlWiring() = default;

@@ -13,6 +13,7 @@
 #include <set>
 
 #include "control/desktop/control_context.h"
+#include "sim/step_alarm.h"
 
 class QMenu;
 
@@ -41,6 +42,8 @@ public:
     ControlState& controlState();
     ControlContext& context() { return context_; }
     QMenu* simulatorMenu() const { return simulatorMenu_; }
+    // The alarm the simulator menu arms for a step of a method run.
+    sim::StepAlarmTrigger& stepAlarm() { return stepAlarm_; }
 
     // The injector dialog, then the automatic desorption re-armed with what it returned.
     void openInjector();
@@ -57,6 +60,7 @@ private:
     ControlContext context_;
     std::unique_ptr<InstrumentControl> instrument_;
     QMenu* simulatorMenu_ = nullptr;
+    sim::StepAlarmTrigger stepAlarm_;
     std::set<int> open_;
 };
 

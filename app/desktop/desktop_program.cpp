@@ -30,6 +30,7 @@
 #include "platform/desktop/window_placement.h"
 #include "platform/printf_text.h"
 #include "sim/simulator_driver.h"
+#include "sim/step_alarm.h"
 #include "app/save_facts.h"
 #include "platform/saved_files.h"
 
@@ -124,6 +125,11 @@ bool DesktopProgram::start(const LinkOptions& options, bool showSplash) {
     reports_->setComparisonStore([this](const PeakRecord& peak) { surface_->openComparisonStore(peak); });
     // Test methods, on the open link: a run the program died in is offered now.
     methods_ = std::make_unique<MethodWiring>(*window_, *state_, prompts_, simulator != nullptr ? options.speed : 1.0);
+    if (simulator != nullptr) {
+        // The alarm the simulator menu armed goes off as its step starts.
+        methods_->setStepStarted(
+            [this, simulator](int32_t step) { sim::raiseAtStep(control_->stepAlarm(), *simulator, step); });
+    }
     methods_->offerInterruptedRun();
     // Every report, database and export saved from here on registers in the archive.
     setSavedFileListener([this](SavedFileKind kind, const std::string& path) {

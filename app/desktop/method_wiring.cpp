@@ -9,6 +9,7 @@
 #include "app/desktop/view_area.h"
 #include "app/method_archiving.h"
 #include "app/program_state.h"
+#include "control/desktop/programme_dialog.h"
 #include "method/desktop/method_editor.h"
 #include "method/desktop/run_view.h"
 #include "method/method_templates.h"
@@ -41,7 +42,15 @@ public:
         if (owner_.state_.link) owner_.state_.link->send(frame);
     }
     void zeroSignal() override { owner_.window_.dispatch(kCmdZeroSignal); }
-    void entry(const RunLogEntry& entry) override { line(runLogLine(entry)); }
+    void entry(const RunLogEntry& entry) override {
+        line(runLogLine(entry));
+        if (entry.event == RunEvent::StepStart && owner_.stepStarted_) owner_.stepStarted_(entry.step);
+    }
+    // The run's safe state stopped the furnace: the open dialog drops its programme as it does
+    // after the window's own forced stop.
+    void furnaceForcedStop() override {
+        if (ProgrammeDialog* dialog = ProgrammeDialog::openDialog()) dialog->showForcedStop();
+    }
     void note(const std::string& text) override { line("  " + text); }
     void problem(const std::string& text) override { line("  错误：" + text); }
     // The report's PDF, as its window prints it.
@@ -171,15 +180,15 @@ bool MethodWiring::begin(const MethodFile& method, const std::string& path, int3
         runView_ = new RunView(&window_);
         runView_->setHandlers({
             [this] {
-                if (driver_) driver_->pause(driver_->input(state_.readings), *sink_);
+                if (driver_) driver_->pause(runInput(), *sink_);
                 afterCall();
             },
             [this] {
-                if (driver_) driver_->resume(driver_->input(state_.readings), *sink_);
+                if (driver_) driver_->resume(runInput(), *sink_);
                 afterCall();
             },
             [this] {
-                if (driver_) driver_->skipStep(driver_->input(state_.readings), *sink_);
+                if (driver_) driver_->skipStep(runInput(), *sink_);
                 afterCall();
             },
             [this] {
@@ -205,7 +214,7 @@ bool MethodWiring::begin(const MethodFile& method, const std::string& path, int3
     runView_->begin(method);
     runView_->show();
     runView_->raise();
-    driver_->start(method, driver_->input(state_.readings), *sink_, firstStep, journal_.get(), path);
+    driver_->start(method, runInput(), *sink_, firstStep, journal_.get(), path);
     afterCall();
     return true;
 }
@@ -217,13 +226,13 @@ void MethodWiring::tick() {
         return;
     }
     if (!driver_ || !driver_->runner().active()) return;
-    driver_->tick(driver_->input(state_.readings), *sink_);
+    driver_->tick(runInput(), *sink_);
     afterCall();
 }
 
 void MethodWiring::afterCall() {
     if (!driver_) return;
-    const RunProgress progress = driver_->runner().progress(driver_->input(state_.readings).nowS);
+    const RunProgress progress = driver_->runner().progress(runInput().nowS);
     if (runView_) runView_->showProgress(progress);
     if (!driver_->runner().active() && !ended_) {
         ended_ = true;
@@ -232,16 +241,22 @@ void MethodWiring::afterCall() {
     }
 }
 
+RunnerInput MethodWiring::runInput() const {
+    RunnerInput input = driver_->input(state_.readings);
+    input.programmeDialogOpen = ProgrammeDialog::openDialog() != nullptr;
+    return input;
+}
+
 void MethodWiring::abortRun(const std::string& reason) {
     if (!driver_ || !driver_->runner().active()) return;
-    driver_->abort(driver_->input(state_.readings), *sink_, reason);
+    driver_->abort(runInput(), *sink_, reason);
     afterCall();
 }
 
 bool MethodWiring::leaveDuringRun() {
     if (pending_) pending_.reset();  // the interrupted run stays in its journal for the next start
     if (!driver_ || !driver_->runner().active()) return true;
-    const RunProgress progress = driver_->runner().progress(driver_->input(state_.readings).nowS);
+    const RunProgress progress = driver_->runner().progress(runInput().nowS);
     const std::string text = "方法“" + driver_->runner().method().name + "”正在运行（第 " +
                              std::to_string(progress.step + 1) + "/" + std::to_string(progress.stepCount) +
                              " 步）。\n退出程序将中止运行：炉子停止，各通道切换为" +

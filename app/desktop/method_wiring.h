@@ -9,6 +9,7 @@
 
 #include <QObject>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -23,6 +24,7 @@ class RunDriver;
 class RunJournal;
 class RunView;
 struct MethodFile;
+struct RunnerInput;
 struct ProgramState;
 
 inline constexpr char kMethodRunningCaption[] = "方法正在运行";
@@ -49,6 +51,9 @@ public:
     // The window is to close: true when no run goes on or the operator has ended it.
     bool leaveDuringRun();
 
+    // Told as each step (1-based) of a run starts: the simulator's alarm provoked for a step.
+    void setStepStarted(std::function<void(int32_t step)> listener) { stepStarted_ = std::move(listener); }
+
     MethodEditor* editor() const { return editor_; }
     RunView* runView() const { return runView_; }
     RunDriver* driver() const { return driver_.get(); }
@@ -59,6 +64,8 @@ private:
     bool begin(const MethodFile& method, const std::string& path, int32_t firstStep);
     void afterCall();
     void abortRun(const std::string& reason);
+    // The runner's input now, with whether the programme dialog is open for the forced stop.
+    RunnerInput runInput() const;
     ReportPdfWriter& pdfWriter();
 
     MainWindow& window_;
@@ -74,6 +81,7 @@ private:
     std::unique_ptr<MethodArchiving> archiving_;  // the run into the trace's record and the archive
     std::unique_ptr<ReportPdfWriter> pdfWriter_;
     bool ended_ = true;
+    std::function<void(int32_t)> stepStarted_;
     // A run taken up again after a crash waits for the analyser's first points.
     struct Pending;
     std::unique_ptr<Pending> pending_;

@@ -5,7 +5,9 @@
 #include <QMenuBar>
 #include <memory>
 
+#include "control/desktop/step_alarm_dialog.h"
 #include "sim/simulator_faults.h"
+#include "sim/step_alarm.h"
 
 namespace vespian {
 
@@ -15,7 +17,8 @@ QString qs(std::string_view text) { return QString::fromUtf8(text.data(), static
 
 }  // namespace
 
-QMenu* addSimulatorMenu(QMenuBar* bar, sim::SimulatedAnalyser& analyser, double speed) {
+QMenu* addSimulatorMenu(QMenuBar* bar, sim::SimulatedAnalyser& analyser, double speed,
+                        sim::StepAlarmTrigger* stepAlarm) {
     QMenu* menu = bar->addMenu(qs(sim::kSimulatorMenuTitle));
     menu->setObjectName("simulatorMenu");
     // The menu's settings live as long as the menu.
@@ -35,6 +38,14 @@ QMenu* addSimulatorMenu(QMenuBar* bar, sim::SimulatedAnalyser& analyser, double 
             QObject::connect(selfClear, &QAction::toggled, menu, [settings](bool on) {
                 settings->alarmClearsAfterS = on ? sim::kAlarmSelfClearSeconds : 0.0;
             });
+            if (stepAlarm != nullptr) {
+                QAction* atStep = menu->addAction(qs(sim::kStepAlarmMenuLabel));
+                atStep->setObjectName("simulatorStepAlarm");
+                QObject::connect(atStep, &QAction::triggered, menu, [bar, stepAlarm] {
+                    StepAlarmDialog dialog(*stepAlarm, bar->window());
+                    dialog.exec();
+                });
+            }
         }
     }
     return menu;

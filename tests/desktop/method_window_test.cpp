@@ -2,21 +2,29 @@
 // and removed; a bad value refused with the message naming step and field, through the prompts;
 // a method saved and opened again; a short method run on the simulator, its view following the
 // steps, the abort leaving the analyser safe; the exit during a run asking first; the run
-// journal of a program that died offered at the next start.
+// journal of a program that died offered at the next start; an alarm provoked from the simulator
+// menu at a chosen step ending the run there, shown in the open programme dialog.
 
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 #include <filesystem>
 
 #include "app/command_ids.h"
+#include "app/desktop/control_wiring.h"
 #include "app/desktop/method_wiring.h"
+#include "control/desktop/programme_dialog.h"
+#include "control/desktop/step_alarm_dialog.h"
 #include "method/desktop/method_editor.h"
 #include "method/desktop/method_timeline_view.h"
 #include "method/desktop/run_view.h"
@@ -24,6 +32,7 @@
 #include "method/run_driver.h"
 #include "method/run_journal.h"
 #include "modal_watch.h"
+#include "sim/simulator_driver.h"
 #include "program_fixture.h"
 
 namespace vespian {
@@ -262,6 +271,64 @@ TEST_F(MethodWindowTest, LeavingDuringARunAsksAndEndsItSafely) {
     EXPECT_FALSE(methods.running());
     EXPECT_FALSE(state().programmeRunning());
     EXPECT_FALSE(fs::exists(methods.journalPath()));
+}
+
+// The simulator menu arms sensor alarm 1 for step 3 (the long wait, the furnace heating); the run
+// is started while the programme dialog is open: the run's forced stop reaches the dialog.
+TEST_F(MethodWindowTest, AnAlarmProvokedAtAStepEndsTheRunThereAndReachesTheOpenProgrammeDialog) {
+    start(20.0);
+    ASSERT_TRUE(waitUntil([&] { return state().chromatogram->shownCount() > 10; }));
+    QMenu* menu = window()->menuBar()->findChild<QMenu*>("simulatorMenu");
+    ASSERT_NE(menu, nullptr);
+    QAction* atStep = menu->findChild<QAction*>("simulatorStepAlarm");
+    ASSERT_NE(atStep, nullptr);
+    EXPECT_EQ(atStep->text(), "在方法的某一步报警…");
+    testing::onModal("在方法的某一步报警", [&](QDialog& dialog) {
+        auto& d = static_cast<StepAlarmDialog&>(dialog);
+        EXPECT_EQ(d.armedLabel()->text(), "未设定");
+        EXPECT_FALSE(d.disarmButton()->isEnabled());
+        EXPECT_EQ(d.codeBox()->count(), 3);
+        d.stepBox()->setValue(3);
+        d.codeBox()->setCurrentIndex(0);
+        dialog.resize(1366 / 3, 200);
+        shot(dialog, "step_alarm_dialog.png");
+        d.armButton()->click();
+    });
+    atStep->trigger();
+    ASSERT_TRUE(program->control()->stepAlarm().armed());
+    EXPECT_EQ(program->control()->stepAlarm().armed()->step, 3);
+    EXPECT_EQ(program->control()->stepAlarm().armed()->code, 1);
+
+    MethodFile method;
+    method.name = "报警方法";
+    method.sample.name = "样品B";
+    method.sample.weightG = 0.05;
+    WaitStep longWait;
+    longWait.until = WaitKind::Time;
+    longWait.minutes = 600;
+    method.steps = {GasStep{1, "氩气", 30}, FurnaceStep{false, {FurnaceSegment{600, 10, 30}}}, longWait,
+                    GasStep{1, "氦气", 30}};
+    MethodWiring& methods = *program->methods();
+    bool ended = false;
+    testing::onModal("程序升温设定", [&](QDialog& dialog) {
+        auto& d = static_cast<ProgrammeDialog&>(dialog);
+        EXPECT_EQ(ProgrammeDialog::openDialog(), &d);
+        EXPECT_TRUE(methods.startRun(method, {}));
+        ended = waitUntil([&] { return !methods.running(); }, 20000);
+        EXPECT_EQ(d.field(0)->text(), "0") << "the dialog shows the dropped programme";
+        EXPECT_FALSE(d.startStopButton()->isEnabled());
+        for (int k = 0; k < kMarksClearedByWatch; ++k) EXPECT_EQ(state().control.programme.defined[k], 0) << k;
+        dialog.reject();
+    });
+    window()->dispatch(kCmdTemperatureProgram);
+    ASSERT_TRUE(ended);
+    const RunProgress progress = methods.driver()->runner().progress(0);
+    EXPECT_EQ(progress.end, RunEnd::Alarm);
+    EXPECT_EQ(progress.step, 2);
+    EXPECT_NE(progress.endMessage.find("在第 3 步停止"), std::string::npos) << progress.endMessage;
+    EXPECT_FALSE(state().programmeRunning());
+    EXPECT_FALSE(program->control()->stepAlarm().armed()) << "spent";
+    EXPECT_STREQ(state().flows.channel[0].gasName, "氩气") << "step 4's helium never came";
 }
 
 TEST_F(MethodWindowTest, ARunJournalLeftByACrashIsOfferedAtTheNextStart) {

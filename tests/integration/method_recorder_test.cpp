@@ -1,11 +1,15 @@
 // vespian-recorder --method as an operator uses it: a refused method runs nothing; a run killed
 // with SIGKILL leaves its journal, the next start names the step it stopped at and ends safely
-// or goes on when asked; an alarm and an abort end the program with their exit codes.
+// or goes on when asked; an alarm and an abort end the program with their exit codes; the
+// simulator told to raise an alarm at a step does so, and the run ends safely in that step.
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -174,6 +178,58 @@ TEST(MethodRecorder, AnAlarmEndsTheProgramWithItsExitCodeAndSoDoesAnAbortedRun) 
     EXPECT_TRUE(anyHolds(lines, "等待超过 2 分钟仍未达到，运行中止"));
     EXPECT_TRUE(waitFor([&] { return !endpoint.analyser().programRunning(); }));
     endpoint.stop();
+}
+
+// The simulator in the recorder raises sensor alarm 1 as step 4 (the wait during the ramp) starts:
+// the run ends there with the forced stop and the inert gas, as its saved log shows.
+TEST(MethodRecorder, TheSimulatorRaisesTheAlarmAtTheChosenStepAndTheRunEndsSafelyThere) {
+    testing::TestFolder folder("recorder_step_alarm");
+    testing::writeBytes(folder / "ramp.json", R"({"format": 1, "name": "升温", "test": "other",
+        "sample": {"name": "S", "weight_g": 0.1}, "safety": {"inert_gas": "氮气", "safe_flow": 20},
+        "steps": [{"kind": "gas", "channel": 1, "gas": "氮气", "flow": 30},
+                  {"kind": "furnace", "segments": [{"target_c": 900, "rate_c_per_min": 20, "hold_min": 5}]},
+                  {"kind": "save", "items": ["log"]},
+                  {"kind": "wait", "until": "temperature", "target_c": 900, "tolerance_c": 5, "timeout_min": 120},
+                  {"kind": "gas", "channel": 1, "gas": "氦气", "flow": 30}]})");
+    const std::string data = folder.file("SAVE");
+    testing::ChildProcess recorder(VESPIAN_RECORDER, {"--simulator", "--speed", "60", "--method", folder.file("ramp.json"),
+                                                      "--data", data, "--alarm-at-step", "4:1"});
+    std::vector<std::string> lines;
+    EXPECT_EQ(finish(recorder, &lines), kRunExitAlarm);
+    EXPECT_TRUE(anyHolds(lines, "模拟仪器：第4步开始时报警1"));
+    EXPECT_TRUE(anyHolds(lines, "第4步（等待）开始"));
+    EXPECT_TRUE(anyHolds(lines, "温度传感器故障！方法“升温”在第 4 步停止"));
+    EXPECT_FALSE(anyHolds(lines, "第5步"));
+
+    std::optional<std::filesystem::path> logPath;
+    for (const auto& file : std::filesystem::recursive_directory_iterator(data)) {
+        if (file.path().string().ends_with(".log.json")) logPath = file.path();
+    }
+    ASSERT_TRUE(logPath) << "the log saved by step 3, brought up to the run's end";
+    std::ifstream in(*logPath);
+    const nlohmann::json log = nlohmann::json::parse(in);
+    std::vector<nlohmann::json> alarms;
+    for (const nlohmann::json& entry : log["entries"]) {
+        if (entry["event"] == "alarm") alarms.push_back(entry);
+        EXPECT_LE(entry["step"].get<int>(), 4) << "nothing after the alarm's step";
+    }
+    ASSERT_EQ(alarms.size(), 1u);
+    EXPECT_EQ(alarms[0]["step"], 4);
+    const std::vector<std::string> frames = alarms[0]["frames"].get<std::vector<std::string>>();
+    ASSERT_EQ(frames.size(), 2u) << "the forced stop, then channel 1 on nitrogen";
+    EXPECT_EQ(frames[0], "3E 00 00 00 00 00 00 31");
+    EXPECT_EQ(log["entries"].back()["event"], "run_end");
+
+    // Only the simulator can be told, and only for a method run.
+    testing::ChildProcess refused(VESPIAN_RECORDER, {"--simulator", "--alarm-at-step", "4:1"});
+    lines.clear();
+    EXPECT_EQ(finish(refused, &lines), 2);
+    EXPECT_TRUE(anyHolds(lines, "--alarm-at-step 只能与 --simulator 和 --method 一起使用"));
+    testing::ChildProcess malformed(VESPIAN_RECORDER, {"--simulator", "--method", folder.file("ramp.json"),
+                                                        "--alarm-at-step", "4:9"});
+    lines.clear();
+    EXPECT_EQ(finish(malformed, &lines), 2);
+    EXPECT_TRUE(anyHolds(lines, "报警代码 9 必须是 1、2 或 3"));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "control/flow_setting.h"
+#include "method/method_validation.h"
 
 namespace vespian {
 namespace {
@@ -63,6 +64,29 @@ TEST(SafeState, EachCauseSendsItsFramesAndAfterACrashTheFurnaceIsStoppedInAnyCas
     s = safeStateFor(SafeStateCause::AfterCrash, fresh, freshFlows, safety, {1});
     EXPECT_EQ(bytesOf(s.frames), (std::vector<Bytes>{forcedStop, nitrogen1}))
         << "after a crash nobody knows whether the programme runs";
+}
+
+// A leak with several combustible gases flowing: every one is shut, whatever channel carries it,
+// and only their channels are purged; a channel whose flammable gas is set to 0 is left alone.
+TEST(SafeState, AGasLeakShutsEveryFlammableGasAndPurgesOnlyTheirChannels) {
+    ControlState control{};
+    control.programme.running = 1;
+    FlowChannels flows{};
+    setChannelFlow(flows, 1, "20", gasIndexOf("氢气"));
+    setChannelFlow(flows, 2, "30", gasIndexOf("氩气"));
+    setChannelFlow(flows, 3, "15", gasIndexOf("甲烷"));
+    setChannelFlow(flows, 4, "0", gasIndexOf("一氧化碳"));
+    const SafeState s = safeStateFor(SafeStateCause::GasLeak, control, flows, {"氮气", 40}, {1, 2, 3, 4});
+    EXPECT_EQ(s.channelsShut, (std::vector<int32_t>{1, 3}));
+    EXPECT_EQ(s.channelsInert, (std::vector<int32_t>{1, 3}));
+    EXPECT_FALSE(s.furnaceStopped);
+    ASSERT_EQ(s.frames.size(), 4u);
+    for (int32_t n : {1, 3}) {
+        const FlowChannel& channel = flows.channel[static_cast<size_t>(n - 1)];
+        EXPECT_EQ(channel.gasIndex, gasIndexOf("氮气")) << n;
+        EXPECT_FALSE(carriesFlammableGas(channel)) << n;
+    }
+    EXPECT_EQ(flows.channel[1].gasIndex, gasIndexOf("氩气")) << "the argon channel is left as it is";
 }
 
 }  // namespace
