@@ -138,10 +138,44 @@ const std::vector<std::string_view>& stepKindKeys() {
     return keys;
 }
 
+namespace {
+constexpr FurnaceSegment kNewSegment{300.0, 10.0, 30.0};
+}  // namespace
+
+void fillWaitDefaults(WaitStep& wait) {
+    switch (wait.until) {
+    case WaitKind::Time:
+        if (wait.minutes < 0.1) wait.minutes = 10;
+        break;
+    case WaitKind::Temperature:
+        if (wait.targetC == 0) wait.targetC = 300;
+        if (wait.toleranceC < 0.5) wait.toleranceC = 5;
+        break;
+    case WaitKind::Cooled:
+        if (wait.belowC == 0) wait.belowC = 50;
+        break;
+    case WaitKind::Stable:
+        if (wait.driftMvPerMin == 0) wait.driftMvPerMin = 0.05;
+        if (wait.minutes < 0.5 || wait.minutes > 120) wait.minutes = 5;
+        break;
+    }
+}
+
+void setFurnaceStop(FurnaceStep& furnace, bool stop) {
+    furnace.stop = stop;
+    if (!stop && furnace.segments.empty()) furnace.segments.push_back(kNewSegment);
+}
+
+std::string issuesText(std::string_view heading, const std::vector<MethodIssue>& issues) {
+    std::string text(heading);
+    for (const MethodIssue& issue : issues) text += (text.empty() ? "" : "\n") + issue.message;
+    return text;
+}
+
 std::optional<MethodStep> newStep(std::string_view kindKey) {
     if (kindKey == "gas") return GasStep{1, "氩气", 30.0};
     if (kindKey == "valve") return ValveStep{0, false};
-    if (kindKey == "furnace") return FurnaceStep{false, {FurnaceSegment{300.0, 10.0, 30.0}}};
+    if (kindKey == "furnace") return FurnaceStep{false, {kNewSegment}};
     if (kindKey == "wait") {
         WaitStep wait;
         wait.until = WaitKind::Time;

@@ -36,6 +36,17 @@ std::vector<MethodIssue> issuesOfField(const std::vector<MethodIssue>& issues, i
 // Every error of the method's own fields and of one step, for the editor's list under it.
 std::vector<MethodIssue> issuesOfStep(const std::vector<MethodIssue>& issues, int32_t step);
 
+// A wait switched to another kind of waiting: the fields that kind needs get usable values
+// where they are unset or out of place (a 10-minute wait, 300 ± 5 ℃, cooled below 50 ℃, a
+// baseline drifting less than 0.05 mV/min over 5 min); values already set stay.
+void fillWaitDefaults(WaitStep& wait);
+// A furnace step switched between starting and stopping the programme; a start gets the new
+// step's one segment when it has none.
+void setFurnaceStop(FurnaceStep& furnace, bool stop);
+
+// The messages of issues under a heading, one a line, for one box.
+std::string issuesText(std::string_view heading, const std::vector<MethodIssue>& issues);
+
 // A new step of a kind ("gas", "valve", …) with values that pass validation on their own.
 std::optional<MethodStep> newStep(std::string_view kindKey);
 // The kinds an editor offers, in the order of the file's documentation.

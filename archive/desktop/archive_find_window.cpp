@@ -16,6 +16,7 @@
 #include <cmath>
 
 #include "archive/find_form.h"
+#include "archive/trend_chart.h"
 #include "platform/desktop/program_font.h"
 
 namespace vespian {
@@ -36,7 +37,7 @@ const char* kindText(SaveKind kind) {
     return "";
 }
 
-QString numberText(double value) { return QString::number(value, 'g', 6); }
+QString numberText(double value) { return QString::fromStdString(trendNumberText(value)); }
 
 // The results the program archives, by their stable names.
 constexpr const char* kResultNames[] = {"pulse_area", "dispersion", "active_area", "bet_area",
@@ -67,26 +68,10 @@ void TrendView::paintEvent(QPaintEvent*) {
         p.drawText(plot, Qt::AlignCenter, trend_.resultName.empty() ? "选择一个结果查看趋势" : "没有带此结果的记录");
         return;
     }
-    double low = points.front().value, high = low;
-    for (const TrendPoint& t : points) {
-        low = std::min(low, t.value);
-        high = std::max(high, t.value);
-    }
-    if (trend_.lowerLimit) low = std::min(low, *trend_.lowerLimit);
-    if (trend_.upperLimit) high = std::max(high, *trend_.upperLimit);
-    if (high - low < 1e-12) {
-        low -= 1.0;
-        high += 1.0;
-    }
-    const double margin = 0.08 * (high - low);
-    low -= margin;
-    high += margin;
+    const TrendChartScale scale = trendChartScale(trend_);
+    const double low = scale.low, high = scale.high;
     const WallMs first = points.front().atMs, last = points.back().atMs;
-    auto xOf = [&](size_t i) {
-        // Evenly by order when all share one moment, else by time.
-        if (last == first) return plot.left() + plot.width() * (static_cast<double>(i) + 0.5) / static_cast<double>(points.size());
-        return plot.left() + 10 + (plot.width() - 20) * static_cast<double>(points[i].atMs - first) / static_cast<double>(last - first);
-    };
+    auto xOf = [&](size_t i) { return plot.left() + 10 + (plot.width() - 20) * trendChartPosition(trend_, i); };
     auto yOf = [&](double v) { return plot.bottom() - plot.height() * (v - low) / (high - low); };
     auto level = [&](const std::optional<double>& v, const QColor& colour, Qt::PenStyle style, const QString& name) {
         if (!v) return;
@@ -95,7 +80,7 @@ void TrendView::paintEvent(QPaintEvent*) {
         p.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
         p.drawText(QRectF(0, y - 9, plot.left() - 4, 18), Qt::AlignRight | Qt::AlignVCenter, name);
     };
-    level(trend_.mean, QColor(0, 120, 0), Qt::SolidLine, "均值 " + numberText(*trend_.mean));
+    if (trend_.mean) level(trend_.mean, QColor(0, 120, 0), Qt::SolidLine, "均值 " + numberText(*trend_.mean));
     if (trend_.upperLimit) level(trend_.upperLimit, QColor(200, 0, 0), Qt::DashLine, "+3σ");
     if (trend_.lowerLimit) level(trend_.lowerLimit, QColor(200, 0, 0), Qt::DashLine, "−3σ");
     p.setPen(QPen(QColor(0, 70, 170), 1.2));
@@ -228,10 +213,7 @@ bool ArchiveFindWindow::find() {
     table_->setRowCount(static_cast<int>(found_.size()));
     for (size_t i = 0; i < found_.size(); ++i) {
         const Registration& r = found_[i].registration;
-        QString value;
-        for (const ResultValue& v : r.results) {
-            if (v.name == form.resultName) value = numberText(v.value) + (v.unit.empty() ? "" : " " + qs(v.unit));
-        }
+        const QString value = qs(resultCellText(r, form.resultName));
         const QString cells[] = {qs(isoLocalTime(r.savedMs).substr(0, 19)).replace('T', ' '), kindText(r.kind),
                                  qs(r.sample), value, qs(r.operatorName), qs(r.instrument), qs(r.path)};
         for (int c = 0; c < 7; ++c) table_->setItem(static_cast<int>(i), c, new QTableWidgetItem(cells[c]));
@@ -239,18 +221,12 @@ bool ArchiveFindWindow::find() {
     table_->resizeColumnsToContents();
     trend_ = Trend{};
     trend_.resultName = form.resultName;
-    QString line = QString("找到 %1 条").arg(found_.size());
     if (!form.resultName.empty()) {
         const TrendResult trend = trendOf(archive_, form.resultName, query.query);
         if (trend.ok) trend_ = trend.trend;
-        if (trend_.mean) {
-            line += QString("；%1 均值 %2").arg(qs(form.resultName), numberText(*trend_.mean));
-            if (trend_.sigma) line += QString("，σ %1").arg(numberText(*trend_.sigma));
-            line += QString("，超出 ±3σ 的 %1 点").arg(trend_.outsideCount);
-        }
     }
     trendView_->setTrend(trend_);
-    status_->setText(line);
+    status_->setText(qs(findSummaryText(found_.size(), trend_)));
     return true;
 }
 

@@ -7,18 +7,18 @@
 
 #include "platform/desktop/program_font.h"
 #include "control/desktop/control_context.h"
+#include "control/desktop/preview_frame.h"
 #include "trace/chromatogram.h"
 
 namespace vespian {
 
 namespace {
 
-const QColor kPlan(0xd9, 0x45, 0x3b);
+const QColor& kPlan = kPreviewPlan;
 const QColor kLive(0x1d, 0x6f, 0xd6);
-const QColor kGrid(0xe3, 0xe8, 0xee);
-const QColor kInk(0x2b, 0x36, 0x42);
-const QColor kMuted(0x6a, 0x76, 0x84);
-const QColor kActive(0xff, 0xf1, 0xc9);
+const QColor& kInk = kPreviewInk;
+const QColor& kMuted = kPreviewMuted;
+const QColor& kActive = kPreviewActive;
 constexpr int kLiveSamples = 600;
 constexpr int kTextHeight = 40;
 
@@ -84,24 +84,15 @@ void ProgrammePreviewView::refresh() {
 
 void ProgrammePreviewView::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.fillRect(rect(), Qt::white);
-    p.setPen(QPen(QColor(0xc5, 0xcf, 0xda), 1));
-    p.drawRect(rect().adjusted(0, 0, -1, -1));
-
-    p.setFont(programFont(13, true));
-    p.setPen(kInk);
-    p.drawText(QRect(10, 2, width() - 20, 18), Qt::AlignLeft | Qt::AlignVCenter, summary_);
+    drawPreviewCard(p, rect(), summary_);
     p.setFont(programFont(12));
     p.setPen(finished_ ? kPlan : kMuted);
     p.drawText(QRect(10, 20, width() - 20, 18), Qt::AlignLeft | Qt::AlignVCenter, position_);
 
-    const QRectF plot(48, kTextHeight + 8, width() - 84, height() - kTextHeight - 30);
+    const PreviewFrame frame{QRectF(48, kTextHeight + 8, width() - 84, height() - kTextHeight - 30), axes_};
+    const QRectF& plot = frame.plot;
     if (plot.width() < 20 || plot.height() < 20) return;
-    auto at = [&](double seconds, double celsius) {
-        return QPointF(plot.left() + plot.width() * seconds / 60.0 / axes_.maxMinutes,
-                       plot.bottom() - plot.height() * std::clamp(celsius, 0.0, axes_.maxC) / axes_.maxC);
-    };
+    auto at = [&](double seconds, double celsius) { return frame.at(seconds, celsius); };
     // The segment that should run now, shaded.
     if (running_ && !finished_ && planPosition_.segment >= 0) {
         for (int32_t i = 0; i < plan_.stageCount; ++i) {
@@ -112,27 +103,7 @@ void ProgrammePreviewView::paintEvent(QPaintEvent*) {
             p.fillRect(QRectF(left, plot.top(), std::max(1.0, right - left), plot.height()), kActive);
         }
     }
-    // Grid and scales.
-    p.setFont(programFont(11));
-    for (double c = 0; c <= axes_.maxC + 1e-9; c += axes_.stepC) {
-        const double y = at(0, c).y();
-        p.setPen(kGrid);
-        p.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
-        p.setPen(kMuted);
-        p.drawText(QRectF(0, y - 7, plot.left() - 4, 14), Qt::AlignRight | Qt::AlignVCenter, QString::number(c));
-    }
-    for (double m = 0; m <= axes_.maxMinutes + 1e-9; m += axes_.minuteStep) {
-        const double x = at(m * 60.0, 0).x();
-        p.setPen(kGrid);
-        p.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
-        p.setPen(kMuted);
-        p.drawText(QRectF(x - 30, plot.bottom() + 2, 60, 14), Qt::AlignHCenter | Qt::AlignTop, QString::number(m));
-    }
-    p.drawText(QRectF(plot.right() + 16, plot.bottom() + 2, 30, 14), Qt::AlignLeft | Qt::AlignTop, "min");
-    p.drawText(QRectF(2, plot.top() - 14, 60, 12), Qt::AlignLeft, "℃");
-    p.setPen(QPen(QColor(0x9a, 0xa5, 0xb1), 1));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(plot);
+    drawPreviewGrid(p, frame);
 
     if (plan_.stageCount > 0) {
         QPainterPath planned;

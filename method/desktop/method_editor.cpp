@@ -49,26 +49,6 @@ QString rangeHint(const FieldRange& range) {
     return text;
 }
 
-// Values that make sense when a wait changes what it waits for.
-void defaultsFor(WaitStep& wait) {
-    switch (wait.until) {
-    case WaitKind::Time:
-        if (wait.minutes < 0.1) wait.minutes = 10;
-        break;
-    case WaitKind::Temperature:
-        if (wait.targetC == 0) wait.targetC = 300;
-        if (wait.toleranceC < 0.5) wait.toleranceC = 5;
-        break;
-    case WaitKind::Cooled:
-        if (wait.belowC == 0) wait.belowC = 50;
-        break;
-    case WaitKind::Stable:
-        if (wait.driftMvPerMin == 0) wait.driftMvPerMin = 0.05;
-        if (wait.minutes < 0.5 || wait.minutes > 120) wait.minutes = 5;
-        break;
-    }
-}
-
 }  // namespace
 
 MethodEditor::MethodEditor(Prompts& prompts, std::string folder, QWidget* parent)
@@ -284,9 +264,7 @@ void MethodEditor::refuse(const std::string& text) { prompts_.message(kMethodErr
 bool MethodEditor::take(const MethodFile& candidate, int32_t step, const std::string& field) {
     const std::vector<MethodIssue> found = issuesOfField(validateMethod(candidate), step, field);
     if (!found.empty()) {
-        std::string text;
-        for (const MethodIssue& issue : found) text += (text.empty() ? "" : "\n") + issue.message;
-        refuse(text);
+        refuse(issuesText("", found));
         return false;
     }
     method_ = candidate;
@@ -431,11 +409,8 @@ void MethodEditor::buildForm() {
             using T = std::decay_t<decltype(s)>;
             if constexpr (std::is_same_v<T, GasStep>) {
                 QStringList gases;
-                int at = -1;
-                for (int32_t i = 0; i < kGasCount; ++i) {
-                    gases << qs(kGasTable[static_cast<size_t>(i)].name);
-                    if (kGasTable[static_cast<size_t>(i)].name == s.gas) at = i;
-                }
+                for (int32_t i = 0; i < kGasCount; ++i) gases << qs(kGasTable[static_cast<size_t>(i)].name);
+                const int at = gasIndexOf(s.gas);
                 choice("气体", "gas", gases, at, [](MethodStep& m, int index) {
                     std::get<GasStep>(m).gas = std::string(kGasTable[static_cast<size_t>(index)].name);
                 });
@@ -444,16 +419,14 @@ void MethodEditor::buildForm() {
                        [](MethodStep& m, int index) { std::get<ValveStep>(m).on = index == 1; });
             } else if constexpr (std::is_same_v<T, FurnaceStep>) {
                 choice("动作", "action", {"启动程序升温", "停止程序升温"}, s.stop ? 1 : 0, [](MethodStep& m, int index) {
-                    auto& furnace = std::get<FurnaceStep>(m);
-                    furnace.stop = index == 1;
-                    if (!furnace.stop && furnace.segments.empty()) furnace.segments.push_back({300, 10, 30});
+                    setFurnaceStop(std::get<FurnaceStep>(m), index == 1);
                 });
             } else if constexpr (std::is_same_v<T, WaitStep>) {
                 choice("等待", "until", {qs(kWaitNames[0]), qs(kWaitNames[1]), qs(kWaitNames[2]), qs(kWaitNames[3])},
                        static_cast<int>(s.until), [](MethodStep& m, int index) {
                            auto& wait = std::get<WaitStep>(m);
                            wait.until = kWaits[index];
-                           defaultsFor(wait);
+                           fillWaitDefaults(wait);
                        });
             } else if constexpr (std::is_same_v<T, RecordStep>) {
                 choice("动作", "action", {"开始记录", "停止记录"}, s.start ? 0 : 1,
@@ -608,16 +581,12 @@ bool MethodEditor::saveAs() {
 void MethodEditor::run() {
     const std::vector<MethodIssue> errors = validateMethod(method_);
     if (hasErrors(errors)) {
-        std::string text = "方法有错误，不能运行：";
-        for (const MethodIssue& issue : errors) text += "\n" + issue.message;
-        refuse(text);
+        refuse(issuesText("方法有错误，不能运行：", errors));
         return;
     }
     const std::vector<MethodIssue> warnings = checkBeforeRun(method_);
     if (!warnings.empty()) {
-        std::string text = "运行前检查发现：";
-        for (const MethodIssue& issue : warnings) text += "\n" + issue.message;
-        text += "\n\n仍然运行这个方法吗？";
+        const std::string text = issuesText("运行前检查发现：", warnings) + "\n\n仍然运行这个方法吗？";
         if (!prompts_.askYesNo("运行前检查", text, PromptIcon::Warning)) return;
     }
     if (runHandler_) runHandler_(method_, path_);

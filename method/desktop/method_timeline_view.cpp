@@ -6,6 +6,7 @@
 #include <map>
 
 #include "control/gas_table.h"
+#include "control/desktop/preview_frame.h"
 #include "control/programme_preview.h"
 #include "platform/desktop/program_font.h"
 
@@ -13,11 +14,9 @@ namespace vespian {
 
 namespace {
 
-const QColor kPlan(0xd9, 0x45, 0x3b);
-const QColor kGrid(0xe3, 0xe8, 0xee);
-const QColor kInk(0x2b, 0x36, 0x42);
-const QColor kMuted(0x6a, 0x76, 0x84);
-const QColor kActive(0xff, 0xf1, 0xc9);
+const QColor& kPlan = kPreviewPlan;
+const QColor& kMuted = kPreviewMuted;
+const QColor& kActive = kPreviewActive;
 constexpr int kTextHeight = 22;
 constexpr int kBandHeight = 14;
 
@@ -53,22 +52,15 @@ void MethodTimelineView::show(const MethodFile& method, int selected, int32_t se
 
 void MethodTimelineView::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.fillRect(rect(), Qt::white);
-    p.setPen(QPen(QColor(0xc5, 0xcf, 0xda), 1));
-    p.drawRect(rect().adjusted(0, 0, -1, -1));
-    p.setFont(programFont(13, true));
-    p.setPen(kInk);
-    p.drawText(QRect(10, 2, width() - 20, 18), Qt::AlignLeft | Qt::AlignVCenter, summary_);
+    drawPreviewCard(p, rect(), summary_);
 
     const int channels = kFlowChannelCount;
-    const QRectF plot(48, kTextHeight + 10, width() - 84, height() - kTextHeight - 30 - channels * kBandHeight);
+    const PreviewFrame frame{
+        QRectF(48, kTextHeight + 10, width() - 84, height() - kTextHeight - 30 - channels * kBandHeight),
+        previewAxes(ProgrammePlan{}, timeline_.highestC, timeline_.totalS)};
+    const QRectF& plot = frame.plot;
     if (plot.width() < 20 || plot.height() < 20) return;
-    const PreviewAxes axes = previewAxes(ProgrammePlan{}, timeline_.highestC, timeline_.totalS);
-    auto at = [&](double seconds, double celsius) {
-        return QPointF(plot.left() + plot.width() * seconds / 60.0 / axes.maxMinutes,
-                       plot.bottom() - plot.height() * std::clamp(celsius, 0.0, axes.maxC) / axes.maxC);
-    };
+    auto at = [&](double seconds, double celsius) { return frame.at(seconds, celsius); };
     if (selected_ >= 0 && static_cast<size_t>(selected_) < timeline_.stepBeginS.size()) {
         const double begin = timeline_.stepBeginS[static_cast<size_t>(selected_)];
         const double end = static_cast<size_t>(selected_) + 1 < timeline_.stepBeginS.size()
@@ -77,25 +69,7 @@ void MethodTimelineView::paintEvent(QPaintEvent*) {
         const double left = at(begin, 0).x();
         p.fillRect(QRectF(left - 1, plot.top(), std::max(3.0, at(end, 0).x() - left + 2), plot.height()), kActive);
     }
-    p.setFont(programFont(11));
-    for (double c = 0; c <= axes.maxC + 1e-9; c += axes.stepC) {
-        const double y = at(0, c).y();
-        p.setPen(kGrid);
-        p.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
-        p.setPen(kMuted);
-        p.drawText(QRectF(0, y - 7, plot.left() - 4, 14), Qt::AlignRight | Qt::AlignVCenter, QString::number(c));
-    }
-    for (double m = 0; m <= axes.maxMinutes + 1e-9; m += axes.minuteStep) {
-        const double x = at(m * 60.0, 0).x();
-        p.setPen(kGrid);
-        p.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
-        p.setPen(kMuted);
-        p.drawText(QRectF(x - 30, plot.bottom() + 2, 60, 14), Qt::AlignHCenter | Qt::AlignTop, QString::number(m));
-    }
-    p.drawText(QRectF(plot.right() + 16, plot.bottom() + 2, 30, 14), Qt::AlignLeft | Qt::AlignTop, "min");
-    p.drawText(QRectF(2, plot.top() - 14, 60, 12), Qt::AlignLeft, "℃");
-    p.setPen(QPen(QColor(0x9a, 0xa5, 0xb1), 1));
-    p.drawRect(plot);
+    drawPreviewGrid(p, frame);
 
     if (timeline_.temperature.size() > 1) {
         QPainterPath planned;

@@ -76,6 +76,32 @@ TEST(MethodStepFields, TheMessagesOfOneFieldNameItsStep) {
     EXPECT_TRUE(issuesOfField(issues, 3, "valve").empty());
 }
 
+TEST(MethodStepFields, AWaitSwitchedToAnotherKindGetsValuesThatPassAndKeepsItsOwn) {
+    for (WaitKind kind : {WaitKind::Time, WaitKind::Temperature, WaitKind::Cooled, WaitKind::Stable}) {
+        MethodFile method = shipped("tpr.json");
+        WaitStep wait;
+        wait.until = kind;
+        fillWaitDefaults(wait);
+        method.steps = {wait};
+        EXPECT_FALSE(hasErrors(validateMethod(method))) << static_cast<int>(kind);
+    }
+    WaitStep kept;
+    kept.until = WaitKind::Temperature;
+    kept.targetC = 450;
+    kept.toleranceC = 2;
+    fillWaitDefaults(kept);
+    EXPECT_EQ(kept.targetC, 450);
+    EXPECT_EQ(kept.toleranceC, 2);
+
+    FurnaceStep furnace{true, {}};
+    setFurnaceStop(furnace, false);
+    ASSERT_EQ(furnace.segments.size(), 1u);
+    EXPECT_EQ(furnace.segments, std::get<FurnaceStep>(*newStep("furnace")).segments);
+    setFurnaceStop(furnace, true);
+    EXPECT_TRUE(furnace.stop);
+    EXPECT_EQ(furnace.segments.size(), 1u) << "a stop keeps the segments for a switch back";
+}
+
 TEST(MethodTimeline, FollowsTheStepsEstimatesTemperaturesAndGases) {
     const MethodFile method = shipped("tpr.json");
     const MethodTimeline line = methodTimeline(method);
