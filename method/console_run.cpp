@@ -135,7 +135,7 @@ int runMethodOnConsole(const ConsoleRunOptions& options, InstrumentLink& link, C
         sendAll(link, safe.frames);
         std::this_thread::sleep_for(kTick);
         journal.finish();
-        std::fprintf(out, "仪器已进入安全状态：炉子停止，各通道切换为%s\n", method.safety.inertGas.c_str());
+        std::fprintf(out, "%s\n", madeSafeText(method.safety).c_str());
         return kRunExitCompleted;
     }
 

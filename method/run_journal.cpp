@@ -116,6 +116,22 @@ SafeState endInterruptedRunSafely(const InterruptedRun& run, ControlState& contr
     return safeStateFor(SafeStateCause::AfterCrash, control, flows, run.method.safety, channelsUsed(run.method));
 }
 
+bool canGoOn(const InterruptedRun& run) {
+    return run.readable && run.nextSafeStep < static_cast<int32_t>(run.method.steps.size());
+}
+
+std::string interruptedRunQuestion(const InterruptedRun& run) {
+    std::string text = interruptedRunText(run) + "\n\n";
+    if (canGoOn(run)) text += "“是”：从第 " + std::to_string(run.nextSafeStep + 1) + " 步继续运行；\n";
+    text += "“否”：让仪器进入安全状态（炉子停止，各通道切换为" + run.method.safety.inertGas +
+            "），结束这次运行；\n“取消”：暂不处理，下次启动时再问。";
+    return text;
+}
+
+std::string madeSafeText(const MethodSafety& safety) {
+    return "仪器已进入安全状态：炉子停止，各通道切换为" + safety.inertGas;
+}
+
 std::string interruptedRunText(const InterruptedRun& run) {
     if (!run.readable) return run.message;
     const auto count = static_cast<int32_t>(run.method.steps.size());

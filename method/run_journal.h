@@ -61,7 +61,14 @@ int32_t nextSafeStep(const MethodFile& method, int32_t step);
 // The frames are to be sent; the journal is then finished by the caller.
 SafeState endInterruptedRunSafely(const InterruptedRun& run, ControlState& control, FlowChannels& flows);
 
+// Whether a step is left to go on from.
+bool canGoOn(const InterruptedRun& run);
+
 // What the next start tells the operator: "上次运行的方法“…”在第 12 步（等待）中断。…".
 std::string interruptedRunText(const InterruptedRun& run);
+// The window's question: the text above and what 是, 否 and 取消 do (是 only when it can go on).
+std::string interruptedRunQuestion(const InterruptedRun& run);
+// Said once the analyser is safe: "仪器已进入安全状态：炉子停止，各通道切换为氩气".
+std::string madeSafeText(const MethodSafety& safety);
 
 }  // namespace vespian

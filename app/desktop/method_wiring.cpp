@@ -273,23 +273,16 @@ void MethodWiring::offerInterruptedRun() {
         prompts_.message(kMethodRunningCaption, run.message + "，请检查后删除该文件", PromptIcon::Warning);
         return;
     }
-    const bool canGoOn = run.nextSafeStep < static_cast<int32_t>(run.method.steps.size());
-    std::string text = interruptedRunText(run) + "\n\n";
-    if (canGoOn) text += "“是”：从第 " + std::to_string(run.nextSafeStep + 1) + " 步继续运行；\n";
-    text += "“否”：让仪器进入安全状态（炉子停止，各通道切换为" + run.method.safety.inertGas +
-            "），结束这次运行；\n“取消”：暂不处理，下次启动时再问。";
-    const PromptAnswer answer = prompts_.askYesNoCancel(kMethodRunningCaption, text, PromptIcon::Warning);
+    const PromptAnswer answer = prompts_.askYesNoCancel(kMethodRunningCaption, interruptedRunQuestion(run), PromptIcon::Warning);
     if (answer == PromptAnswer::Cancel) return;
-    if (answer == PromptAnswer::Yes && canGoOn) {
+    if (answer == PromptAnswer::Yes && canGoOn(run)) {
         pending_ = std::make_unique<Pending>(Pending{run.method, run.methodPath, run.nextSafeStep});
         return;
     }
     const SafeState safe = endInterruptedRunSafely(run, state_.control, state_.flows);
     for (const Command& frame : safe.frames) sink_->send(frame);
     RunJournal(journalPath()).finish();
-    prompts_.message(kMethodRunningCaption,
-                     "仪器已进入安全状态：炉子停止，各通道切换为" + run.method.safety.inertGas + "。",
-                     PromptIcon::Information);
+    prompts_.message(kMethodRunningCaption, madeSafeText(run.method.safety) + "。", PromptIcon::Information);
 }
 
 }  // namespace vespian

@@ -39,6 +39,14 @@ TEST(RunJournal, TheNextStartLearnsTheMethodAndTheStepAndAnUnreadableJournalIsSa
     EXPECT_EQ(run.nextSafeStep, 17);
     EXPECT_EQ(interruptedRunText(run),
               "上次运行的方法“TPR 程序升温还原”在第 15 步（等待）中断。可以让仪器进入安全状态并结束，或从第 18 步（炉子）继续。");
+    // The window's question offers 是 only while a step is left to go on from.
+    EXPECT_TRUE(canGoOn(run));
+    EXPECT_NE(interruptedRunQuestion(run).find("“是”：从第 18 步继续运行"), std::string::npos);
+    InterruptedRun atEnd = run;
+    atEnd.nextSafeStep = static_cast<int32_t>(run.method.steps.size());
+    EXPECT_FALSE(canGoOn(atEnd));
+    EXPECT_EQ(interruptedRunQuestion(atEnd).find("“是”"), std::string::npos);
+    EXPECT_NE(interruptedRunQuestion(atEnd).find("“否”：让仪器进入安全状态"), std::string::npos);
     // Ended safely: the hydrogen the run had on channel 2 is shut off before argon follows.
     ControlState control{};
     FlowChannels flows{};
