@@ -48,6 +48,7 @@
 #include "files/test_report_file.h"
 #include "platform/gbk_text.h"
 #include "program_fixture.h"
+#include "desktop/find_child.h"
 #include "support/scripted_prompts.h"
 #include "support/test_files.h"
 
@@ -57,12 +58,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::ScriptedPrompts;
 
-template <typename T>
-T* child(const QWidget& parent, const char* name) {
-    T* found = parent.findChild<T*>(name);
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
+using testing::child;
 
 void click(QWidget* widget, int x, int y) {
     const QPointF at(x, y);

@@ -23,6 +23,7 @@
 #include "files/desktop/database_save_dialog.h"
 #include "platform/gbk_text.h"
 #include "print/desktop/print_settings_dialog.h"
+#include "desktop/find_child.h"
 #include "support/scripted_prompts.h"
 #include "support/test_files.h"
 #include "analysis/desktop/calibration_dialog.h"
@@ -33,12 +34,7 @@ namespace {
 
 using testing::ScriptedPrompts;
 
-template <typename T>
-T* child(const QWidget& parent, const char* name) {
-    T* found = parent.findChild<T*>(name);
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
+using testing::child;
 
 QString text(const QWidget& parent, const char* name) { return child<QLineEdit>(parent, name)->text(); }
 

@@ -28,6 +28,7 @@
 #include "files/test_report.h"
 #include "files/test_report_file.h"
 #include "platform/gbk_text.h"
+#include "desktop/find_child.h"
 #include "support/scripted_prompts.h"
 #include "support/test_files.h"
 
@@ -36,12 +37,7 @@ namespace {
 
 using testing::ScriptedPrompts;
 
-template <typename T>
-T* child(const QWidget& parent, const char* name) {
-    T* found = parent.findChild<T*>(name);
-    EXPECT_NE(found, nullptr) << name;
-    return found;
-}
+using testing::child;
 
 // A screenshot as a 1366 × 768 laptop shows it (the program gives a taller window scroll bars).
 void shoot(QWidget& w, const char* name) {
