@@ -19,6 +19,7 @@
 #include "files/test_report.h"
 #include "files/test_report_file.h"
 #include "platform/gbk_text.h"
+#include "support/bet_isotherm.h"
 #include "tests/app/report_tool_run.h"
 #include "trace/chromatogram.h"
 #include "trace/trace_file.h"
@@ -172,33 +173,11 @@ TEST(ReportToolEvaluate, KineticsOverFourHeatingRatesGivesEaBackWithItsInterval)
     EXPECT_EQ(runTool({"--kinetics"}).code, kReportUsage);
 }
 
-// A committed BET record of seven points: six on an isotherm of C = 100, Vm = 20 ml/g, the
-// seventh (P/Po ≈ 0.39) levelled off below it.
+// The seven-point record as committed to a database: its number and in use.
 SurfaceReportRecord betRecord() {
-    SurfaceReportRecord r{};
+    SurfaceReportRecord r = testing::betIsothermRecord();
     r.number = 12;
-    writeGbkField(r.name, "活性炭");
     r.in_use = 1;
-    r.weight_mg = 150.0f;
-    r.calib_volume_ml = 1.0f;
-    r.n2_temp_c = 20.0f;
-    r.ads_pressure_kpa = 101.3f;
-    r.p0_kpa = 103.0f;
-    r.point_count = 7;
-    r.calib_count = 7;
-    const double n2[] = {6.0, 9.0, 12.0, 16.0, 20.0, 25.0, 40.0};
-    for (int k = 0; k < 7; ++k) {
-        r.n2_flow[k] = static_cast<float>(n2[k]);
-        r.he_flow[k] = static_cast<float>(100.0 - n2[k]);
-        const double x = n2[k] / 100.0 * 101.3 / 103.0;
-        const double v = 20.0 * 100.0 * x / ((1.0 - x) * (1.0 + 99.0 * x)) * (k == 6 ? 0.85 : 1.0);
-        const double measured = v * 0.150 * (20.0 + 273.0) / 273.0;
-        r.calib_area[k] = 20000;
-        r.peak_area[k] = static_cast<int32_t>(std::lround(measured * 20000.0));
-    }
-    BetRawVolumes raw;
-    for (int k = 0; k < 7; ++k) r.volume[k] = static_cast<float>(measuredVolumeMl(r.peak_area[k], r.calib_volume_ml, r.calib_area[k]));
-    ComputeBet(r, raw, true);
     return r;
 }
 

@@ -29,6 +29,7 @@
 #include "files/test_report_file.h"
 #include "platform/gbk_text.h"
 #include "desktop/find_child.h"
+#include "support/bet_isotherm.h"
 #include "support/scripted_prompts.h"
 #include "support/test_files.h"
 
@@ -106,34 +107,8 @@ TEST(UncertaintyPanels, PulseUptakeShowsEachResultWithUAndTheUnsaturatedSeries) 
     EXPECT_NE(exported.find("\n⚠,pulses_not_saturated,"), std::string::npos) << exported;
 }
 
-// Seven points: six on an isotherm of C = 100, Vm = 20 ml/g, the seventh levelled off.
-SurfaceReportRecord sevenPointRecord() {
-    SurfaceReportRecord r{};
-    writeGbkField(r.name, "活性炭");
-    r.weight_mg = 150.0f;
-    r.calib_volume_ml = 1.0f;
-    r.n2_temp_c = 20.0f;
-    r.ads_pressure_kpa = 101.3f;
-    r.p0_kpa = 103.0f;
-    r.point_count = 7;
-    r.calib_count = 7;
-    const double n2[] = {6.0, 9.0, 12.0, 16.0, 20.0, 25.0, 40.0};
-    for (int k = 0; k < 7; ++k) {
-        r.n2_flow[k] = static_cast<float>(n2[k]);
-        r.he_flow[k] = static_cast<float>(100.0 - n2[k]);
-        const double x = n2[k] / 100.0 * 101.3 / 103.0;
-        const double v = 20.0 * 100.0 * x / ((1.0 - x) * (1.0 + 99.0 * x)) * (k == 6 ? 0.85 : 1.0);
-        r.calib_area[k] = 20000;
-        r.peak_area[k] = static_cast<int32_t>(std::lround(v * 0.150 * 293.0 / 273.0 * 20000.0));
-        r.volume[k] = static_cast<float>(measuredVolumeMl(r.peak_area[k], r.calib_volume_ml, r.calib_area[k]));
-    }
-    BetRawVolumes raw;
-    ComputeBet(r, raw, true);
-    return r;
-}
-
 TEST(UncertaintyPanels, BetPanelProposesTheIsothermsRangeAndFlagsALineThatFailsTheCriteria) {
-    BetLsqPanel panel(nullptr, sevenPointRecord());
+    BetLsqPanel panel(nullptr, testing::betIsothermRecord());
     panel.show();
     EXPECT_TRUE(child<QLabel>(panel, "autoRangeLabel")->text().startsWith("自动范围：P/Po 0.059–0.246，6个点"))
         << child<QLabel>(panel, "autoRangeLabel")->text().toStdString();
