@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "files/list_export.h"
 #include "platform/printf_text.h"
 
 namespace vespian {
@@ -61,14 +62,6 @@ std::string resultLinesText(std::span<const ResultLine> lines, bool expanded) {
 }
 
 namespace {
-
-// A CSV cell: quoted when it holds a comma, a quote or a line end.
-std::string csvCell(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (char c : text) quoted += c == '"' ? std::string("\"\"") : std::string(1, c);
-    return quoted + "\"";
-}
 
 std::string csvNumber(double value, bool has) { return has && std::isfinite(value) ? printfText("%.10g", value) : ""; }
 

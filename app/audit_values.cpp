@@ -1,5 +1,7 @@
 #include "app/audit_values.h"
 
+#include <algorithm>
+
 #include <nlohmann/json.hpp>
 
 namespace vespian {
@@ -19,6 +21,34 @@ std::string letterheadText(const ReportLetterhead& l) {
         {"supplier", l.supplierName}, {"web", l.webAddress}, {"hotline", l.hotline}, {"email", l.email}};
     // A letterhead typed in another encoding must not stop the audit row.
     return json.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+}
+
+std::string calibrationText(const SurfaceReportRecord& r) {
+    const int32_t count = std::clamp(r.calib_count, 0, kBetMaxPoints);
+    nlohmann::ordered_json areas = nlohmann::json::array();
+    nlohmann::ordered_json n2 = nlohmann::json::array();
+    nlohmann::ordered_json he = nlohmann::json::array();
+    for (int32_t i = 0; i < count; ++i) {
+        areas.push_back(r.calib_area[i]);
+        n2.push_back(r.n2_flow[i]);
+        he.push_back(r.he_flow[i]);
+    }
+    const nlohmann::ordered_json json = {
+        {"loop_ml", r.calib_volume_ml}, {"p0_kPa", r.p0_kpa},        {"n2_temperature_C", r.n2_temp_c},
+        {"pressure_kPa", r.ads_pressure_kpa}, {"calibrations", count}, {"areas", areas},
+        {"n2_flow", n2},                {"he_flow", he}};
+    return json.dump();
+}
+
+std::string flowChannelsText(const FlowChannels& flows) {
+    nlohmann::ordered_json channels = nlohmann::json::array();
+    for (const FlowChannel& c : flows.channel) {
+        const std::optional<GasEntry> gas = gasAt(c.gasIndex);
+        channels.push_back({{"gas", gas ? std::string(gas->name) : std::string()},
+                            {"setpoint_ml_min", c.setpoint},
+                            {"sent", std::string(gasNameOf(c))}});
+    }
+    return channels.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 std::string recordListName(RecordList list) {

@@ -38,14 +38,18 @@ bool writeLaboratoryConnection(const std::string& path, const std::string& conne
     // A connection string on one line: a line break would end it and start another setting.
     if (connection.find_first_of("\r\n") != std::string::npos) return false;
     const std::string temporary = path + ".tmp";
+    bool written = false;
     {
         std::ofstream out(temporary, std::ios::trunc);
         out << kLaboratoryKey << connection << "\n";
-        if (!out.flush()) return false;
+        written = static_cast<bool>(out.flush());
     }
     std::error_code error;
-    std::filesystem::rename(temporary, path, error);
-    return !error;
+    if (written) std::filesystem::rename(temporary, path, error);
+    if (written && !error) return true;
+    // No half-written setting is left beside the old one.
+    std::filesystem::remove(temporary, error);
+    return false;
 }
 
 RunArchiving::RunArchiving(EventLog& events) : events_(events) { recorder_.begin(wallNowMs()); }

@@ -44,4 +44,26 @@ SaveFacts saveFactsFor(SavedFileKind kind, const std::string& path, const TestRe
     return facts;
 }
 
+SaveFacts evaluationExportFacts(const std::string& path, std::span<const ResultLine> lines,
+                                std::span<const PlausibilityFlag> flags,
+                                std::span<const EvaluationParameter> parameters) {
+    SaveFacts facts;
+    facts.kind = SaveKind::Evaluation;
+    facts.path = path;
+    std::vector<std::string> codes;
+    for (const PlausibilityFlag& f : flags) codes.emplace_back(checkCodeName(f.code));
+    for (const ResultLine& line : lines) {
+        if (!line.value.ok || !std::isfinite(line.value.value)) continue;
+        ResultValue result;
+        result.name = line.name;
+        result.value = line.value.value;
+        if (line.value.u > 0.0 && std::isfinite(line.value.u)) result.uncertainty = line.value.u;
+        result.unit = line.unit;
+        result.flags = codes;  // the checks concern the evaluation as a whole
+        facts.results.push_back(std::move(result));
+    }
+    for (const EvaluationParameter& p : parameters) facts.parameters[p.name] = p.value;
+    return facts;
+}
+
 }  // namespace vespian

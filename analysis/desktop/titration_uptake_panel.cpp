@@ -218,11 +218,23 @@ void TitrationUptakePanel::exportCsv() {
     const std::optional<std::string> path =
         prompts_.saveFileName({"导出脉冲吸附量", "CSV文件 (*.csv)", "*.csv", dataFolder_, "脉冲吸附量.csv"});
     if (!path) return;
-    const std::string csv = titrationUptakeCsv(areas_, uptake_) + resultsCsvSection(results_.lines, results_.flags);
+    const std::vector<EvaluationParameter> settings = parameters();
+    const std::string csv = titrationUptakeCsv(areas_, uptake_) + resultsCsvSection(results_.lines, results_.flags) +
+                            evaluationFooterCsv(export_.traceSha256, settings);
     if (replaceFile(*path, [&](std::FILE* file) { return writeBlock(file, csv.data(), csv.size()); }) !=
         ReplaceFileStatus::Ok) {
         prompts_.message(kCaption, "无法建立‘" + *path + "’文件", PromptIcon::Error);
+        return;
     }
+    if (export_.written) export_.written(*path, results_.lines, results_.flags, settings);
+}
+
+std::vector<EvaluationParameter> TitrationUptakePanel::parameters() const {
+    auto text = [](const QLineEdit* edit) { return edit->text().toStdString(); };
+    return {{"最小突出度[mV]", text(prominence_)},  {"满脉冲面积", text(fullArea_)},
+            {"定量管体积[ml]", text(loopVolume_)}, {"定量管温度[℃]", text(loopTemp_)},
+            {"定量管压力[kPa]", text(loopPressure_)}, {"金属", metal_->currentText().toStdString()},
+            {"质量分数", text(massFraction_)}, {"化学计量系数", text(atoms_)}};
 }
 
 }  // namespace vespian

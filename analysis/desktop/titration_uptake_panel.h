@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/evaluation_footer.h"
 #include "analysis/result_lines.h"
 #include "analysis/stated_uncertainties.h"
 #include "analysis/titration_uptake.h"
@@ -41,9 +42,13 @@ public:
     QString resultText() const;
     QString uncertaintyText() const;
     QString flagText() const;
+    // The trace's hash for the export's footer, and who is told of each export.
+    void setEvaluationExport(EvaluationExport hook) { export_ = std::move(hook); }
 
 private:
     void exportCsv();
+    // Every setting the results depend on, as the panel shows it, for the export.
+    std::vector<EvaluationParameter> parameters() const;
     void showUncertainties();
 
     const TestReport& report_;
@@ -54,6 +59,7 @@ private:
     TitrationUptake uptake_{};
     StatedUncertainties stated_;
     PanelResults results_;
+    EvaluationExport export_;
 
     QLineEdit* prominence_;
     QLineEdit* fullArea_;

@@ -449,14 +449,38 @@ void TpEvaluationPanel::exportCsv() {
     const std::optional<std::string> path =
         prompts_.saveFileName({"导出峰解析结果", "CSV文件 (*.csv)", "*.csv", dataFolder_, "峰解析.csv"});
     if (!path) return;
-    const std::string csv = evaluationCsv(rows_) + resultsCsvSection(results_.lines, results_.flags);
+    const std::vector<EvaluationParameter> settings = parameters();
+    const std::string csv = evaluationCsv(rows_) + resultsCsvSection(results_.lines, results_.flags) +
+                            evaluationFooterCsv(export_.traceSha256, settings);
     const ReplaceFileStatus status =
         replaceFile(*path, [&](std::FILE* file) { return writeBlock(file, csv.data(), csv.size()); });
     if (status != ReplaceFileStatus::Ok) {
         prompts_.message(kCaption, "无法建立‘" + *path + "’文件", PromptIcon::Error);
         return;
     }
+    if (export_.written) export_.written(*path, results_.lines, results_.flags, settings);
     status_->setText(qs("结果已导出到 " + *path));
+}
+
+std::vector<EvaluationParameter> TpEvaluationPanel::parameters() const {
+    std::vector<EvaluationParameter> list = {{"基线", baseline_->currentText().toStdString()},
+                                             {"最小突出度[mV]", prominence_->text().toStdString()}};
+    std::string tm;
+    for (int i = 0; i < tmList_->count(); ++i) tm += (tm.empty() ? "" : "; ") + tmList_->item(i)->text().toStdString();
+    list.push_back({"Tm值列表", tm});
+    if (evaluation_->hasFit()) {
+        const DeconvolutionResult& fit = evaluation_->fitted();
+        list.push_back({"峰形", peakShapeName(fit.shape)});
+        list.push_back({"最大迭代次数", std::to_string(iterations_->value())});
+        list.push_back({"拟合残差RMS[mV]", numberText("%.6g", fit.rmsResidualMv)});
+    } else {
+        list.push_back({"峰形", "未拟合"});
+    }
+    list.push_back({"定量峰面积", referenceArea_->text().toStdString()});
+    list.push_back({"定量管体积[ml]", loopVolume_->text().toStdString()});
+    list.push_back({"定量管温度[℃]", loopTemp_->text().toStdString()});
+    list.push_back({"定量管压力[kPa]", loopPressure_->text().toStdString()});
+    return list;
 }
 
 void TpEvaluationPanel::redraw() {

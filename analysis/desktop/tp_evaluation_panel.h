@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/evaluation_footer.h"
 #include "analysis/result_lines.h"
 #include "analysis/stated_uncertainties.h"
 #include "analysis/tp_evaluation.h"
@@ -56,6 +57,8 @@ public:
     QString uncertaintyText() const;
     QString flagText() const;
     QString residualText() const;
+    // The trace's hash for the export's footer, and who is told of each export.
+    void setEvaluationExport(EvaluationExport hook) { export_ = std::move(hook); }
 
 private:
     void baselineChosen(int which);
@@ -70,6 +73,8 @@ private:
     void rebuildTmList();
     std::vector<int32_t> acceptedTmIndices() const;
     bool readReference(UptakeReference& reference, bool complain);
+    // Every setting the results depend on, as the panel shows it, for the export.
+    std::vector<EvaluationParameter> parameters() const;
 
     TestReport& report_;
     Prompts& prompts_;
@@ -81,6 +86,7 @@ private:
     bool fieldProblemShown_ = false;
     StatedUncertainties stated_;
     PanelResults results_;
+    EvaluationExport export_;
 
     ReportChartView* chart_;
     QComboBox* baseline_;

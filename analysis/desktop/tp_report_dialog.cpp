@@ -111,6 +111,7 @@ void TpReportDialog::openEvaluation() {
             rebuildTmList();
             redrawChart();
         });
+        evaluation_->setEvaluationExport(context_.evaluationExport);
         // Beside the written window where the screen has room, else over its right part.
         const QSize size = evaluation_->sizeHint();
         const QRect screen = this->screen() != nullptr ? this->screen()->availableGeometry() : QRect();

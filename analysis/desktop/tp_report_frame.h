@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/evaluation_footer.h"
 #include "analysis/report_form.h"
 #include "files/report_letterhead.h"
 #include "files/test_report_commands.h"
@@ -42,6 +43,7 @@ struct ReportWindowContext {
     const ReportLetterhead& letterhead;
     std::function<void()> refreshPanel;  // the main window's report panel
     QRect area;                          // the main window's client area, global coordinates
+    EvaluationExport evaluationExport;   // the evaluation panel's trace hash and export record
 };
 
 // The chart bitmap: a picture drawn from the core's draw list, with the pointer's vertical line

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QWidget>
 
+#include "app/audit_values.h"
 #include "app/auto_desorption.h"
 #include "app/command_ids.h"
 #include "app/desktop/main_window.h"
@@ -13,6 +14,8 @@
 namespace vespian {
 
 namespace {
+
+constexpr char kFlowSettingSubject[] = "气体流量设定";
 
 // The commands whose windows stand alone, without an owner: each its own kind but the two that
 // open the same programme dialog.
@@ -48,10 +51,10 @@ ControlWiring::ControlWiring(MainWindow& window, ProgramState& state, Prompts& p
     }
     // The flow dialog and the panel are modal over the main window.
     window_.handleCommand(kCmdFlowSetting, [this](const CommandEntry&) {
-        once(kCmdFlowSetting, [this] { instrument_->openFlows(&window_); });
+        once(kCmdFlowSetting, [this] { auditedFlows([this] { instrument_->openFlows(&window_); }); });
     });
     window_.handleCommand(kCmdGasPath, [this](const CommandEntry&) {
-        once(kCmdGasPath, [this] { instrument_->openGasPath(&window_); });
+        once(kCmdGasPath, [this] { auditedFlows([this] { instrument_->openGasPath(&window_); }); });
     });
     window_.handleCommand(kCmdInjector, [this](const CommandEntry&) { openInjector(); });
     window_.setForcedStop([this] { return forcedStop(); });
@@ -75,6 +78,17 @@ void ControlWiring::once(int kind, Open open) {
     open_.insert(kind);
     open();
     open_.erase(kind);
+}
+
+template <typename Open>
+void ControlWiring::auditedFlows(Open open) {
+    // The gases and setpoints sent while the dialog was open make one audit row when it closes.
+    const std::string before = flowChannelsText(state_.flows);
+    open();
+    const std::string after = flowChannelsText(state_.flows);
+    if (after != before) {
+        window_.showArchiveNotice(state_.archiving.audit(audit_action::kSetting, kFlowSettingSubject, before, after));
+    }
 }
 
 void ControlWiring::openInjector() {

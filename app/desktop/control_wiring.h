@@ -54,6 +54,9 @@ private:
     // Runs one window of a kind; a second request while it is open brings the open one forward.
     template <typename Open>
     void once(int kind, Open open);
+    // Runs a dialog that may send gases and flows; what changed becomes one audit row.
+    template <typename Open>
+    void auditedFlows(Open open);
 
     MainWindow& window_;
     ProgramState& state_;

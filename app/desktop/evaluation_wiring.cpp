@@ -15,6 +15,7 @@
 #include "analysis/desktop/tp_evaluation_panel.h"
 #include "app/desktop/main_window.h"
 #include "app/program_state.h"
+#include "app/save_facts.h"
 #include "platform/prompts.h"
 
 namespace vespian {
@@ -32,26 +33,39 @@ bool currentReportFileExists(const ProgramState& state) {
 
 }  // namespace
 
-void openPeakEvaluation(QWidget* parent, ProgramState& state, Prompts& prompts) {
+EvaluationExport evaluationExportFor(MainWindow& window, ProgramState& state) {
+    EvaluationExport hook;
+    hook.traceSha256 = state.archiving.traceSha256();
+    hook.written = [&window, &state](const std::string& path, std::span<const ResultLine> lines,
+                                     std::span<const PlausibilityFlag> flags,
+                                     std::span<const EvaluationParameter> parameters) {
+        window.showArchiveNotice(state.archiving.saved(evaluationExportFacts(path, lines, flags, parameters)));
+    };
+    return hook;
+}
+
+void openPeakEvaluation(MainWindow& parent, ProgramState& state, Prompts& prompts) {
     if (!currentReportHasTrace(state)) {
         prompts.message("峰解析", kNoTraceText, PromptIcon::Information);
         return;
     }
-    TpEvaluationPanel panel(parent, *state.report, prompts, state.dataFolder);
+    TpEvaluationPanel panel(&parent, *state.report, prompts, state.dataFolder);
+    panel.setEvaluationExport(evaluationExportFor(parent, state));
     panel.exec();
 }
 
-void openTitrationUptake(QWidget* parent, ProgramState& state, Prompts& prompts) {
+void openTitrationUptake(MainWindow& parent, ProgramState& state, Prompts& prompts) {
     if (!currentReportHasTrace(state)) {
         prompts.message("脉冲吸附量", kNoTraceText, PromptIcon::Information);
         return;
     }
-    TitrationUptakePanel panel(parent, *state.report, prompts, state.dataFolder);
+    TitrationUptakePanel panel(&parent, *state.report, prompts, state.dataFolder);
+    panel.setEvaluationExport(evaluationExportFor(parent, state));
     panel.exec();
 }
 
-void openKissinger(QWidget* parent, ProgramState& state, Prompts& prompts) {
-    KissingerWindow window(parent, prompts, state.dataFolder);
+void openKissinger(MainWindow& parent, ProgramState& state, Prompts& prompts) {
+    KissingerWindow window(&parent, prompts, state.dataFolder);
     // The current report file is one of the runs when it has a Tm to choose.
     if (currentReportFileExists(state) && state.report && state.report->header().tmCount > 0) {
         window.addRunFile(state.reportPath);
@@ -59,13 +73,13 @@ void openKissinger(QWidget* parent, ProgramState& state, Prompts& prompts) {
     window.exec();
 }
 
-void openRunOverlay(QWidget* parent, ProgramState& state, Prompts& prompts) {
-    RunOverlayWindow window(parent, prompts, state.dataFolder);
+void openRunOverlay(MainWindow& parent, ProgramState& state, Prompts& prompts) {
+    RunOverlayWindow window(&parent, prompts, state.dataFolder);
     if (currentReportFileExists(state)) window.addRunFile(state.reportPath);
     window.exec();
 }
 
-void openBetLeastSquares(QWidget* parent, ProgramState& state, Prompts& prompts) {
+void openBetLeastSquares(MainWindow& parent, ProgramState& state, Prompts& prompts) {
     int32_t index = -1;
     if (state.database) {
         const ReportTable& reports = state.database->reports();
@@ -75,7 +89,7 @@ void openBetLeastSquares(QWidget* parent, ProgramState& state, Prompts& prompts)
         prompts.message("BET 最小二乘", "数据库中没有至少含两个测量点的BET报告。", PromptIcon::Information);
         return;
     }
-    BetLsqPanel panel(parent, state.database->reports().records[index], state.dataFolder);
+    BetLsqPanel panel(&parent, state.database->reports().records[index], state.dataFolder);
     panel.exec();
 }
 
@@ -92,7 +106,7 @@ QMenu* installEvaluationMenu(MainWindow& window, ProgramState& state, Prompts& p
         const char* text;
         const char* name;
         const char* keys;
-        void (*open)(QWidget*, ProgramState&, Prompts&);
+        void (*open)(MainWindow&, ProgramState&, Prompts&);
     };
     const Entry entries[] = {{"峰解析...", "evaluationPeaks", "Ctrl+Shift+F", &openPeakEvaluation},
                              {"动力学分析...", "evaluationKissinger", "Ctrl+Shift+K", &openKissinger},
@@ -105,7 +119,7 @@ QMenu* installEvaluationMenu(MainWindow& window, ProgramState& state, Prompts& p
         action->setShortcut(QKeySequence(e.keys));
         auto open = e.open;
         QObject::connect(action, &QAction::triggered, &window,
-                         [&window, &state, &prompts, open] { open(&window, state, prompts); });
+                         [&window, &state, &prompts, open] { open(window, state, prompts); });
     }
     return menu;
 }

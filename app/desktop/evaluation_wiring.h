@@ -7,8 +7,9 @@
 //   "BET 最小二乘..."    the newest surface-area report of the open database
 //   "脉冲吸附量..."      pulse by pulse over the current titration report
 
+#include "analysis/evaluation_footer.h"
+
 class QMenu;
-class QWidget;
 
 namespace vespian {
 
@@ -22,10 +23,14 @@ struct ProgramState;
 QMenu* installEvaluationMenu(MainWindow& window, ProgramState& state, Prompts& prompts);
 
 // What each entry does, modal over `parent`.
-void openPeakEvaluation(QWidget* parent, ProgramState& state, Prompts& prompts);
-void openKissinger(QWidget* parent, ProgramState& state, Prompts& prompts);
-void openRunOverlay(QWidget* parent, ProgramState& state, Prompts& prompts);
-void openBetLeastSquares(QWidget* parent, ProgramState& state, Prompts& prompts);
-void openTitrationUptake(QWidget* parent, ProgramState& state, Prompts& prompts);
+void openPeakEvaluation(MainWindow& parent, ProgramState& state, Prompts& prompts);
+void openKissinger(MainWindow& parent, ProgramState& state, Prompts& prompts);
+void openRunOverlay(MainWindow& parent, ProgramState& state, Prompts& prompts);
+void openBetLeastSquares(MainWindow& parent, ProgramState& state, Prompts& prompts);
+void openTitrationUptake(MainWindow& parent, ProgramState& state, Prompts& prompts);
+
+// An evaluation panel's export hook: the hash of the trace shown for its footer, and each export
+// registered in the archive as an evaluation with its parameters.
+EvaluationExport evaluationExportFor(MainWindow& window, ProgramState& state);
 
 }  // namespace vespian

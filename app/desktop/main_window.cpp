@@ -600,6 +600,9 @@ void MainWindow::openSettings() {
     };
     extra.letterhead = &state_.letterhead;
     extra.letterheadPath = state_.settingsPath(kLetterheadFileName);
+    // The connection string is not audited: it may hold the server's password.
+    extra.archivePath = state_.settingsPath(kArchiveSettingsFileName);
+    extra.laboratoryConnection = readLaboratoryConnection(extra.archivePath);
     const ReportLetterhead letterheadBefore = state_.letterhead;
     SettingsDialog dialog(this, current, prompts_, applyColours, applyRanges, std::move(extra));
     dialog.exec();

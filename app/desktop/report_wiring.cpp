@@ -8,6 +8,7 @@
 #include "analysis/desktop/titration_report_dialog.h"
 #include "analysis/desktop/tp_report_dialog.h"
 #include "app/command_ids.h"
+#include "app/desktop/evaluation_wiring.h"
 #include "app/desktop/main_window.h"
 #include "app/desktop/view_area.h"
 #include "app/program_state.h"
@@ -141,7 +142,8 @@ void ReportWiring::quickSaveReport() { quickWriteReport(prompts_, *state_.report
 ReportWindowContext ReportWiring::windowContext() {
     ViewArea* area = window_.viewArea();
     const QRect client(area->mapToGlobal(QPoint(0, 0)), area->size());
-    return ReportWindowContext{*state_.report, location_, prompts_, state_.letterhead, [this] { refreshPanel(); }, client};
+    return ReportWindowContext{*state_.report,           location_, prompts_, state_.letterhead,
+                               [this] { refreshPanel(); }, client,    evaluationExportFor(window_, state_)};
 }
 
 void ReportWiring::openReportWindow(ReportKind kind) {

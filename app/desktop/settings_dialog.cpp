@@ -14,6 +14,7 @@
 #include <cmath>
 
 #include "app/colour_palette.h"
+#include "app/run_archiving.h"
 #include "app/settings_apply.h"
 #include "app/desktop/artwork.h"
 #include "files/desktop/letterhead_page.h"
@@ -29,6 +30,8 @@ constexpr int kPageWidth = 400;
 constexpr int kPageHeight = 370;
 
 int s_rememberedTab = SettingsDialog::kColourTab;
+
+constexpr char kArchiveSettingsNotSaved[] = "无法保存档案设置到Archive.ini文件";
 
 
 // The swatches, laid out in the colour page's coordinates from kPaletteRect on.
@@ -181,6 +184,33 @@ private:
     QLineEdit* volt_;
 };
 
+// ---- archive page ---------------------------------------------------------------------------
+
+class ArchiveSettingsPage : public QWidget {
+public:
+    ArchiveSettingsPage(QWidget* parent, const std::string& connection) : QWidget(parent) {
+        setObjectName("archivePage");
+        setGeometry(28, 8, kPageWidth, kPageHeight);
+        auto* label = new QLabel("实验室档案服务器（PostgreSQL 连接串，空则只用本机档案）", this);
+        label->setGeometry(20, 40, 370, 44);
+        label->setWordWrap(true);
+        edit_ = new QLineEdit(QString::fromStdString(connection), this);
+        edit_->setObjectName("laboratoryEdit");
+        edit_->setGeometry(20, 90, 360, 26);
+        edit_->setPlaceholderText("host=… port=5432 dbname=… user=…");
+        auto* note = new QLabel("下次启动程序时生效。服务器不应答时本机先存档，应答后补送。", this);
+        note->setGeometry(20, 130, 360, 44);
+        note->setWordWrap(true);
+        note->setStyleSheet("color: #5a6470;");
+    }
+
+    std::string connection() const { return edit_->text().trimmed().toStdString(); }
+    QLineEdit* edit() const { return edit_; }
+
+private:
+    QLineEdit* edit_;
+};
+
 // ---- dialog ---------------------------------------------------------------------------------
 
 SettingsDialog::SettingsDialog(QWidget* parent, const DisplaySettings& current, Prompts& prompts,
@@ -208,6 +238,10 @@ SettingsDialog::SettingsDialog(QWidget* parent, const DisplaySettings& current, 
         if (extra_.letterhead != nullptr) {
             containers_[kLetterheadTab] = new QWidget();
             tabs_->addTab(containers_[kLetterheadTab], "报告抬头");
+            if (!extra_.archivePath.empty()) {
+                containers_[kArchiveTab] = new QWidget();
+                tabs_->addTab(containers_[kArchiveTab], "档案");
+            }
         }
     }
 
@@ -234,6 +268,7 @@ bool SettingsDialog::pageCreated(int tab) const {
     if (tab == kWindowTab) return windowPage_ != nullptr;
     if (tab == kPeakTab) return peakPage_ != nullptr;
     if (tab == kLetterheadTab) return letterheadPage_ != nullptr;
+    if (tab == kArchiveTab) return archivePage_ != nullptr;
     return false;
 }
 
@@ -256,6 +291,9 @@ void SettingsDialog::ensurePage(int tab) {
         letterheadPage_ = new LetterheadPage(containers_[kLetterheadTab], *extra_.letterhead);
         letterheadPage_->move(28, 8);
         letterheadPage_->show();
+    } else if (tab == kArchiveTab && containers_[kArchiveTab] && !archivePage_) {
+        archivePage_ = new ArchiveSettingsPage(containers_[kArchiveTab], extra_.laboratoryConnection);
+        archivePage_->show();
     }
 }
 
@@ -282,6 +320,14 @@ void SettingsDialog::onOk() {
     if (letterheadPage_ && !letterheadPage_->apply(*extra_.letterhead, extra_.letterheadPath, prompts_)) {
         tabs_->setCurrentIndex(kLetterheadTab);
         return;
+    }
+    if (archivePage_ && archivePage_->connection() != extra_.laboratoryConnection) {
+        if (!writeLaboratoryConnection(extra_.archivePath, archivePage_->connection())) {
+            tabs_->setCurrentIndex(kArchiveTab);
+            prompts_.message("错误", kArchiveSettingsNotSaved, PromptIcon::Error);
+            archivePage_->edit()->setFocus();
+            return;
+        }
     }
     if (colourPage_ && applyColours_) applyColours_(colourPage_->background(), colourPage_->line());
     if (windowPage_ && applyRanges_) applyRanges_(windowPage_->timeRangeS(), windowPage_->voltRangeUv());

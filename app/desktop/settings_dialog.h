@@ -19,6 +19,7 @@ class QTabWidget;
 
 namespace vespian {
 
+class ArchiveSettingsPage;
 class LetterheadPage;
 class PeakSettingsPage;
 class SettingsColourPage;
@@ -32,6 +33,11 @@ struct SettingsExtraPages {
     // "报告抬头": the letterhead of the printed reports, written to letterheadPath on OK.
     ReportLetterhead* letterhead = nullptr;
     std::string letterheadPath;
+    // "档案": the laboratory archive's connection string, written to archivePath on OK when
+    // changed (the archive opens it at the next start). The page is there when the path is
+    // given, after the letterhead's.
+    std::string laboratoryConnection;
+    std::string archivePath;
 };
 
 struct DisplaySettings {
@@ -49,6 +55,7 @@ public:
     static constexpr int kWindowTab = 1;
     static constexpr int kPeakTab = 2;
     static constexpr int kLetterheadTab = 3;
+    static constexpr int kArchiveTab = 4;
 
     using ColoursCallback = std::function<void(StoredColour background, StoredColour line)>;
     using RangesCallback = std::function<void(int32_t timeRangeS, int32_t voltRangeUv)>;
@@ -68,6 +75,7 @@ public:
     // Page widgets, found by objectName: "colourPage" (radio buttons "backgroundRadio" and
     // "lineRadio", "palette", "defaultButton"), "windowPage" ("timeRangeEdit", "voltRangeEdit"),
     // "peakSettingsPage" (see PeakSettingsPage), "letterheadPage" (see LetterheadPage),
+    // "archivePage" ("laboratoryEdit"),
     // and the dialog's "settingsTabs", "okButton", "cancelButton".
 
 private:
@@ -80,11 +88,12 @@ private:
     RangesCallback applyRanges_;
     SettingsExtraPages extra_;
     QTabWidget* tabs_;
-    QWidget* containers_[4] = {};
+    QWidget* containers_[5] = {};
     SettingsColourPage* colourPage_ = nullptr;
     SettingsWindowPage* windowPage_ = nullptr;
     PeakSettingsPage* peakPage_ = nullptr;
     LetterheadPage* letterheadPage_ = nullptr;
+    ArchiveSettingsPage* archivePage_ = nullptr;
 };
 
 }  // namespace vespian

@@ -9,11 +9,18 @@
 #include "analysis/pore.h"
 #include "analysis/desktop/bet_report_dialog.h"
 #include "analysis/desktop/comparison_store_dialog.h"
+#include "app/audit_values.h"
 #include "app/desktop/main_window.h"
 #include "app/program_state.h"
 #include "analysis/desktop/calibration_dialog.h"
 
 namespace vespian {
+
+namespace {
+
+constexpr char kCalibrationSubject[] = "标定吸附量";
+
+}  // namespace
 
 QImage recognisedPeakPicture(const PeakRecord& peak, int width, int height) {
     QImage image(width, height, QImage::Format_RGB32);
@@ -69,8 +76,15 @@ void SurfaceWiring::openCalibration() {
     setOpen(true);
     state_.peakDetector.reset();  // a peak that had begun starts again after the dialog
     const BetCalibrationDefaults defaults = BetCalibrationDefaults::fromArray(state_.zevid.betCalibration);
-    CalibrationDialog::run(&window_, state_.database->reports(), peaks, defaults, prompts_,
-                           recognisedPeakPicture(peaks.records[0]));
+    ReportTable& reports = state_.database->reports();
+    const int32_t slot = reports.count;
+    const bool inTable = slot >= 0 && slot < kReportCapacity;
+    const std::string before = inTable ? calibrationText(reports.records[slot]) : std::string();
+    if (CalibrationDialog::run(&window_, reports, peaks, defaults, prompts_, recognisedPeakPicture(peaks.records[0])) &&
+        inTable) {
+        window_.showArchiveNotice(state_.archiving.audit(audit_action::kSetting, kCalibrationSubject, before,
+                                                         calibrationText(reports.records[slot])));
+    }
     setOpen(false);
     changed();
 }

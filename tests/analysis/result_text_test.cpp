@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/evaluation_footer.h"
 #include "analysis/stated_uncertainties.h"
 
 namespace vespian {
@@ -41,6 +42,18 @@ TEST(ResultText, FlagsBecomeMarkedLines) {
                                       {CheckCode::TooFewPulses, "脉冲少于2个"}};
     EXPECT_EQ(flagsText(flags), "⚠ 分散度超过100%\n⚠ 脉冲少于2个");
     EXPECT_EQ(flagsText({}), "");
+}
+
+TEST(EvaluationFooter, NamesTheTraceAndQuotesSettingsThatHoldCommas) {
+    const EvaluationParameter settings[] = {{"基线", "两点直线"}, {"Tm值列表", "Tm1=352, Tm2=498"}, {"峰形", "高斯\"对称\""}};
+    EXPECT_EQ(evaluationFooterCsv("ab12", settings),
+              "谱图SHA-256,ab12\n"
+              "评价参数,值\n"
+              "基线,两点直线\n"
+              "Tm值列表,\"Tm1=352, Tm2=498\"\n"
+              "峰形,\"高斯\"\"对称\"\"\"\n");
+    // A trace never saved has no hash to name.
+    EXPECT_EQ(evaluationFooterCsv("", {}), "谱图SHA-256,未知\n评价参数,值\n");
 }
 
 TEST(StatedUncertaintiesFile, KnownKeysReadBadValuesKeepTheirDefaults) {

@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <memory>
 #include <vector>
 
+#include "app/audit_values.h"
 #include "app/run_archiving.h"
+#include "app/save_facts.h"
 #include "archive/archive_verification.h"
 #include "archive/sha256.h"
 #include "control/flow_setting.h"
@@ -176,6 +179,75 @@ TEST(RunArchivingTest, AnArchiveThatFailsLeavesTheSaveDoneSaysSoOnceAndCatchesUp
     ASSERT_TRUE(found.ok) << found.message;
     EXPECT_EQ(found.saves.size(), 2u);
     EXPECT_TRUE(verifyArchive(*restarted.archive()).ok());
+}
+
+TEST(RunArchivingTest, APanelExportIsAnEvaluationWithItsSettingsAndSettingRowsCarryOldAndNewValues) {
+    TestFolder folder("run_archiving_panel");
+    EventLog events;
+    RunArchiving archiving(events);
+    ASSERT_FALSE(archiving.open(settingsIn(folder)).said());
+
+    const std::string csv = folder.file("峰解析.csv");
+    testing::writeBytes(csv, "csv");
+    const ResultLine lines[] = {{"累计吸附量", {12.5, 0.25, true}, "µmol"},
+                                {"分散度", {0.4, 0.0, true}, ""},     // no u known
+                                {"金属表面积", {0.0, 0.0, false}, "m²/g"}};  // no value: left out
+    const PlausibilityFlag flags[] = {{CheckCode::TooFewPulses, "脉冲少于2个"}};
+    const EvaluationParameter settings[] = {{"基线", "两点直线"}, {"最小突出度[mV]", "0.50"}};
+    const SaveFacts facts = evaluationExportFacts(csv, lines, flags, settings);
+    ASSERT_EQ(facts.results.size(), 2u);
+    EXPECT_EQ(facts.results[0].name, "累计吸附量");
+    EXPECT_DOUBLE_EQ(facts.results[0].uncertainty, 0.25);
+    EXPECT_TRUE(std::isnan(facts.results[1].uncertainty));
+    EXPECT_EQ(facts.results[1].flags, std::vector<std::string>{"too_few_pulses"});
+    EXPECT_FALSE(archiving.saved(facts).said());
+    FindQuery query;
+    query.kind = SaveKind::Evaluation;
+    const FindResult found = archiving.archive()->find(query);
+    ASSERT_TRUE(found.ok) << found.message;
+    ASSERT_EQ(found.saves.size(), 1u);
+    EXPECT_EQ(found.saves[0].registration.parameters.value("基线", ""), "两点直线");
+    EXPECT_EQ(found.saves[0].registration.sha256, sha256OfFile(csv).hex);
+
+    // A gas sent on channel 2 and a calibration stored: each row says what it was and became.
+    FlowChannels flows{};
+    resetFlowChannels(&flows);
+    const std::string flowsBefore = flowChannelsText(flows);
+    ASSERT_GT(setChannelFlow(flows, 2, "40", 13).frame.length, 0u);  // 氢气
+    const std::string flowsAfter = flowChannelsText(flows);
+    EXPECT_NE(flowsAfter, flowsBefore);
+    EXPECT_NE(flowsAfter.find("\"gas\":\"氢气\",\"setpoint_ml_min\":40"), std::string::npos) << flowsAfter;
+    SurfaceReportRecord record{};
+    const std::string calibrationBefore = calibrationText(record);
+    record.calib_volume_ml = 0.5f;
+    record.calib_area[0] = 4321;
+    record.calib_count = 1;
+    EXPECT_NE(calibrationText(record).find("\"areas\":[4321]"), std::string::npos) << calibrationText(record);
+    EXPECT_FALSE(archiving.audit(audit_action::kSetting, "气体流量设定", flowsBefore, flowsAfter).said());
+    EXPECT_FALSE(archiving.audit(audit_action::kSetting, "标定吸附量", calibrationBefore, calibrationText(record)).said());
+    std::vector<AuditRow> rows;
+    ASSERT_TRUE(archiving.archive()->readAudit({{}, {"气体流量设定", "标定吸附量"}}, [&](const AuditRow& row) {
+        rows.push_back(row);
+        return true;
+    }, nullptr));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].entry.oldValue, flowsBefore);
+    EXPECT_EQ(rows[1].entry.newValue, calibrationText(record));
+    EXPECT_TRUE(verifyArchive(*archiving.archive()).ok());
+}
+
+TEST(LaboratoryConnectionFile, WrittenAndReadBackAFailedWriteLeavesNothingBehind) {
+    TestFolder folder("laboratory_connection");
+    const std::string path = folder.file("Archive.ini");
+    ASSERT_TRUE(writeLaboratoryConnection(path, "host=lab port=5432 dbname=archive"));
+    EXPECT_EQ(readLaboratoryConnection(path), "host=lab port=5432 dbname=archive");
+    EXPECT_FALSE(writeLaboratoryConnection(path, "host=lab\nlaboratory=evil"));
+    EXPECT_EQ(readLaboratoryConnection(path), "host=lab port=5432 dbname=archive");
+    // A folder where the file should be: the rename fails, the temporary file is removed.
+    const std::string blocked = folder.file("Blocked.ini");
+    std::filesystem::create_directories(std::filesystem::path(blocked) / "inside");
+    EXPECT_FALSE(writeLaboratoryConnection(blocked, "host=lab"));
+    EXPECT_FALSE(std::filesystem::exists(blocked + ".tmp"));
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
@@ -152,6 +153,45 @@ TEST_F(ControlWiringTest, EveryControlCommandOpensItsWindow) {
         window()->toolbarAction(id)->trigger();
         EXPECT_TRUE(closer.acted()) << id;
     }
+}
+
+TEST_F(ControlWiringTest, AGasSentFromTheFlowDialogIsOneAuditRowWithTheChannelsBeforeAndAfter) {
+    start(0.0001);
+    auto flowRows = [&] {
+        std::vector<AuditRow> rows;
+        EXPECT_TRUE(state().archiving.archive()->readAudit({{}, {"气体流量设定"}}, [&](const AuditRow& row) {
+            rows.push_back(row);
+            return true;
+        }, nullptr));
+        return rows;
+    };
+    {
+        WhenShown untouched([](QDialog& shown) { shown.reject(); }, "流量设定");
+        window()->menuAction(kCmdFlowSetting)->trigger();
+        ASSERT_TRUE(untouched.acted());
+    }
+    EXPECT_TRUE(flowRows().empty()) << "a dialog closed without sending is no change";
+    {
+        WhenShown hydrogen(
+            [](QDialog& shown) {
+                auto& dialog = dynamic_cast<FlowDialog&>(shown);
+                dialog.gasList(2)->setCurrentIndex(13);  // hydrogen
+                dialog.setpointField(2)->setText("40");
+                dialog.setButton(2)->click();
+                dialog.setpointField(2)->setText("45");
+                dialog.setButton(2)->click();
+                shown.reject();
+            },
+            "流量设定");
+        window()->menuAction(kCmdFlowSetting)->trigger();
+        ASSERT_TRUE(hydrogen.acted());
+    }
+    const std::vector<AuditRow> rows = flowRows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].entry.action, audit_action::kSetting);
+    EXPECT_EQ(rows[0].entry.oldValue.find("氢气"), std::string::npos) << rows[0].entry.oldValue;
+    EXPECT_NE(rows[0].entry.newValue.find("\"gas\":\"氢气\",\"setpoint_ml_min\":45"), std::string::npos)
+        << rows[0].entry.newValue;
 }
 
 TEST_F(ControlWiringTest, ProgrammeStartAndStopReachTheAnalyserAndKeepTheCloseGuard) {

@@ -393,7 +393,7 @@ TEST_F(ReportWiringTest, ThePeakSettingsPageIsKeptInInitDataAndARefusedEntryKeep
     const PeakSettings before = state().settings.peak;
     onNextModal([](QWidget& dialog) {
         auto* tabs = child<QTabWidget>(dialog, "settingsTabs");
-        ASSERT_EQ(tabs->count(), 4);
+        ASSERT_EQ(tabs->count(), 5);
         EXPECT_EQ(tabs->tabText(SettingsDialog::kPeakTab), "识峰参数");
         tabs->setCurrentIndex(2);
         child<QLineEdit>(dialog, "minWidthEdit")->setText("7");
@@ -439,7 +439,7 @@ TEST_F(ReportWiringTest, TheLetterheadPageIsWrittenToItsFileAndAFileThatCannotBe
     const std::string path = state().settingsPath(kLetterheadFileName);
     onNextModal([](QWidget& dialog) {
         auto* tabs = child<QTabWidget>(dialog, "settingsTabs");
-        ASSERT_EQ(tabs->count(), 4);
+        ASSERT_EQ(tabs->count(), 5);
         EXPECT_EQ(tabs->tabText(SettingsDialog::kLetterheadTab), "报告抬头");
         tabs->setCurrentIndex(SettingsDialog::kLetterheadTab);
         child<QLineEdit>(dialog, "supplierEdit")->setText("  示例仪器服务部 ");
@@ -475,6 +475,45 @@ TEST_F(ReportWiringTest, TheLetterheadPageIsWrittenToItsFileAndAFileThatCannotBe
     EXPECT_EQ(state().settings.peak.minHeightUv, peakBefore.minHeightUv);
     ASSERT_FALSE(prompts.records().empty());
     EXPECT_EQ(prompts.records().back().caption, "错误");
+    SettingsDialog::forgetRememberedTab();
+}
+
+TEST_F(ReportWiringTest, TheArchivePageWritesTheLaboratoryConnectionOnlyWhenChangedAndStaysWhenItCannot) {
+    const std::string path = state().settingsPath(kArchiveSettingsFileName);
+    auto setConnection = [&](const char* text, bool* stayed) {
+        onNextModal([=](QWidget& dialog) {
+            auto* tabs = child<QTabWidget>(dialog, "settingsTabs");
+            ASSERT_EQ(tabs->tabText(SettingsDialog::kArchiveTab), "档案");
+            tabs->setCurrentIndex(SettingsDialog::kArchiveTab);
+            child<QLineEdit>(dialog, "laboratoryEdit")->setText(text);
+            child<QPushButton>(dialog, "okButton")->click();
+            if (stayed != nullptr) *stayed = dialog.isVisible();
+            if (dialog.isVisible()) child<QPushButton>(dialog, "cancelButton")->click();
+        });
+        window()->dispatch(kCmdSettings);
+    };
+    // Looked at and left as it was: no file is made.
+    setConnection("", nullptr);
+    EXPECT_FALSE(std::filesystem::exists(path));
+    setConnection(" host=lab-server port=5432 dbname=archive ", nullptr);
+    EXPECT_EQ(readLaboratoryConnection(path), "host=lab-server port=5432 dbname=archive");
+    // The connection string is not in the audit trail: it may hold a password.
+    bool audited = false;
+    ASSERT_TRUE(state().archiving.archive()->readAudit({}, [&](const AuditRow& row) {
+        audited = audited || row.entry.newValue.find("lab-server") != std::string::npos;
+        return true;
+    }, nullptr));
+    EXPECT_FALSE(audited);
+
+    // The file's place taken by a folder: said, and the dialog stays.
+    std::filesystem::remove(path);
+    std::filesystem::create_directories(std::filesystem::path(path) / "inside");
+    bool stayed = false;
+    setConnection("host=other", &stayed);
+    EXPECT_TRUE(stayed);
+    ASSERT_FALSE(prompts.records().empty());
+    EXPECT_EQ(prompts.records().back().text, "无法保存档案设置到Archive.ini文件");
+    EXPECT_FALSE(std::filesystem::exists(path + ".tmp"));
     SettingsDialog::forgetRememberedTab();
 }
 

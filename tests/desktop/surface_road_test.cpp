@@ -228,6 +228,15 @@ TEST_F(SurfaceRoadTest, TheCalibrationCloseBoxStoresNothingAndTheNextPeakOpensIt
     ASSERT_EQ(opened, 1);
     EXPECT_EQ(slot().calib_count, 0);
     EXPECT_EQ(state().peaks->count, 0);
+    auto calibrationRows = [&] {
+        std::vector<AuditRow> rows;
+        EXPECT_TRUE(state().archiving.archive()->readAudit({{}, {"标定吸附量"}}, [&](const AuditRow& row) {
+            rows.push_back(row);
+            return true;
+        }, nullptr));
+        return rows;
+    };
+    EXPECT_TRUE(calibrationRows().empty()) << "nothing stored, nothing audited";
 
     onModal("标定吸附量", [&](QDialog& dialog) {
         ++opened;
@@ -241,6 +250,12 @@ TEST_F(SurfaceRoadTest, TheCalibrationCloseBoxStoresNothingAndTheNextPeakOpensIt
     ASSERT_EQ(opened, 2);
     EXPECT_EQ(slot().calib_count, 1);
     EXPECT_EQ(slot().calib_volume_ml, 2.5f);
+    // The stored calibration is one audit row, from no calibration to this one.
+    const std::vector<AuditRow> rows = calibrationRows();
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_NE(rows[0].entry.oldValue.find("\"calibrations\":0"), std::string::npos) << rows[0].entry.oldValue;
+    EXPECT_NE(rows[0].entry.newValue.find("\"loop_ml\":2.5,"), std::string::npos) << rows[0].entry.newValue;
+    EXPECT_NE(rows[0].entry.newValue.find("\"calibrations\":1"), std::string::npos);
     const std::vector<std::string> texts = prompts.texts();
     EXPECT_NE(std::find(texts.begin(), texts.end(), kLoopVolumeText), texts.end());
 }

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
 
@@ -16,6 +17,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "analysis/bet.h"
 #include "analysis/desktop/bet_lsq_panel.h"
@@ -98,13 +100,26 @@ TEST(UncertaintyPanels, PulseUptakeShowsEachResultWithUAndTheUnsaturatedSeries) 
     TitrationUptakePanel loose(nullptr, *report, prompts, stated.path().string());
     EXPECT_GT(valueAndU(loose.uncertaintyText(), "累计吸附量").second, 4.0 * u) << loose.uncertaintyText().toStdString();
 
-    // The export carries the results and the flags after the pulses.
+    // The export carries the results and the flags after the pulses, then the trace's hash and
+    // the settings; whoever keeps the record is told of it once, with the same settings.
+    std::vector<std::string> told;
+    panel.setEvaluationExport({"c0ffee", [&](const std::string& path, std::span<const ResultLine> lines,
+                                             std::span<const PlausibilityFlag>,
+                                             std::span<const EvaluationParameter> parameters) {
+                                   told.push_back(path);
+                                   EXPECT_FALSE(lines.empty());
+                                   EXPECT_EQ(parameters.back().name, "化学计量系数");
+                               }});
     const std::string csv = plain.file("pulses.csv");
     prompts.chooseFile(csv);
     child<QPushButton>(panel, "exportButton")->click();
     const std::string exported = testing::readBytes(csv);
     EXPECT_NE(exported.find("\n结果,值,标准不确定度u,扩展不确定度U(k=2),单位\n累计吸附量,"), std::string::npos) << exported;
     EXPECT_NE(exported.find("\n⚠,pulses_not_saturated,"), std::string::npos) << exported;
+    const std::string loop = child<QLineEdit>(panel, "loopVolumeEdit")->text().toStdString();
+    EXPECT_NE(exported.find("\n谱图SHA-256,c0ffee\n评价参数,值\n"), std::string::npos) << exported;
+    EXPECT_NE(exported.find("\n定量管体积[ml]," + loop + "\n"), std::string::npos) << exported;
+    EXPECT_EQ(told, std::vector<std::string>{csv});
 }
 
 TEST(UncertaintyPanels, BetPanelProposesTheIsothermsRangeAndFlagsALineThatFailsTheCriteria) {
