@@ -212,13 +212,15 @@ ArchiveOutcome SqlArchive::prepare() noexcept {
     }
 }
 
-bool SqlArchive::appendAuditRow(const AuditEntry& entry, std::string* error) {
-    const SqlResult known = connection_->run("SELECT 1 FROM audit WHERE id = ?", {entry.id});
-    if (!known.ok) {
-        *error = known.error;
-        return false;
+bool SqlArchive::appendAuditRow(const AuditEntry& entry, std::string* error, bool fresh) {
+    if (!fresh) {
+        const SqlResult known = connection_->run("SELECT 1 FROM audit WHERE id = ?", {entry.id});
+        if (!known.ok) {
+            *error = known.error;
+            return false;
+        }
+        if (!known.rows.empty()) return true;  // sent twice: it is already in the chain
     }
-    if (!known.rows.empty()) return true;  // sent twice: it is already in the chain
     const SqlResult last = connection_->run("SELECT seq, hash FROM audit ORDER BY seq DESC LIMIT 1");
     if (!last.ok) {
         *error = last.error;
@@ -296,7 +298,7 @@ ArchiveOutcome SqlArchive::archiveRegistration(const Registration& original) noe
         bool inserted = false;
         if (!beginWrite(&error)) return {false, false, error};
         const bool done = insertRegistration(r, &inserted, &error) &&
-                          (!inserted || appendAuditRow(cleanedEntry(saveEntry(r)), &error)) &&
+                          (!inserted || appendAuditRow(cleanedEntry(saveEntry(r)), &error, true)) &&
                           (!inserted || !options_.keepsOutbox ||
                            putInOutbox(r.id, "registration", registrationToJson(r), &error)) &&
                           commit(&error);

@@ -65,7 +65,9 @@ private:
     bool beginWrite(std::string* error);
     bool commit(std::string* error);
     void rollback();
-    bool appendAuditRow(const AuditEntry& entry, std::string* error);
+    // `fresh`: the entry's id cannot be in the chain yet (the row of a registration inserted in
+    // this transaction), so the look-up that keeps a resent row out is spared.
+    bool appendAuditRow(const AuditEntry& entry, std::string* error, bool fresh = false);
     bool insertRegistration(const Registration& r, bool* inserted, std::string* error);
     bool putInOutbox(const std::string& id, const char* what, const nlohmann::json& payload, std::string* error);
     ArchiveOutcome failure(const std::string& error, const nlohmann::json* queueItem);
