@@ -45,7 +45,12 @@ bool writeLaboratoryConnection(const std::string& path, const std::string& conne
         written = static_cast<bool>(out.flush());
     }
     std::error_code error;
-    if (written) std::filesystem::rename(temporary, path, error);
+    // The string may hold the server's password: for the operator's eyes only.
+    if (written) {
+        std::filesystem::permissions(temporary, std::filesystem::perms::owner_read | std::filesystem::perms::owner_write,
+                                     error);
+    }
+    if (written && !error) std::filesystem::rename(temporary, path, error);
     if (written && !error) return true;
     // No half-written setting is left beside the old one.
     std::filesystem::remove(temporary, error);

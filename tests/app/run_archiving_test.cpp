@@ -241,6 +241,8 @@ TEST(LaboratoryConnectionFile, WrittenAndReadBackAFailedWriteLeavesNothingBehind
     const std::string path = folder.file("Archive.ini");
     ASSERT_TRUE(writeLaboratoryConnection(path, "host=lab port=5432 dbname=archive"));
     EXPECT_EQ(readLaboratoryConnection(path), "host=lab port=5432 dbname=archive");
+    EXPECT_EQ(std::filesystem::status(path).permissions() & std::filesystem::perms::all,
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write);
     EXPECT_FALSE(writeLaboratoryConnection(path, "host=lab\nlaboratory=evil"));
     EXPECT_EQ(readLaboratoryConnection(path), "host=lab port=5432 dbname=archive");
     // A folder where the file should be: the rename fails, the temporary file is removed.
