@@ -32,6 +32,7 @@
 #include "control/desktop/instrument_control.h"
 #include "control/desktop/programme_dialog.h"
 #include "platform/prompts.h"
+#include "audit_rows.h"
 #include "program_fixture.h"
 #include "sim/simulator_driver.h"
 
@@ -157,14 +158,7 @@ TEST_F(ControlWiringTest, EveryControlCommandOpensItsWindow) {
 
 TEST_F(ControlWiringTest, AGasSentFromTheFlowDialogIsOneAuditRowWithTheChannelsBeforeAndAfter) {
     start(0.0001);
-    auto flowRows = [&] {
-        std::vector<AuditRow> rows;
-        EXPECT_TRUE(state().archiving.archive()->readAudit({{}, {"气体流量设定"}}, [&](const AuditRow& row) {
-            rows.push_back(row);
-            return true;
-        }, nullptr));
-        return rows;
-    };
+    auto flowRows = [&] { return testing::auditRows(*state().archiving.archive(), {"气体流量设定"}); };
     {
         WhenShown untouched([](QDialog& shown) { shown.reject(); }, "流量设定");
         window()->menuAction(kCmdFlowSetting)->trigger();

@@ -23,6 +23,7 @@
 #include "app/desktop/view_area.h"
 #include "files/database_settings.h"
 #include "platform/gbk_text.h"
+#include "audit_rows.h"
 #include "modal_watch.h"
 #include "program_fixture.h"
 #include "analysis/calibration.h"
@@ -228,14 +229,7 @@ TEST_F(SurfaceRoadTest, TheCalibrationCloseBoxStoresNothingAndTheNextPeakOpensIt
     ASSERT_EQ(opened, 1);
     EXPECT_EQ(slot().calib_count, 0);
     EXPECT_EQ(state().peaks->count, 0);
-    auto calibrationRows = [&] {
-        std::vector<AuditRow> rows;
-        EXPECT_TRUE(state().archiving.archive()->readAudit({{}, {"标定吸附量"}}, [&](const AuditRow& row) {
-            rows.push_back(row);
-            return true;
-        }, nullptr));
-        return rows;
-    };
+    auto calibrationRows = [&] { return testing::auditRows(*state().archiving.archive(), {"标定吸附量"}); };
     EXPECT_TRUE(calibrationRows().empty()) << "nothing stored, nothing audited";
 
     onModal("标定吸附量", [&](QDialog& dialog) {
