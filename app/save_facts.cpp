@@ -1,7 +1,10 @@
 #include "app/save_facts.h"
 
 #include <cmath>
+#include <optional>
 
+#include "analysis/plausibility.h"
+#include "analysis/result_uncertainty.h"
 #include "files/test_report.h"
 #include "platform/gbk_text.h"
 
@@ -9,19 +12,27 @@ namespace vespian {
 
 namespace {
 
-void addResult(SaveFacts& facts, const char* name, float value, const char* unit) {
+// `propagated`: the same result recomputed from the report's inputs, whose relative
+// uncertainty the written value takes; none when it has no uncertainty to give.
+void addResult(SaveFacts& facts, const char* name, float value, const char* unit,
+               const PropagatedResult* propagated = nullptr) {
     // A report keeps 0 where nothing was evaluated.
     if (!std::isfinite(value) || value == 0.0f) return;
     ResultValue result;
     result.name = name;
     result.value = value;
     result.unit = unit;
+    if (propagated != nullptr && propagated->value.ok && propagated->value.u > 0.0) {
+        const double u = propagated->value.relative() * std::abs(static_cast<double>(value));
+        if (std::isfinite(u) && u > 0.0) result.uncertainty = u;
+    }
     facts.results.push_back(std::move(result));
 }
 
 }  // namespace
 
-SaveFacts saveFactsFor(SavedFileKind kind, const std::string& path, const TestReport& report) {
+SaveFacts saveFactsFor(SavedFileKind kind, const std::string& path, const TestReport& report,
+                       const StatedUncertainties& stated) {
     SaveFacts facts;
     facts.path = path;
     switch (kind) {
@@ -36,9 +47,17 @@ SaveFacts saveFactsFor(SavedFileKind kind, const std::string& path, const TestRe
         facts.sampleWeight = h.sampleWeightG;
         facts.weightUnit = "g";
     }
+    // The written results' uncertainties from the stated inputs alone: the report keeps no
+    // scatter of its pulses.
+    const WrittenTitrationUncertainty written = writtenTitrationUncertainty(h, 0.0, 0.0, stated);
     addResult(facts, "pulse_area", h.pulseArea, "×20µV·s");
-    addResult(facts, "dispersion", h.dispersion, "");  // a fraction of the metal atoms
-    addResult(facts, "active_area", h.activeAreaM2g, "m²/g");
+    addResult(facts, "dispersion", h.dispersion, "", &written.dispersion);  // a fraction of the metal atoms
+    if (!facts.results.empty() && facts.results.back().name == "dispersion") {
+        if (const std::optional<PlausibilityFlag> flag = checkDispersion(h.dispersion)) {
+            facts.results.back().flags.emplace_back(checkCodeName(flag->code));
+        }
+    }
+    addResult(facts, "active_area", h.activeAreaM2g, "m²/g", &written.activeAreaM2g);
     addResult(facts, "upper_temperature", h.upperTempC, "℃");
     addResult(facts, "ramp_rate", h.rampRateCPerMin, "℃/min");
     return facts;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "analysis/evaluation_footer.h"
+#include "analysis/stated_uncertainties.h"
 #include "app/run_archiving.h"
 #include "platform/saved_files.h"
 
@@ -14,7 +15,10 @@ namespace vespian {
 
 class TestReport;
 
-SaveFacts saveFactsFor(SavedFileKind kind, const std::string& path, const TestReport& report);
+// A report's dispersion and active area carry their uncertainty from the `stated` inputs and the
+// dispersion its plausibility flag.
+SaveFacts saveFactsFor(SavedFileKind kind, const std::string& path, const TestReport& report,
+                       const StatedUncertainties& stated);
 
 // An evaluation panel's export (its CSV at `path`): an evaluation with every result that has a
 // value, its u and the flags' codes, and the panel's settings as its parameters.

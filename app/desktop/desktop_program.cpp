@@ -133,7 +133,8 @@ bool DesktopProgram::start(const LinkOptions& options, bool showSplash) {
     methods_->offerInterruptedRun();
     // Every report, database and export saved from here on registers in the archive.
     setSavedFileListener([this](SavedFileKind kind, const std::string& path) {
-        window_->showArchiveNotice(state_->archiving.saved(saveFactsFor(kind, path, *state_->report)));
+        const StatedUncertainties stated = readStatedUncertainties(state_->dataFolder);
+        window_->showArchiveNotice(state_->archiving.saved(saveFactsFor(kind, path, *state_->report, stated)));
     });
     return true;
 }

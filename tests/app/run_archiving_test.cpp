@@ -12,6 +12,7 @@
 #include "app/audit_values.h"
 #include "app/run_archiving.h"
 #include "app/save_facts.h"
+#include "analysis/result_uncertainty.h"
 #include "archive/archive_verification.h"
 #include "archive/sha256.h"
 #include "control/flow_setting.h"
@@ -234,6 +235,42 @@ TEST(RunArchivingTest, APanelExportIsAnEvaluationWithItsSettingsAndSettingRowsCa
     EXPECT_EQ(rows[0].entry.oldValue, flowsBefore);
     EXPECT_EQ(rows[1].entry.newValue, calibrationText(record));
     EXPECT_TRUE(verifyArchive(*archiving.archive()).ok());
+}
+
+TEST(SaveFactsTest, AReportsDispersionAndActiveAreaCarryTheirUncertaintyAndTheDispersionItsFlag) {
+    auto report = std::make_unique<TestReport>();
+    TestReportHeader& h = report->header();
+    h.pulseVolumeMl = 0.5f;
+    h.pulseArea = 1000.0f;
+    h.residualArea = 3000.0f;
+    h.sampleWeightG = 0.25f;
+    h.massFraction = 0.01f;
+    h.pulseCount = 8;
+    h.stoichiometry = 0.6667f;
+    h.atomicMass = 195.08f;
+    h.crossSectionNm2 = 0.089f;
+    h.dispersion = 1.2f;  // above every metal atom: flagged
+    h.activeAreaM2g = 3.5f;
+    const StatedUncertainties stated;
+    const SaveFacts facts = saveFactsFor(SavedFileKind::Report, "r.care", *report, stated);
+    const WrittenTitrationUncertainty expected = writtenTitrationUncertainty(h, 0.0, 0.0, stated);
+    ASSERT_TRUE(expected.dispersion.value.ok);
+    const ResultValue* dispersion = nullptr;
+    const ResultValue* area = nullptr;
+    for (const ResultValue& r : facts.results) {
+        if (r.name == "dispersion") dispersion = &r;
+        if (r.name == "active_area") area = &r;
+    }
+    ASSERT_NE(dispersion, nullptr);
+    ASSERT_NE(area, nullptr);
+    // The written value keeps its own number and takes the recomputed result's relative u.
+    EXPECT_FLOAT_EQ(static_cast<float>(dispersion->value), 1.2f);
+    EXPECT_NEAR(dispersion->uncertainty / 1.2, expected.dispersion.value.relative(), 1e-9);
+    EXPECT_NEAR(area->uncertainty / 3.5, expected.activeAreaM2g.value.relative(), 1e-9);
+    EXPECT_EQ(dispersion->flags, std::vector<std::string>{"dispersion_above_100"});
+    EXPECT_TRUE(area->flags.empty());
+    // A database or an export is a file only.
+    EXPECT_TRUE(saveFactsFor(SavedFileKind::Export, "x.csv", *report, stated).results.empty());
 }
 
 TEST(LaboratoryConnectionFile, WrittenAndReadBackAFailedWriteLeavesNothingBehind) {
