@@ -54,14 +54,18 @@ std::string numberedPlaceholders(std::string_view sql) {
 
 PostgresConnection::PostgresConnection(std::string connectionString, std::chrono::milliseconds retryPause)
     : connectionString_(std::move(connectionString)), retryPause_(retryPause) {
-    if (connectionString_.find("connect_timeout") == std::string::npos) {
-        connectionString_ += " connect_timeout=" + std::to_string(kPostgresConnectTimeoutS);
-    }
+    // A URI ("postgresql://host/db") takes its settings as query parameters, a key=value string
+    // as more pairs.
+    const bool uri = connectionString_.rfind("postgresql://", 0) == 0 || connectionString_.rfind("postgres://", 0) == 0;
+    auto add = [&](const std::string& key, int value) {
+        if (connectionString_.find(key) != std::string::npos) return;
+        const char* separator = !uri ? " " : connectionString_.find('?') == std::string::npos ? "?" : "&";
+        connectionString_ += separator + key + "=" + std::to_string(value);
+    };
+    add("connect_timeout", kPostgresConnectTimeoutS);
     // A server whose network went away without a word is given up after a few seconds instead
     // of the system's minutes, so a save never waits for it long.
-    if (connectionString_.find("tcp_user_timeout") == std::string::npos) {
-        connectionString_ += " tcp_user_timeout=" + std::to_string(kPostgresConnectTimeoutS * 1000);
-    }
+    add("tcp_user_timeout", kPostgresConnectTimeoutS * 1000);
 }
 
 PostgresConnection::~PostgresConnection() {
@@ -72,7 +76,21 @@ std::string PostgresConnection::where() const {
     if (connection_ != nullptr && PQstatus(connection_) == CONNECTION_OK) {
         return std::string("PostgreSQL ") + PQhost(connection_) + ":" + PQport(connection_) + "/" + PQdb(connection_);
     }
-    return "PostgreSQL";
+    // Not connected: the server as the string names it, never its password.
+    std::string named;
+    if (PQconninfoOption* options = PQconninfoParse(connectionString_.c_str(), nullptr)) {
+        std::string host, port, db;
+        for (const PQconninfoOption* o = options; o->keyword != nullptr; ++o) {
+            if (o->val == nullptr) continue;
+            const std::string keyword = o->keyword;
+            if (keyword == "host" || (keyword == "hostaddr" && host.empty())) host = o->val;
+            if (keyword == "port") port = o->val;
+            if (keyword == "dbname") db = o->val;
+        }
+        PQconninfoFree(options);
+        if (!host.empty()) named = " " + host + (port.empty() ? "" : ":" + port) + (db.empty() ? "" : "/" + db);
+    }
+    return "PostgreSQL" + named;
 }
 
 bool PostgresConnection::reachable() {

@@ -1,8 +1,13 @@
 // The laboratory's archive on a real PostgreSQL server (the test run's scratch server): it does
-// what the SQLite archive does, two processes archiving at once lose and double nothing, and a
-// server stopped in the middle of a run is caught up once it is back.
+// what the SQLite archive does, a URI connects as a key=value string does, two processes
+// archiving at once lose and double nothing, and a server stopped in the middle of a run is
+// caught up once it is back.
 
 #include <gtest/gtest.h>
+
+#include <map>
+#include <sstream>
+#include <string>
 
 #include "archive/laboratory_archive.h"
 #include "archive/postgres_connection.h"
@@ -49,6 +54,29 @@ TEST(LaboratoryArchive, DoesOnTheServerWhatThePcsOwnArchiveDoes) {
     // The server's trail too only grows.
     EXPECT_FALSE(archive->server().connection().run("UPDATE audit SET who = 'x'").ok);
     EXPECT_FALSE(archive->server().connection().run("TRUNCATE audit").ok);
+}
+
+TEST(LaboratoryArchive, AUriConnectsAndAServerNotReachedIsNamedWithoutItsPassword) {
+    ScratchPostgres server;
+    REQUIRE_POSTGRES(server);
+    // The scratch server's key=value string as a URI (the later dbname wins, as in libpq).
+    std::map<std::string, std::string> keys;
+    std::istringstream words(server.connection());
+    for (std::string word; words >> word;) {
+        const size_t equals = word.find('=');
+        if (equals != std::string::npos) keys[word.substr(0, equals)] = word.substr(equals + 1);
+    }
+    const std::string uri =
+        "postgresql://" + keys["user"] + "@" + keys["host"] + ":" + keys["port"] + "/" + keys["dbname"];
+    PostgresConnection byUri(uri, 0ms);
+    const SqlResult answer = byUri.run("SELECT 1");
+    EXPECT_TRUE(answer.ok) << answer.error;
+    EXPECT_EQ(byUri.where(), "PostgreSQL " + keys["host"] + ":" + keys["port"] + "/" + keys["dbname"]);
+
+    // Port 1 refuses at once: nobody listens there.
+    PostgresConnection nowhere("host=127.0.0.1 port=1 dbname=lab user=x password=secret", 0ms);
+    EXPECT_FALSE(nowhere.reachable());
+    EXPECT_EQ(nowhere.where(), "PostgreSQL 127.0.0.1:1/lab");
 }
 
 TEST(LaboratoryArchive, TwoProcessesArchivingAtOnceGiveNoDuplicateAndNoLostRow) {
