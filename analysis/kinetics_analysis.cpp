@@ -63,6 +63,16 @@ std::vector<std::string> kineticsResultLines(const KineticsFit& fit) {
     return lines;
 }
 
+std::vector<ResultLine> kineticsResults(const KineticsFit& fit) {
+    if (!fit.ok()) return {};
+    std::vector<ResultLine> results = {
+        {"activation_energy", {fit.energyKJPerMol.value, fit.energyKJPerMol.u, true}, "kJ/mol"},
+        {"ln_frequency", {std::log(fit.frequencyPerS), fit.lnFrequencyU, fit.frequencyPerS > 0.0}, "ln(s⁻¹)"}};
+    if (fit.orderFitted) results.push_back({"order", {fit.order.value, fit.order.u, true}, ""});
+    results.push_back({"residual_rms", {fit.rmsResidualMv, 0.0, true}, "mV"});
+    return results;
+}
+
 std::vector<std::string> redheadLines(std::span<const std::string> names, std::span<const RedheadEstimate> estimates) {
     std::vector<std::string> lines;
     if (estimates.empty()) return lines;

@@ -12,6 +12,7 @@
 #include "analysis/desorption_kinetics.h"
 #include "analysis/heating_rate.h"
 #include "analysis/redhead.h"
+#include "analysis/result_text.h"
 #include "platform/draw_list.h"
 
 namespace vespian {
@@ -40,6 +41,9 @@ KineticsAnalysis analyseKinetics(std::span<const KineticsInputRun> runs, const K
 // "Ea = 150.2 ± 0.4 kJ/mol（95 %：149.4–151.0）", ν with its interval, n, the residual; or
 // why there is no fit.
 std::vector<std::string> kineticsResultLines(const KineticsFit& fit);
+// The fit's results for the archive: Ea and ln ν with their u, n when fitted, the residual;
+// none without a fit.
+std::vector<ResultLine> kineticsResults(const KineticsFit& fit);
 
 // Redhead's estimates of several runs: the ν they assume, then one line a run ("name：Ea =
 // 149.6 kJ/mol", marked where ν/β lies outside the formula's range), or why there is none.

@@ -133,6 +133,7 @@ ArchiveNotice RunArchiving::saved(SaveFacts facts) {
     }
     Registration r = registrationFor(facts.kind, facts.path, sha256);
     if (!facts.traceSha256.empty()) r.traceSha256 = facts.traceSha256;
+    if (!facts.ofTraceShown && facts.traceSha256.empty()) r.traceSha256.clear();
     r.sample = std::move(facts.sample);
     r.sampleWeight = facts.sampleWeight;
     r.weightUnit = std::move(facts.weightUnit);

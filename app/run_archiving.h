@@ -46,6 +46,7 @@ struct SaveFacts {
     std::string weightUnit;
     std::string method;
     std::string traceSha256;  // the trace it belongs to; empty: the trace shown now
+    bool ofTraceShown = true;  // false: of saved runs (several reports), of no one trace
     std::vector<ResultValue> results;
     nlohmann::json parameters = nlohmann::json::object();
 };

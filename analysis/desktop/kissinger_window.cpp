@@ -226,6 +226,15 @@ void KissingerWindow::fitKinetics() {
     for (const std::string& line : kineticsResultLines(kinetics_.fit)) text += (text.empty() ? "" : "\n") + line;
     kineticsResult_->setText(qs(text));
     residualPlot_->redraw();
+    if (!kinetics_.fit.ok() || !export_.written) return;
+    // The fit is kept with the runs and choices it came from.
+    std::vector<EvaluationParameter> settings = {{"evaluation", "Polanyi–Wigner"},
+                                                 {"order", options.fitOrder ? "fitted" : "1"}};
+    for (size_t i = 0; i < runs_.size() && i < kinetics_.runs.size(); ++i) {
+        settings.push_back({printfText("run %zu", i + 1),
+                            runs_[i].path + printfText(" (%.3f ℃/min)", kinetics_.runs[i].rate.rateCPerMin)});
+    }
+    export_.written({}, kineticsResults(kinetics_.fit), {}, settings);
 }
 
 }  // namespace vespian

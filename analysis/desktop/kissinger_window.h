@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "analysis/evaluation_footer.h"
 #include "analysis/kinetics_analysis.h"
 #include "analysis/kissinger.h"
 #include "analysis/saved_run.h"
@@ -46,6 +47,8 @@ public:
     void fitKinetics();
     const KineticsAnalysis& kinetics() const { return kinetics_; }
     QString kineticsText() const;
+    // Who is told of each simultaneous fit made (the archive keeps it as an evaluation).
+    void setEvaluationExport(EvaluationExport hook) { export_ = std::move(hook); }
 
 private:
     void addRuns();
@@ -57,6 +60,7 @@ private:
     std::vector<SavedRun> runs_;
     KissingerFit fit_{};
     KineticsAnalysis kinetics_;
+    EvaluationExport export_;
     bool filling_ = false;
 
     QTableWidget* table_;

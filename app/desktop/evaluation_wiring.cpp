@@ -33,13 +33,15 @@ bool currentReportFileExists(const ProgramState& state) {
 
 }  // namespace
 
-EvaluationExport evaluationExportFor(MainWindow& window, ProgramState& state) {
+EvaluationExport evaluationExportFor(MainWindow& window, ProgramState& state, bool ofTraceShown) {
     EvaluationExport hook;
-    hook.traceSha256 = state.archiving.traceSha256();
-    hook.written = [&window, &state](const std::string& path, std::span<const ResultLine> lines,
-                                     std::span<const PlausibilityFlag> flags,
-                                     std::span<const EvaluationParameter> parameters) {
-        window.showArchiveNotice(state.archiving.saved(evaluationExportFacts(path, lines, flags, parameters)));
+    if (ofTraceShown) hook.traceSha256 = state.archiving.traceSha256();
+    hook.written = [&window, &state, ofTraceShown](const std::string& path, std::span<const ResultLine> lines,
+                                                   std::span<const PlausibilityFlag> flags,
+                                                   std::span<const EvaluationParameter> parameters) {
+        SaveFacts facts = evaluationExportFacts(path, lines, flags, parameters);
+        facts.ofTraceShown = ofTraceShown;
+        window.showArchiveNotice(state.archiving.saved(std::move(facts)));
     };
     return hook;
 }
@@ -66,6 +68,7 @@ void openTitrationUptake(MainWindow& parent, ProgramState& state, Prompts& promp
 
 void openKissinger(MainWindow& parent, ProgramState& state, Prompts& prompts) {
     KissingerWindow window(&parent, prompts, state.dataFolder);
+    window.setEvaluationExport(evaluationExportFor(parent, state, false));
     // The current report file is one of the runs when it has a Tm to choose.
     if (currentReportFileExists(state) && state.report && state.report->header().tmCount > 0) {
         window.addRunFile(state.reportPath);

@@ -30,7 +30,8 @@ void openBetLeastSquares(MainWindow& parent, ProgramState& state, Prompts& promp
 void openTitrationUptake(MainWindow& parent, ProgramState& state, Prompts& prompts);
 
 // An evaluation panel's export hook: the hash of the trace shown for its footer, and each export
-// registered in the archive as an evaluation with its parameters.
-EvaluationExport evaluationExportFor(MainWindow& window, ProgramState& state);
+// registered in the archive as an evaluation with its parameters. `ofTraceShown` false: the
+// evaluation is of saved runs (the kinetics window), registered without a trace.
+EvaluationExport evaluationExportFor(MainWindow& window, ProgramState& state, bool ofTraceShown = true);
 
 }  // namespace vespian

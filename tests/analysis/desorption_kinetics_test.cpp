@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/heating_rate.h"
+#include "analysis/kinetics_analysis.h"
 #include "analysis/kissinger.h"
 #include "analysis/redhead.h"
 
@@ -113,6 +114,12 @@ TEST(DesorptionKinetics, TheOrderIsFoundWhenAskedAndAFirstOrderModelMissesSecond
     EXPECT_GT(fit.order.u, 0.0);
     EXPECT_NEAR(fit.energyKJPerMol.value, 120.0, 2.4);
     EXPECT_EQ(fit.covariance.size, 2 + 1 + 3);
+    // As the archive keeps it: Ea, ln ν, the fitted order, each with its u, and the residual.
+    const std::vector<ResultLine> kept = kineticsResults(fit);
+    ASSERT_EQ(kept.size(), 4u);
+    EXPECT_EQ(kept[2].name, "order");
+    EXPECT_DOUBLE_EQ(kept[2].value.u, fit.order.u);
+    EXPECT_DOUBLE_EQ(kept[1].value.u, fit.lnFrequencyU);
 
     const KineticsFit first = fitDesorptionKinetics(asRuns(data));
     ASSERT_NE(first.status, KineticsStatus::NoStart);
@@ -129,6 +136,7 @@ TEST(DesorptionKinetics, RunsItCannotFitAreRefused) {
     broken[3] = std::nanf("");
     auto statusOf = [](std::vector<KineticRun> runs) { return fitDesorptionKinetics(runs).status; };
     EXPECT_EQ(statusOf({}), KineticsStatus::NoRuns);
+    EXPECT_TRUE(kineticsResults(fitDesorptionKinetics({})).empty()) << "no fit, nothing to keep";
     EXPECT_EQ(statusOf(std::vector<KineticRun>(9, KineticRun{ramp, ramp})), KineticsStatus::TooManyRuns);
     EXPECT_EQ(statusOf({{ramp, shortRamp}}), KineticsStatus::RunMismatch);
     EXPECT_EQ(statusOf({{broken, ramp}}), KineticsStatus::NonFiniteData);

@@ -216,9 +216,26 @@ TEST(UncertaintyPanels, KineticsWindowFitsTheWholePeaksBesideKissingerAndRedhead
     for (double rate : {10.0, 15.0, 20.0, 30.0}) ASSERT_TRUE(window.addRunFile(writeKineticRun(folder, rate)));
     EXPECT_TRUE(window.redheadText().contains("假定指前因子 ν = 1.0×10^13 s⁻¹")) << window.redheadText().toStdString();
     EXPECT_TRUE(window.kineticsText().isEmpty());
+    // Each fit made is told with its results and the runs it came from.
+    std::vector<ResultLine> told;
+    std::vector<EvaluationParameter> toldSettings;
+    window.setEvaluationExport({{}, [&](const std::string& path, std::span<const ResultLine> lines,
+                                        std::span<const PlausibilityFlag>,
+                                        std::span<const EvaluationParameter> parameters) {
+                                    EXPECT_TRUE(path.empty());
+                                    told.assign(lines.begin(), lines.end());
+                                    toldSettings.assign(parameters.begin(), parameters.end());
+                                }});
     window.fitKinetics();
     ASSERT_TRUE(window.kinetics().fit.ok()) << window.kineticsText().toStdString();
     EXPECT_NEAR(window.kinetics().fit.energyKJPerMol.value, 150.0, 1.5);
+    ASSERT_FALSE(told.empty());
+    EXPECT_EQ(told[0].name, "activation_energy");
+    EXPECT_DOUBLE_EQ(told[0].value.value, window.kinetics().fit.energyKJPerMol.value);
+    EXPECT_GT(told[0].value.u, 0.0);
+    EXPECT_NEAR(told[1].value.value, std::log(window.kinetics().fit.frequencyPerS), 1e-9);
+    ASSERT_EQ(toldSettings.size(), 6u);  // the evaluation, the order and four runs
+    EXPECT_NE(toldSettings[2].value.find("run10.care (10.0"), std::string::npos) << toldSettings[2].value;
     EXPECT_TRUE(window.kineticsText().startsWith("Ea = 1")) << window.kineticsText().toStdString();
     EXPECT_TRUE(window.kineticsText().contains("95 %")) << window.kineticsText().toStdString();
     EXPECT_TRUE(window.kineticsText().contains("n = 1（固定）"));
