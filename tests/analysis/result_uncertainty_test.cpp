@@ -11,6 +11,7 @@
 #include "analysis/bet_least_squares.h"
 #include "analysis/desorption_test.h"
 #include "files/test_report.h"
+#include "support/titration_header.h"
 
 namespace vespian {
 namespace {
@@ -225,16 +226,7 @@ TEST(ResultUncertainty, TheBetAreaSpreadsInMonteCarloAsPropagated) {
 
 TEST(ResultUncertainty, WrittenReportsByHand) {
     // Desorbed total = V / A_pulse × A_desorbed: relative uncertainties add in quadrature.
-    TestReportHeader h{};
-    h.pulseVolumeMl = 0.5f;
-    h.pulseArea = 1000.0f;
-    h.residualArea = 3000.0f;
-    h.sampleWeightG = 0.25f;
-    h.massFraction = 0.01f;
-    h.pulseCount = 8;
-    h.stoichiometry = 0.6667f;
-    h.atomicMass = 195.08f;
-    h.crossSectionNm2 = 0.089f;
+    const TestReportHeader h = testing::handWorkedTitration();
     const DesorbedAmountUncertainty d = desorbedAmountUncertainty(h, 10.0, 20.0, kStated);
     ASSERT_TRUE(d.totalMl.value.ok);
     EXPECT_NEAR(d.totalMl.value.value, 1.5, 1e-6);

@@ -18,6 +18,7 @@
 #include "control/flow_setting.h"
 #include "files/test_report.h"
 #include "support/test_files.h"
+#include "support/titration_header.h"
 #include "trace/chromatogram.h"
 #include "trace/trace_file.h"
 
@@ -240,15 +241,7 @@ TEST(RunArchivingTest, APanelExportIsAnEvaluationWithItsSettingsAndSettingRowsCa
 TEST(SaveFactsTest, AReportsDispersionAndActiveAreaCarryTheirUncertaintyAndTheDispersionItsFlag) {
     auto report = std::make_unique<TestReport>();
     TestReportHeader& h = report->header();
-    h.pulseVolumeMl = 0.5f;
-    h.pulseArea = 1000.0f;
-    h.residualArea = 3000.0f;
-    h.sampleWeightG = 0.25f;
-    h.massFraction = 0.01f;
-    h.pulseCount = 8;
-    h.stoichiometry = 0.6667f;
-    h.atomicMass = 195.08f;
-    h.crossSectionNm2 = 0.089f;
+    h = testing::handWorkedTitration();
     h.dispersion = 1.2f;  // above every metal atom: flagged
     h.activeAreaM2g = 3.5f;
     const StatedUncertainties stated;
